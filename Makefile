@@ -1,0 +1,42 @@
+# Set-up and everyday commands. `make demo` and `make test` work on a fresh
+# Debian machine: each installs what it needs first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+EXAMPLE ?= examples/cantilever_sheet_pile.dat
+
+.PHONY: deps build demo test test-sanitize golden-update bench clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Analyses the shipped example and shows its report.
+demo: build
+	mkdir -p $(BUILD)/demo
+	$(BUILD)/korvan run $(EXAMPLE) -o $(BUILD)/demo; status=$$?; \
+	  cat $(BUILD)/demo/$(basename $(notdir $(EXAMPLE))).out; \
+	  echo "korvan exit status: $$status"
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVAN_BUILD_TESTS=ON -DKORVAN_SANITIZE=ON
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
+
+# Rewrites the expected golden files; review the change with `git diff`.
+golden-update: build
+	cmake --build $(BUILD) --target golden-update
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DKORVAN_BUILD_BENCH=ON -DKORVAN_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	$(BUILD)-bench/bench/korvan_bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench

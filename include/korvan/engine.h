@@ -1,0 +1,104 @@
+// korvan: analysis of flexible retaining walls, C++ interface.
+//
+// An Engine owns every table of a run; two engines may run at the same time
+// in one process. A run reads one input data file, which may hold several
+// problems (the stages of an excavation), and writes a report file, a
+// plot-data file and an iteration log.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace korvan {
+
+// The files of one run. The two scratch files carry generated p-y curves and
+// generated earth-pressure distributions between the generators and the
+// wall model; they are written and read back inside one problem.
+struct RunFiles {
+  std::string version_label;  // printed in the report banner (12 columns)
+  std::filesystem::path input;
+  std::filesystem::path report;
+  std::filesystem::path plot;
+  std::filesystem::path iteration;  // iteration monitoring and run messages
+  std::filesystem::path py_scratch;
+  std::filesystem::path pressure_scratch;
+};
+
+// Local date and time as printed in the report header.
+struct ClockTime {
+  int year = 0;
+  int month = 0;  // 1..12
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+struct RunOptions {
+  // When set, the report header shows this time instead of the clock.
+  std::optional<ClockTime> fixed_clock;
+  // When set, the report header shows this path for the input data file
+  // (folder and name), and diagnostics name the file by it.
+  std::optional<std::string> shown_input_path;
+  // Where one-line diagnostics go (input errors with file, line and record
+  // group; generator stops). Null: nowhere.
+  std::ostream* diagnostics = nullptr;
+};
+
+// How a run ended, from best to worst as the command-line exit status.
+enum class RunStatus {
+  kCompleted = 0,       // every problem analysed and closed, or the run was
+                        // ended by a negative iteration limit
+  kNotClosed = 1,       // some problem not closed, or its allowable
+                        // deflection exceeded
+  kInputError = 2,      // an input error stop
+  kGeneratorStop = 3,   // a stop inside an earth-pressure or p-y generator
+  kFileError = 4,       // a file of the run could not be opened
+};
+
+struct RunResult {
+  RunStatus status = RunStatus::kCompleted;
+  int problems = 0;        // problems whose title was read
+  int stop_code = 0;       // generator stop code, with kGeneratorStop
+  std::string message;     // one line for kInputError..kFileError
+};
+
+// NAMES.dat: the run-control file written by the front end.
+struct NamesFile {
+  RunFiles files;
+  std::string header_text1;
+  std::string header_text2;
+  int header_number = 0;
+  bool read_failed = false;  // a name could not be read (not end of file)
+};
+
+// Reads NAMES.dat at `path`. A missing or unreadable file gives blank names
+// and read_failed = true.
+NamesFile read_names_file(const std::filesystem::path& path);
+
+class Engine {
+ public:
+  Engine();
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // Analyses every problem of files.input. Never throws for bad input or
+  // files that cannot be opened: the outcome is in the result.
+  RunResult run(const RunFiles& files, const RunOptions& options = {});
+
+  // Runs from `folder`/NAMES.dat as the library entry point does: the
+  // two-line request to create an input file goes to options.diagnostics
+  // when a name cannot be read.
+  RunResult run_names(const std::filesystem::path& folder,
+                      const RunOptions& options = {});
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace korvan

@@ -1,0 +1,252 @@
+#include "engine/record_reader.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace korvan::engine {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool ends_value(char c) { return is_blank(c) || c == ',' || c == '/'; }
+
+std::string shown(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+// Parses a Fortran real constant: optional sign, digits with an optional
+// point, optional exponent with letter E or D (either case) or a bare sign.
+std::optional<double> parse_real(std::string_view t) {
+  std::string normal;
+  size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) normal += t[i++];
+  size_t digits = 0;
+  bool point = false;
+  for (; i < t.size(); ++i) {
+    char c = t[i];
+    if (c >= '0' && c <= '9') {
+      ++digits;
+      normal += c;
+    } else if (c == '.' && !point) {
+      point = true;
+      normal += c;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < t.size()) {
+    char c = t[i];
+    if (c == 'e' || c == 'E' || c == 'd' || c == 'D') ++i;
+    else if (c != '+' && c != '-') return std::nullopt;
+    normal += 'e';
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) normal += t[i++];
+    size_t exp_digits = 0;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++exp_digits) {
+      normal += t[i];
+    }
+    if (exp_digits == 0 || i != t.size()) return std::nullopt;
+  }
+  double value = 0.0;
+  const char* first = normal.data();
+  if (*first == '+') ++first;
+  auto [end, ec] = std::from_chars(first, normal.data() + normal.size(), value);
+  if (ec != std::errc() || end != normal.data() + normal.size()) {
+    return std::nullopt;
+  }
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> parse_int(std::string_view t) {
+  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+  if (t.empty()) return std::nullopt;
+  int value = 0;
+  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+RecordReader::RecordReader(std::istream& in, std::string file_name)
+    : in_(in), file_name_(std::move(file_name)) {}
+
+bool RecordReader::next_line() {
+  if (!std::getline(in_, line_)) {
+    line_.clear();
+    pos_ = 0;
+    return false;
+  }
+  if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+  ++line_number_;
+  pos_ = 0;
+  return true;
+}
+
+std::optional<std::string> RecordReader::fixed_text(int width) {
+  have_line_ = false;
+  if (!next_line()) return std::nullopt;
+  std::string text = line_.substr(0, static_cast<size_t>(width));
+  text.resize(static_cast<size_t>(width), ' ');
+  return text;
+}
+
+void RecordReader::begin(std::string record) {
+  record_ = std::move(record);
+  have_line_ = false;
+  slash_ = false;
+  after_value_ = false;
+  repeat_left_ = 0;
+  field_index_ = 0;
+  record_line_ = 0;
+}
+
+void RecordReader::end() { have_line_ = false; }
+
+void RecordReader::fail_at(int line, std::string_view field,
+                           std::string_view message) const {
+  std::string where = file_name_ + ":" + std::to_string(line) + ": " + record_;
+  if (!field.empty()) {
+    where += ", field " + std::to_string(field_index_) + " (" +
+             std::string(field) + ")";
+  }
+  throw InputError(StopKind::kInvalid, where + ": " + std::string(message));
+}
+
+void RecordReader::fail(StopKind kind, std::string_view message) const {
+  const int line = record_line_ > 0 ? record_line_ : line_number_;
+  throw InputError(kind, file_name_ + ":" + std::to_string(line) +
+                             ": " + record_ + ": " + std::string(message));
+}
+
+std::string RecordReader::quoted_text(char quote, std::string_view field) {
+  // pos_ is just past the opening quote. A quoted value may run on over
+  // the end of a line; the line break adds nothing to it.
+  std::string text;
+  const int start_line = line_number_;
+  for (;;) {
+    while (pos_ < line_.size()) {
+      char c = line_[pos_++];
+      if (c != quote) {
+        text += c;
+      } else if (pos_ < line_.size() && line_[pos_] == quote) {
+        text += quote;
+        ++pos_;
+      } else {
+        return text;
+      }
+    }
+    if (!next_line()) {
+      fail_at(start_line, field, "end of file inside a quoted text");
+    }
+  }
+}
+
+RecordReader::Item RecordReader::scan_item(std::string_view field) {
+  for (;;) {
+    if (!have_line_) {
+      if (!next_line()) {
+        fail_at(line_number_, field, "end of file before this value");
+      }
+      have_line_ = true;
+    }
+    while (pos_ < line_.size() && is_blank(line_[pos_])) ++pos_;
+    if (pos_ >= line_.size()) {
+      // The end of a line separates values like a blank.
+      have_line_ = false;
+      continue;
+    }
+    // The record begins where its first value or separator stands.
+    if (record_line_ == 0) record_line_ = line_number_;
+    const char c = line_[pos_];
+    if (c == ',') {
+      ++pos_;
+      if (after_value_) {
+        after_value_ = false;
+        continue;
+      }
+      return Item{true, false, {}, line_number_};
+    }
+    if (c == '/') {
+      slash_ = true;
+      return Item{true, false, {}, line_number_};
+    }
+    Item item;
+    item.null = false;
+    item.line = line_number_;
+    // A repeat count: digits and an asterisk.
+    size_t star = pos_;
+    while (star < line_.size() && line_[star] >= '0' && line_[star] <= '9') {
+      ++star;
+    }
+    int repeat = 1;
+    if (star > pos_ && star < line_.size() && line_[star] == '*') {
+      auto count = parse_int(std::string_view(line_).substr(pos_, star - pos_));
+      if (!count || *count <= 0) {
+        fail_at(line_number_, field,
+                "bad repeat count in " +
+                    shown(std::string_view(line_).substr(pos_, star - pos_ + 1)));
+      }
+      repeat = *count;
+      pos_ = star + 1;
+      if (pos_ >= line_.size() || ends_value(line_[pos_])) item.null = true;
+    }
+    if (!item.null) {
+      if (line_[pos_] == '\'' || line_[pos_] == '"') {
+        const char quote = line_[pos_++];
+        item.text = quoted_text(quote, field);
+        item.quoted = true;
+      } else {
+        const size_t start = pos_;
+        while (pos_ < line_.size() && !ends_value(line_[pos_])) ++pos_;
+        item.text = line_.substr(start, pos_ - start);
+      }
+    }
+    after_value_ = true;
+    if (repeat > 1) {
+      repeat_item_ = item;
+      repeat_left_ = repeat - 1;
+    }
+    return item;
+  }
+}
+
+RecordReader::Item RecordReader::next_item(std::string_view field) {
+  ++field_index_;
+  if (slash_) return Item{true, false, {}, line_number_};
+  if (repeat_left_ > 0) {
+    --repeat_left_;
+    return repeat_item_;
+  }
+  return scan_item(field);
+}
+
+int RecordReader::integer(std::string_view field, int if_null) {
+  Item item = next_item(field);
+  if (item.null) return if_null;
+  auto value = item.quoted ? std::nullopt : parse_int(item.text);
+  if (!value) {
+    fail_at(item.line, field, "expected an integer, found " + shown(item.text));
+  }
+  return *value;
+}
+
+double RecordReader::real(std::string_view field, double if_null) {
+  Item item = next_item(field);
+  if (item.null) return if_null;
+  auto value = item.quoted ? std::nullopt : parse_real(item.text);
+  if (!value) {
+    fail_at(item.line, field, "expected a real, found " + shown(item.text));
+  }
+  return *value;
+}
+
+std::string RecordReader::text(std::string_view field, int width) {
+  Item item = next_item(field);
+  std::string value = item.null ? std::string() : item.text;
+  value.resize(static_cast<size_t>(width), ' ');
+  return value;
+}
+
+}  // namespace korvan::engine

@@ -1,0 +1,365 @@
+// The run driver: opens the files of a run, loops over the problems of the
+// input data file, and closes the run.
+#include <ctime>
+#include <fstream>
+#include <ostream>
+
+#include "engine/input_error.h"
+#include "engine/problem.h"
+#include "engine/problem_reader.h"
+#include "engine/record_reader.h"
+#include "engine/units.h"
+#include "korvan/engine.h"
+#include "report/echo.h"
+#include "report/header.h"
+#include "report/record_writer.h"
+#include "wall/station_model.h"
+
+namespace korvan {
+
+// What an engine keeps from one problem to the next: the deflections from
+// which a stage starts its stiffness evaluation live here.
+struct Engine::State {};
+
+Engine::Engine() : state_(std::make_unique<State>()) {}
+Engine::~Engine() = default;
+
+namespace {
+
+using engine::InputError;
+using engine::StopKind;
+using report::RecordWriter;
+
+ClockTime clock_now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+// The run ends without an error: a negative iteration limit.
+struct EndOfRun {};
+
+class Run {
+ public:
+  Run(const RunFiles& files, const RunOptions& options)
+      : files_(files),
+        options_(options),
+        shown_input_(options.shown_input_path
+                         ? *options.shown_input_path
+                         : files.input.string()),
+        reader_(input_, shown_input_) {}
+
+  RunResult execute();
+
+ private:
+  bool open_files();
+  void problem_loop();
+  void read_problem_body(engine::Problem& p);
+  void read_supports(engine::Problem& p);
+  void unsupported(std::string_view what);
+  void stop_on_input_error(const InputError& e);
+  void write_plot_block();
+  void end_of_analysis();
+  void diagnose(const std::string& line) {
+    if (options_.diagnostics != nullptr) *options_.diagnostics << line << '\n';
+  }
+
+  const RunFiles& files_;
+  const RunOptions& options_;
+  std::string shown_input_;
+  std::ifstream input_;
+  std::ofstream report_file_, plot_file_, iteration_file_;
+  RecordWriter report_{report_file_};
+  RecordWriter plot_{plot_file_};
+  RecordWriter iteration_{iteration_file_};
+  engine::RecordReader reader_;
+  engine::UnitLabels labels_ = engine::unit_labels(0);
+  RunResult result_;
+  std::string first_title_;
+  engine::Problem problem_;
+  int control_line_ = 0;
+  bool problem_started_ = false;  // a control record has been read
+  bool plot_written_ = false;     // the current problem's plot block
+};
+
+bool Run::open_files() {
+  input_.open(files_.input);
+  struct Output {
+    std::ofstream& stream;
+    const std::filesystem::path& path;
+    const char* role;
+  };
+  const Output outputs[] = {{report_file_, files_.report, "report file"},
+                            {plot_file_, files_.plot, "plot-data file"},
+                            {iteration_file_, files_.iteration,
+                             "iteration file"}};
+  for (const Output& o : outputs) {
+    o.stream.open(o.path);
+    if (!o.stream) {
+      result_.status = RunStatus::kFileError;
+      result_.message = "cannot open the " + std::string(o.role) + " \"" +
+                        o.path.string() + "\" for writing";
+      diagnose(result_.message);
+      return false;
+    }
+  }
+  if (!input_) {
+    result_.status = RunStatus::kFileError;
+    result_.message =
+        "cannot open the input data file \"" + files_.input.string() + "\"";
+    diagnose(result_.message);
+    report_.empty_lines(2);
+    report_.line("ERROR STOP -- " + result_.message);
+    end_of_analysis();
+    return false;
+  }
+  return true;
+}
+
+RunResult Run::execute() {
+  if (open_files()) {
+    try {
+      problem_loop();
+    } catch (const InputError& e) {
+      stop_on_input_error(e);
+    } catch (const EndOfRun&) {
+      // A negative iteration limit: nothing more is analysed.
+    }
+    end_of_analysis();
+  }
+  return result_;
+}
+
+void Run::stop_on_input_error(const InputError& e) {
+  result_.status = RunStatus::kInputError;
+  result_.message = e.what();
+  diagnose(e.what());
+  switch (e.kind()) {
+    case StopKind::kTooMuchData:
+      report_.empty_lines(2);
+      report_.line("TOO MUCH DATA FOR AVAILABLE STORAGE");
+      report_.empty_lines(2);
+      break;
+    case StopKind::kStationsNotInOrder:
+      report_.empty_lines(2);
+      report_.line("ERROR STOP -- STATIONS NOT IN ORDER");
+      break;
+    case StopKind::kNonZeroBeyondEnd:
+      report_.empty_lines(2);
+      report_.line("ERROR -- NON-ZERO TABLE 4 DATA BEYOND END");
+      break;
+    case StopKind::kQuiet:
+      break;
+    case StopKind::kInvalid:
+      report_.empty_lines(2);
+      report_.line(std::string("ERROR STOP -- ") + e.what());
+      break;
+  }
+}
+
+void Run::end_of_analysis() {
+  if (problem_started_ && !plot_written_) write_plot_block();
+  for (RecordWriter* out : {&report_, &iteration_}) {
+    out->empty_lines(2);
+    out->line("     END OF ANALYSIS                             ");
+  }
+  report_file_.close();
+  input_.close();
+  plot_file_.close();
+  iteration_file_.close();
+}
+
+// The plot-data block of the current problem. A problem without results
+// writes one record: 0, the station count and the unit flag.
+void Run::write_plot_block() {
+  plot_.put(report::list_int(0))
+      .put(report::list_int(problem_.geometry.increments))
+      .line(report::list_int(problem_.control.unit_system));
+  plot_written_ = true;
+}
+
+void Run::unsupported(std::string_view what) {
+  reader_.fail(StopKind::kInvalid,
+               std::string(what) + " are not read by this version of the "
+                                   "engine");
+}
+
+void Run::problem_loop() {
+  for (;;) {
+    std::optional<std::string> title = reader_.fixed_text(70);
+    if (!title) {
+      throw InputError(
+          StopKind::kInvalid,
+          shown_input_ + ":" + std::to_string(reader_.line_number() + 1) +
+              ": title record: end of file where the title of problem " +
+              std::to_string(result_.problems + 1) + " is due");
+    }
+    ++result_.problems;
+    problem_ = engine::Problem{};
+    problem_.title = *title;
+    problem_.title.resize(80, ' ');
+    if (result_.problems == 1) first_title_ = problem_.title;
+    plot_written_ = false;
+
+    problem_.control = engine::read_control(reader_);
+    control_line_ = reader_.record_line();
+    problem_started_ = true;
+    const engine::ControlRecord& control = problem_.control;
+
+    if (result_.problems > 1) report_.empty_lines(2);
+    report::HeaderInfo header;
+    header.version_label = files_.version_label;
+    header.input_path =
+        options_.shown_input_path
+            ? *options_.shown_input_path
+            : std::filesystem::absolute(files_.input).string();
+    header.report_path = files_.report.string();
+    header.plot_path = files_.plot.string();
+    header.time = options_.fixed_clock ? *options_.fixed_clock : clock_now();
+    report::write_header(report_, header);
+    for (RecordWriter* out : {&report_, &iteration_}) {
+      report::write_title_line(*out, control.stage_code, result_.problems,
+                               problem_.title, first_title_);
+    }
+
+    engine::check_unit_system(reader_, control, control_line_);
+    labels_ = engine::unit_labels(control.unit_system == 1 ? 1 : -1);
+    report::echo_control(report_, control);
+    read_problem_body(problem_);
+
+    const wall::StationModel model = wall::build_station_model(problem_);
+    if (wall::has_data_beyond_end(model)) {
+      throw InputError(StopKind::kNonZeroBeyondEnd,
+                       shown_input_ +
+                           ": stiffness-and-load or restraint data: a "
+                           "non-zero value stands beyond the ends of the wall "
+                           "(stations 0 to " +
+                           std::to_string(problem_.geometry.increments) + ")");
+    }
+
+    const int continuation = engine::read_continuation(reader_);
+    if (continuation == control.stage_code || continuation == 0) return;
+    // Another problem follows; its stage value in the plot file is 2 when
+    // the continuation code is 9.
+    write_plot_block();
+  }
+}
+
+void Run::read_problem_body(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  const engine::UnitSystem units = p.units();
+
+  p.geometry = engine::read_wall_geometry(reader_);
+  report::echo_wall_geometry(report_, p.geometry, units, labels_);
+  if (p.geometry.max_iterations < 0) throw EndOfRun{};
+
+  engine::check_specified_count(reader_, c.specified_points, control_line_);
+  if (c.specified_points > 0) {
+    report::echo_conditions_heading(report_, labels_);
+    for (int i = 1; i <= c.specified_points; ++i) {
+      const int* previous =
+          p.conditions.empty() ? nullptr : &p.conditions.back().station;
+      p.conditions.push_back(engine::read_specified_condition(
+          reader_, i, previous, p.geometry.increments));
+      report::echo_condition(report_, p.conditions.back());
+    }
+  }
+
+  if (c.wall_sections > engine::kMaxWallSections) {
+    reader_.fail(StopKind::kTooMuchData, "more than " +
+                                             std::to_string(
+                                                 engine::kMaxWallSections) +
+                                             " wall sections");
+  }
+  if (c.wall_sections > 0) {
+    report::echo_wall_sections_heading(report_, labels_);
+    for (int i = 1; i <= c.wall_sections; ++i) {
+      p.wall_sections.push_back(engine::read_wall_section(reader_, i));
+      report::echo_wall_section(report_, i, p.wall_sections.back());
+    }
+  }
+  if (c.cross_sections > 0) unsupported("cross sections");
+  if (c.nonlinear_ei_sets > 0) unsupported("nonlinear EI sets");
+
+  const int loads = engine::read_count(
+      reader_, "stiffness-and-load count record", "number of load entries");
+  report::echo_loads_heading(report_, labels_);
+  for (int i = 1; i <= loads; ++i) {
+    const engine::LoadEntry* opening =
+        !p.loads.empty() && p.loads.back().contd == 1 ? &p.loads.back()
+                                                      : nullptr;
+    const int previous_contd = p.loads.empty() ? 0 : p.loads.back().contd;
+    engine::LoadEntry e = engine::read_load_entry(reader_, i, opening);
+    if (i == loads) {
+      engine::check_last_entry_closed(reader_, e.contd,
+                                      "stiffness-and-load entry");
+    }
+    report::echo_load_entry(report_, e, previous_contd);
+    p.loads.push_back(e);
+  }
+
+  read_supports(p);
+
+  if (c.wale_flag > 0) {
+    const int wales =
+        engine::read_count(reader_, "wale count record", "number of wales");
+    for (int i = 1; i <= wales; ++i) {
+      p.wales.push_back(engine::read_wale(reader_, i));
+    }
+  }
+  if (c.py_factors > 0) unsupported("p-y modification factors");
+  if (c.earth_pressure_option >= 1 || c.py_option == 2) {
+    unsupported("earth-pressure data");
+  }
+  if (c.user_py_curves > 0 && c.py_option <= 2) {
+    unsupported("user-specified p-y curves");
+  }
+}
+
+void Run::read_supports(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  const int restraints = engine::read_count(
+      reader_, "support count record", "number of restraint entries");
+  for (int i = 1; i <= restraints; ++i) {
+    const engine::RestraintEntry* opening =
+        !p.restraints.empty() && p.restraints.back().contd == 1
+            ? &p.restraints.back()
+            : nullptr;
+    const int previous_contd =
+        p.restraints.empty() ? 0 : p.restraints.back().contd;
+    engine::RestraintEntry e = engine::read_restraint(reader_, i, opening);
+    if (i == restraints) {
+      engine::check_last_entry_closed(reader_, e.contd, "restraint entry");
+    }
+    report::echo_restraint(report_, e, previous_contd);
+    p.restraints.push_back(e);
+  }
+
+  engine::check_support_count(reader_, c, control_line_);
+  if (c.tie_backs > 0) {
+    report::echo_tie_backs_heading(report_, labels_);
+    for (int i = 1; i <= c.tie_backs; ++i) {
+      p.tie_backs.push_back(engine::read_tie_back(reader_, i));
+      report::echo_anchor(report_, p.tie_backs.back(), true);
+    }
+  }
+  if (c.struts > 0) {
+    report::echo_struts_heading(report_, labels_);
+    for (int i = 1; i <= c.struts; ++i) {
+      p.struts.push_back(engine::read_strut(reader_, i));
+      report::echo_anchor(report_, p.struts.back(), false);
+    }
+  }
+  if (c.wale_flag > 0) report::echo_wales(report_, c.wale_continuity);
+}
+
+}  // namespace
+
+RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
+  Run run(files, options);
+  return run.execute();
+}
+
+}  // namespace korvan

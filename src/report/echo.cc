@@ -1,0 +1,238 @@
+#include "report/echo.h"
+
+#include <array>
+
+namespace korvan::report {
+namespace {
+
+void framed_heading(RecordWriter& out, int empty_before,
+                    std::string_view title) {
+  const std::string stars(50, '*');
+  out.empty_lines(empty_before);
+  out.blanks(6).line(stars);
+  out.blanks(6).line(title);
+  out.blanks(6).line(stars);
+  out.empty_lines(1);
+}
+
+void count_line(RecordWriter& out, std::string_view label, int value) {
+  out.blanks(6).put(label).line(fmt_i(value, 2));
+}
+
+// Right-justifies each text in its own field of `width` columns.
+std::string columns(std::initializer_list<std::string> texts, int width) {
+  std::string line;
+  for (const auto& t : texts) line += fmt_a(t, width);
+  return line;
+}
+
+void station_columns(RecordWriter& out, int from, int to, int contd,
+                     int previous_contd) {
+  const bool closes = previous_contd == 1;
+  const bool opens = contd == 1;
+  if (opens && !closes) {
+    out.blanks(5).put(fmt_i(from, 4)).blanks(4).put(fmt_i(contd, 3));
+  } else if (closes && !opens) {
+    out.blanks(9).put(fmt_i(to, 4)).put(fmt_i(contd, 3));
+  } else {
+    out.blanks(5).put(fmt_i(from, 4)).put(fmt_i(to, 4)).put(fmt_i(contd, 3));
+  }
+}
+
+void six_values(RecordWriter& out, const std::array<double, 6>& v) {
+  out.blanks(1);
+  for (double x : v) out.put(fmt_e(x, 10, 3, 1));
+  out.end_line();
+}
+
+}  // namespace
+
+void echo_control(RecordWriter& out, const engine::ControlRecord& c) {
+  framed_heading(out, 2, "*        PROGRAM CONTROL PARAMETERS              *");
+  count_line(out, "NO OF POINTS FOR SPECIFIED DEFLECTIONS AND SLOPES  = ",
+             c.specified_points);
+  count_line(out, "NO OF WALL SECTIONS                                = ",
+             c.wall_sections);
+  count_line(out, "NO OF CROSS SECTIONS                               = ",
+             c.cross_sections);
+  count_line(out, "GENERATE EARTH PRESSURE INTERNALLY                 = ",
+             c.earth_pressure_option >= 2 ? 1 : 0);
+  count_line(out, "GENERATE SOIL RESISTANCE (P-Y) CURVES INTERNALLY   = ",
+             c.py_option == 2 ? 1 : 0);
+  count_line(out, "NO OF P-Y MODIFICATION FACTORS FOR GEN. P-Y CURVES = ",
+             c.py_factors);
+  count_line(out, "NO OF USER-SPECIFIED SOIL RESISTANCE (P-Y) CURVES  = ",
+             c.user_py_curves);
+  count_line(out, "NO OF TIE BACKS                                    = ",
+             c.tie_backs);
+  count_line(out, "NO OF STRUTS/RAKERS                                = ",
+             c.struts);
+  if (c.tie_backs <= 0 && c.struts <= 0) {
+    out.empty_lines(1);
+  } else if (c.hinge_model == 1) {
+    out.blanks(6).line("CONSIDER ZERO MOMENT (AASHTO HINGE MODEL) IN WALL");
+    out.blanks(6).line("AT TIE BACK LOCATIONS EXCEPT TOP ONE");
+    out.empty_lines(1);
+  }
+}
+
+void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
+                        engine::UnitSystem units, const UnitLabels& labels) {
+  out.empty_lines(1);
+  const bool english = units == engine::UnitSystem::kEnglish;
+  out.blanks(6)
+      .put("HEIGHT OF WALL                                     = ")
+      .put(fmt_f(english ? g.wall_height / 12.0 : g.wall_height, 10, 3))
+      .line(english ? labels.long_length.substr(0, 3) : labels.length);
+  out.blanks(6)
+      .put("NUMBER OF INCREMENTS                               = ")
+      .line(fmt_i(g.increments, 10));
+  out.blanks(6)
+      .put("INCREMENT LENGTH                                   = ")
+      .put(fmt_f(g.increment_length, 10, 3))
+      .line(labels.length);
+  if (g.max_iterations > 0) {
+    out.blanks(6)
+        .put("MAXIMUM ALLOWABLE DEFLECTION                       = ")
+        .put(fmt_f(g.allowable_deflection, 10, 3))
+        .line(labels.length);
+    out.blanks(6)
+        .put("DEFLECTION CLOSURE TOLERANCE                       = ")
+        .put(fmt_e(g.closure_tolerance, 10, 3, 1))
+        .line(labels.length);
+    out.blanks(6)
+        .put("MAXIMUM NUMBER OF ITERATIONS                       = ")
+        .line(fmt_i(g.max_iterations, 10));
+  }
+}
+
+void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels) {
+  framed_heading(out, 2, "*        SPECIFIED DEFLECTIONS AND SLOPES        *");
+  out.blanks(5).line("     STA      CASE       DEFLECTION        SLOPE");
+  out.blanks(5).blanks(28).put(labels.short_length).line("              RAD");
+}
+
+void echo_condition(RecordWriter& out, const engine::SpecifiedCondition& c) {
+  out.blanks(10).put(fmt_i(c.station, 3)).blanks(7).put(fmt_i(c.case_code, 2));
+  if (c.case_code <= 1) {
+    out.blanks(8).put(fmt_e(c.deflection, 10, 3)).blanks(9).line("NONE");
+  } else if (c.case_code == 2) {
+    out.blanks(11).put("NONE").blanks(8).line(fmt_e(c.slope, 10, 3));
+  } else {
+    out.blanks(8)
+        .put(fmt_e(c.deflection, 10, 3))
+        .blanks(5)
+        .line(fmt_e(c.slope, 10, 3));
+  }
+}
+
+void echo_wall_sections_heading(RecordWriter& out, const UnitLabels& labels) {
+  out.empty_lines(1);
+  out.blanks(5).line("* WALL SECTIONS *");
+  out.empty_lines(1);
+  out.blanks(5)
+      .put("  SECT")
+      .blanks(9)
+      .put(" TOP ")
+      .blanks(7)
+      .put("BOTTOM")
+      .blanks(5)
+      .line("SECTION");
+  const std::string unit = labels.long_length_left.substr(0, 2);
+  out.blanks(5 + 6 + 9 + 1).put(unit).blanks(12).line(unit);
+}
+
+void echo_wall_section(RecordWriter& out, int number,
+                       const engine::WallSection& s) {
+  out.write_blanks(5)
+      .write_int(6, number)
+      .write_real(14, 5, s.top)
+      .write_real(13, 5, s.bottom)
+      .write_int(10, s.cross_section)
+      .end_record();
+}
+
+void echo_loads_heading(RecordWriter& out, const UnitLabels& labels) {
+  framed_heading(out, 3, "*        STIFFNESS AND LOAD DATA                 *");
+  out.blanks(6).line("EI - FLEXURAL RIGIDITY,  Q - TRANSVERSE LOAD,");
+  out.blanks(6).line("S - STIFFNESS OF TRANSVERSE RESISTANCE,");
+  out.blanks(6).line("T - TORQUE,              P - AXIAL LOAD,");
+  out.blanks(6).line("R - STIFFNESS OF TORSIONAL RESISTANCE.");
+  out.empty_lines(2);
+  out.put("     FROM TO CONTD     EI         Q        S")
+      .line("        T         R         P");
+  // Units right-justified under their columns; the torque unit leaves one
+  // blank before the wider unit of the rotational stiffness.
+  out.blanks(17)
+      .put(columns({labels.flexural_rigidity(), labels.force,
+                    labels.force + "/" + labels.short_length},
+                   10))
+      .put(fmt_a(labels.moment(), 9))
+      .blanks(1)
+      .put(fmt_a(labels.short_force + "-" + labels.short_length + "/RAD", 10))
+      .line(fmt_a(labels.force, 10));
+}
+
+void echo_load_entry(RecordWriter& out, const engine::LoadEntry& e,
+                     int previous_contd) {
+  station_columns(out, e.from, e.to, e.contd, previous_contd);
+  six_values(out, {0.0, e.load, 0.0, e.torque, 0.0, e.axial});
+}
+
+void echo_restraint(RecordWriter& out, const engine::RestraintEntry& e,
+                    int previous_contd) {
+  station_columns(out, e.from, e.to, e.contd, previous_contd);
+  six_values(out, {0.0, 0.0, e.lateral, 0.0, e.rotational, 0.0});
+}
+
+namespace {
+void anchor_heading(RecordWriter& out, const UnitLabels& labels,
+                    std::string_view title, bool prestressed) {
+  framed_heading(out, 3, title);
+  out.blanks(6)
+      .put("   DEPTH      AREA    ELASTIC   UNBONDED   HORIZ.  ")
+      .line(prestressed ? "  ANCHOR  PRESTRESS." : "  ANCHOR  ");
+  out.blanks(6)
+      .put("                      MODULUS    LENGTH    ANGLE   ")
+      .line(prestressed ? " SPACING    FORCE" : " SPACING  ");
+  // Depths, unbonded lengths and spacings of supports are entered in feet
+  // in English units.
+  const std::string length = labels.long_length.substr(0, 3);
+  const std::string area = labels.short_length + "**2";
+  const std::string modulus = labels.short_force + "/" + area;
+  std::string units = columns({length, area, modulus, length, "DEG", length},
+                              10);
+  if (prestressed) units += fmt_a(labels.force, 10);
+  // Each unit stands under the last letters of its heading.
+  out.blanks(5).line(units);
+}
+}  // namespace
+
+void echo_tie_backs_heading(RecordWriter& out, const UnitLabels& labels) {
+  anchor_heading(out, labels,
+                 "*                  TIE BACK DATA                 *", true);
+}
+
+void echo_struts_heading(RecordWriter& out, const UnitLabels& labels) {
+  anchor_heading(out, labels,
+                 "*               STRUT/RAKER DATA                 *", false);
+}
+
+void echo_anchor(RecordWriter& out, const engine::Anchor& a,
+                 bool prestressed) {
+  out.blanks(6);
+  for (double x : {a.depth, a.area, a.modulus, a.unbonded_length, a.angle,
+                   a.spacing}) {
+    out.put(fmt_e(x, 10, 3, 1));
+  }
+  if (prestressed) out.put(fmt_e(a.prestress, 10, 3, 1));
+  out.end_line();
+}
+
+void echo_wales(RecordWriter& out, int wale_continuity) {
+  out.blanks(6).line(wale_continuity == 1
+                         ? "* CONSIDER WALES AS SIMPLY SUPPORTED"
+                         : "* CONSIDER WALES AS CONTINUOUS SPAN ");
+}
+
+}  // namespace korvan::report

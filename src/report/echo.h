@@ -1,0 +1,42 @@
+// The echo of the input data in the report, group by group. Each function
+// prints what one record (or the heading of one group) shows; the run driver
+// calls them as the records are read, so that a run stopped by bad input
+// shows the echo up to the faulty record.
+#pragma once
+
+#include "engine/problem.h"
+#include "engine/units.h"
+#include "report/record_writer.h"
+
+namespace korvan::report {
+
+using engine::UnitLabels;
+
+void echo_control(RecordWriter& out, const engine::ControlRecord& control);
+void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
+                        engine::UnitSystem units, const UnitLabels& labels);
+
+void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels);
+void echo_condition(RecordWriter& out, const engine::SpecifiedCondition& c);
+
+void echo_wall_sections_heading(RecordWriter& out, const UnitLabels& labels);
+void echo_wall_section(RecordWriter& out, int number,
+                       const engine::WallSection& s);
+
+// The stiffness-and-load table also lists the lateral and rotational
+// restraints. A row shows the first station when the entry opens a range
+// (alone or as the first of a pair) and the last station when it closes
+// one; `previous_contd` is the flag of the entry before it (0 for the
+// first).
+void echo_loads_heading(RecordWriter& out, const UnitLabels& labels);
+void echo_load_entry(RecordWriter& out, const engine::LoadEntry& e,
+                     int previous_contd);
+void echo_restraint(RecordWriter& out, const engine::RestraintEntry& e,
+                    int previous_contd);
+
+void echo_tie_backs_heading(RecordWriter& out, const UnitLabels& labels);
+void echo_struts_heading(RecordWriter& out, const UnitLabels& labels);
+void echo_anchor(RecordWriter& out, const engine::Anchor& a, bool prestressed);
+void echo_wales(RecordWriter& out, int wale_continuity);
+
+}  // namespace korvan::report

@@ -1,0 +1,6 @@
+foreach(case_dir ${CASES})
+  execute_process(COMMAND ${RUNNER} --update ${case_dir} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "golden_runner failed on ${case_dir}")
+  endif()
+endforeach()

@@ -1,0 +1,84 @@
+/* The exported entry point, called from C as a front end calls it. */
+#define _DEFAULT_SOURCE
+#include <dirent.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "korvan/korvan.h"
+
+static int failures = 0;
+
+#define CHECK(cond)                                               \
+  do {                                                            \
+    if (!(cond)) {                                                \
+      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__,      \
+              __LINE__, #cond);                                   \
+      ++failures;                                                 \
+    }                                                             \
+  } while (0)
+
+static int count_entries(const char* dir) {
+  DIR* d = opendir(dir);
+  int n = 0;
+  struct dirent* e;
+  if (d == NULL) return -1;
+  while ((e = readdir(d)) != NULL) {
+    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) ++n;
+  }
+  closedir(d);
+  return n;
+}
+
+static void write_file(const char* name, const char* text) {
+  FILE* f = fopen(name, "w");
+  fputs(text, f);
+  fclose(f);
+}
+
+static int file_contains(const char* name, const char* text) {
+  static char buffer[1 << 16];
+  FILE* f = fopen(name, "r");
+  size_t n;
+  if (f == NULL) return 0;
+  n = fread(buffer, 1, sizeof buffer - 1, f);
+  buffer[n] = '\0';
+  fclose(f);
+  return strstr(buffer, text) != NULL;
+}
+
+int main(void) {
+  char dir[] = "/tmp/korvan-capi-XXXXXX";
+  CHECK(mkdtemp(dir) != NULL);
+  CHECK(chdir(dir) == 0);
+
+  /* A wrong handshake touches no file, not even NAMES.dat. */
+  CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE + 1) == 1);
+  CHECK(IKORVAN(0, KORVAN_INTERFACE_CODE) == 1);
+  CHECK(count_entries(".") == 0);
+
+  write_file("NAMES.dat",
+             "TEST 1.0\nheader one\nheader two\n3\nwall.dat\nwall.out\n"
+             "wall.plot\nwall.iter\nwall.pyc\nwall.epd\n");
+  write_file("wall.dat",
+             "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+             "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n0\n0\n0\n");
+  CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE) == 0);
+  CHECK(file_contains("wall.out", "KORVAN for Windows, Version TEST 1.0"));
+  CHECK(file_contains("wall.out", "END OF ANALYSIS"));
+  CHECK(file_contains("wall.iter", "END OF ANALYSIS"));
+
+  /* Bad input is reported in the report file; the call still returns 0. */
+  write_file("wall.dat", "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+                         "10 twelve\n");
+  CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE) == 0);
+  CHECK(file_contains("wall.out", "expected a real, found \"twelve\""));
+
+  /* NAMES.dat with four lines: blank names, nothing can be opened. */
+  write_file("NAMES.dat", "TEST 1.0\na\nb\n3\n");
+  CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE) == 0);
+
+  if (failures == 0) printf("capi: all checks passed\n");
+  return failures == 0 ? 0 : 1;
+}

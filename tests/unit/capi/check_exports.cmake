@@ -1,0 +1,15 @@
+# The shared library exports exactly one symbol: IKORVAN.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [TtDdBbRrWwVv] [^\n]+" symbols "${out}")
+set(names "")
+foreach(s ${symbols})
+  string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${s}")
+  list(APPEND names ${name})
+endforeach()
+if(NOT names STREQUAL "IKORVAN")
+  message(FATAL_ERROR "exported symbols: ${names} (expected only IKORVAN)")
+endif()
