@@ -23,6 +23,15 @@ int run_input(const fs::path& input, const std::string& out_dir,
               bool keep_scratch) {
   const fs::path dir = out_dir.empty() ? input.parent_path() : fs::path(out_dir);
   const std::string stem = input.stem().string();
+  if (!out_dir.empty()) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec) {
+      std::cerr << "cannot create the output folder \"" << dir.string()
+                << "\": " << ec.message() << "\n";
+      return static_cast<int>(korvan::RunStatus::kFileError);
+    }
+  }
   korvan::RunFiles files;
   files.version_label = KORVAN_VERSION;
   files.input = input;

@@ -80,6 +80,7 @@ struct LoadEntry {
   double load = 0.0;     // transverse load Q per station
   double torque = 0.0;   // applied couple T
   double axial = 0.0;    // axial load P as entered
+  int line = 0;          // line of the input data file where it begins
 };
 
 // A lateral and rotational restraint entry; paired like LoadEntry.
@@ -89,6 +90,7 @@ struct RestraintEntry {
   int contd = 0;
   double lateral = 0.0;     // stiffness of transverse resistance S
   double rotational = 0.0;  // stiffness of rotational resistance R
+  int line = 0;             // line of the input data file where it begins
 };
 
 // A tie back or a strut/raker (struts have no prestress).

@@ -153,6 +153,7 @@ LoadEntry read_load_entry(RecordReader& in, int number,
   e.torque = in.real("torque");
   e.axial = in.real("axial load");
   in.end();
+  e.line = in.record_line();
   if (e.to < e.from) {
     in.fail(StopKind::kStationsNotInOrder,
             "last station " + std::to_string(e.to) +
@@ -177,6 +178,7 @@ RestraintEntry read_restraint(RecordReader& in, int number,
   e.lateral = in.real("transverse stiffness");
   e.rotational = in.real("rotational stiffness");
   in.end();
+  e.line = in.record_line();
   if (e.to < e.from) {
     in.fail(StopKind::kStationsNotInOrder,
             "last station " + std::to_string(e.to) +

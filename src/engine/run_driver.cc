@@ -59,6 +59,7 @@ class Run {
   void read_problem_body(engine::Problem& p);
   void read_supports(engine::Problem& p);
   void unsupported(std::string_view what);
+  [[noreturn]] void refuse_data_beyond_end() const;
   void stop_on_input_error(const InputError& e);
   void write_plot_block();
   void end_of_analysis();
@@ -186,6 +187,38 @@ void Run::unsupported(std::string_view what) {
                                    "engine");
 }
 
+// Names the first entry whose range leaves the wall with a non-zero value.
+void Run::refuse_data_beyond_end() const {
+  const int n = problem_.geometry.increments;
+  std::string where = shown_input_;
+  auto check = [&](const auto& entries, const char* record, auto nonzero) {
+    std::vector<int> contd;
+    for (const auto& e : entries) contd.push_back(e.contd);
+    for (const wall::EntryPair& p : wall::pair_entries(contd)) {
+      const auto& a = entries[p.first];
+      const auto& b = entries[p.last];
+      if ((a.from < 0 || b.to > n) && (nonzero(a) || nonzero(b))) {
+        if (where == shown_input_) {
+          where += ":" + std::to_string(a.line) + ": " + record + " " +
+                   std::to_string(p.first + 1);
+        }
+      }
+    }
+  };
+  check(problem_.loads, "stiffness-and-load record",
+        [](const engine::LoadEntry& e) {
+          return e.load != 0.0 || e.torque != 0.0 || e.axial != 0.0;
+        });
+  check(problem_.restraints, "restraint record",
+        [](const engine::RestraintEntry& e) {
+          return e.lateral != 0.0 || e.rotational != 0.0;
+        });
+  throw InputError(StopKind::kNonZeroBeyondEnd,
+                   where + ": a non-zero stiffness or load stands beyond the "
+                           "ends of the wall (stations 0 to " +
+                           std::to_string(n) + ")");
+}
+
 void Run::problem_loop() {
   for (;;) {
     std::optional<std::string> title = reader_.fixed_text(70);
@@ -230,14 +263,7 @@ void Run::problem_loop() {
     read_problem_body(problem_);
 
     const wall::StationModel model = wall::build_station_model(problem_);
-    if (wall::has_data_beyond_end(model)) {
-      throw InputError(StopKind::kNonZeroBeyondEnd,
-                       shown_input_ +
-                           ": stiffness-and-load or restraint data: a "
-                           "non-zero value stands beyond the ends of the wall "
-                           "(stations 0 to " +
-                           std::to_string(problem_.geometry.increments) + ")");
-    }
+    if (wall::has_data_beyond_end(model)) refuse_data_beyond_end();
 
     const int continuation = engine::read_continuation(reader_);
     if (continuation == control.stage_code || continuation == 0) return;

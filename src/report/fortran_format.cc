@@ -1,5 +1,6 @@
 #include "report/fortran_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -17,9 +18,9 @@ constexpr size_t kFixedReserve = 330;
 constexpr size_t kScientificReserve = 16;
 
 // List-directed widths: the separator blank is not included.
-constexpr int kListIntWidth = 11;      // INTEGER
-constexpr int kListInt8Width = 20;     // INTEGER(8)
-constexpr int kListRealWidth = 25;     // DOUBLE PRECISION, 1PG25.17E3
+constexpr int kListIntWidth = 11;   // INTEGER
+constexpr int kListInt8Width = 20;  // INTEGER(8)
+constexpr int kListRealWidth = 25;  // DOUBLE PRECISION, 1PG25.17E3
 constexpr int kListRealDigits = 17;
 constexpr int kListExponentWidth = 3;  // the F form leaves e + 2 blanks
 
@@ -31,6 +32,7 @@ std::string right(std::string_view text, int w) {
   return std::string(w - text.size(), ' ').append(text);
 }
 
+// std::to_chars(args...) into a buffer of `capacity` characters.
 template <typename... Args>
 std::string convert(size_t capacity, Args... args) {
   std::string buf(capacity, '\0');
@@ -42,9 +44,15 @@ std::string convert(size_t capacity, Args... args) {
   return buf;
 }
 
-// A finite non-negative magnitude rounded to `digits` significant digits:
-// mag ~= 0.D * 10^(exponent + 1), D holding exactly `digits` digits. Zero
-// has exponent 0.
+// n >= 0 in at least `width` digits, padded with leading zeros.
+std::string zero_padded(long long n, int width) {
+  const std::string digits = convert(24, n);
+  const size_t pad = std::max<size_t>(width, digits.size()) - digits.size();
+  return std::string(pad, '0') + digits;
+}
+
+// A finite non-negative magnitude rounded to `digits` significant digits
+// D: mag ~= D[0].D[1..] * 10^exponent. Zero has exponent 0.
 struct Significand {
   std::string digits;
   int exponent;
@@ -101,9 +109,8 @@ std::string fmt_i_zero(long long value, int w) {
   // The sign would need a column beyond the w digits, so a negative value
   // never fits.
   if (w <= 0 || value < 0) return stars(w);
-  const std::string digits = convert(24, value);
-  if (digits.size() > static_cast<size_t>(w)) return stars(w);
-  return std::string(w - digits.size(), '0') + digits;
+  const std::string digits = zero_padded(value, w);
+  return digits.size() > static_cast<size_t>(w) ? stars(w) : digits;
 }
 
 std::string fmt_f(double value, int w, int d) {
@@ -111,8 +118,8 @@ std::string fmt_f(double value, int w, int d) {
   if (!std::isfinite(value)) return non_finite(value, w);
   value = unsigned_zero(value);
   const bool negative = std::signbit(value);
-  std::string body = convert(kFixedReserve + d, std::fabs(value),
-                             std::chars_format::fixed, d);
+  std::string body =
+      convert(kFixedReserve + d, std::fabs(value), std::chars_format::fixed, d);
   if (d == 0) body += '.';
   // The zero before the point is optional, except in the form "0.".
   if (body.size() + negative > static_cast<size_t>(w) && d > 0 &&
@@ -143,10 +150,9 @@ std::string fmt_e(double value, int w, int d, int scale) {
   }
   const int magnitude = std::abs(exponent);
   if (magnitude > 999) return stars(w);
-  body += magnitude > 99 ? "" : "E";
+  if (magnitude <= 99) body += 'E';
   body += exponent < 0 ? '-' : '+';
-  const std::string e_digits = convert(8, magnitude);
-  body += std::string(magnitude > 99 ? 0 : 2 - e_digits.size(), '0') + e_digits;
+  body += zero_padded(magnitude, 2);
 
   if (body.size() + negative > static_cast<size_t>(w) && scale <= 0) {
     body.erase(0, 1);
@@ -157,7 +163,8 @@ std::string fmt_e(double value, int w, int d, int scale) {
 
 std::string fmt_a(std::string_view text, int w) {
   if (w <= 0) return "";
-  if (text.size() >= static_cast<size_t>(w)) return std::string(text.substr(0, w));
+  if (text.size() >= static_cast<size_t>(w))
+    return std::string(text.substr(0, w));
   return right(text, w);
 }
 
@@ -198,11 +205,9 @@ std::string list_real(double value) {
     return " " + right(sign + body, kListRealWidth - kTrail) +
            std::string(kTrail, ' ');
   }
-  const std::string e_digits = convert(8, std::abs(x));
   const std::string body = sign + s.digits.substr(0, 1) + "." +
-                           s.digits.substr(1) + "E" + (x < 0 ? "-" : "+") +
-                           std::string(kListExponentWidth - e_digits.size(), '0') +
-                           e_digits;
+                           s.digits.substr(1) + (x < 0 ? "E-" : "E+") +
+                           zero_padded(std::abs(x), kListExponentWidth);
   return " " + right(body, kListRealWidth);
 }
 

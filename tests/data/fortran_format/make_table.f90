@@ -14,8 +14,8 @@
 program make_table
   implicit none
   integer, parameter :: dp = kind(1d0), i8 = selected_int_kind(18)
-  real(dp), parameter :: mantissas(8) = [1d0, 1.5d0, 2.5d0, 1.25d0, 9.5d0, &
-       9.9996d0, 9.99996d0, 1.2345678901234567d0]
+  real(dp), parameter :: mantissas(5) = [1d0, 2.5d0, 9.5d0, 9.9996d0, &
+       1.2345678901234567d0]
   integer :: u, i, p, w, d, k, seed
   real(dp) :: x, zero, inf, nan
 
@@ -45,10 +45,10 @@ program make_table
   do w = 1, 10
     call f(inf, w, 0); call f(-inf, w, 2); call f(nan, w, 1)
   end do
-  do p = -8, 12
+  do p = -7, 11
     do i = 1, size(mantissas)
       x = mantissas(i) * 10d0**p
-      call f(x, 10, 3); call f(-x, 10, 3); call f(x, 14, 6); call f(x, 12, 0)
+      call f(x, 10, 3); call f(-x, 14, 6); call f(x, 12, 0)
     end do
     x = 10d0**p
     call f(nearest(x, -1d0), 40, 25); call f(nearest(x, 1d0), 40, 25)
@@ -69,14 +69,14 @@ program make_table
       call e(0d0, w, 3, k); call e(-0d0, w, 3, k); call e(-2.5d-7, w, 2, k)
       call e(inf, w, 3, k); call e(-inf, w, 3, k); call e(nan, w, 3, k)
     end do
-    do p = -320, 308, 7
+    do p = -320, 308, 13
       x = 1.2345678901234567d0 * 10d0**p
-      call e(x, 12, 4, k); call e(-x, 12, 4, k)
+      call e(x, 12, 4, k); call e(-x, 11, 4, k)
     end do
     do p = -12, 12
       do i = 1, size(mantissas)
         x = mantissas(i) * 10d0**p
-        call e(x, 10, 3, k); call e(-x, 11, 4, k)
+        call e(merge(x, -x, mod(p, 2) == 0), 10 + mod(i, 2), 3 + mod(i, 3), k)
       end do
       x = 10d0**p
       call e(nearest(x, -1d0), 30, 20, k)
@@ -84,7 +84,7 @@ program make_table
   end do
 
   ! The report's real writer.
-  do d = 1, 7
+  do d = 1, 6
     call r(123.4d0, 12, d); call r(0.00123d0, 12, d); call r(10000d0, 12, d)
     call r(1d-60, 12, d); call r(-1d-60, 12, d); call r(0d0, 12, d); call r(-0d0, 12, d)
     call r(0.5d0, 12, d); call r(0.05d0, 12, d); call r(0.1d0, 12, d); call r(0.01d0, 12, d)
@@ -95,9 +95,9 @@ program make_table
     call r(x, 12, d); call r(nearest(x, 1d0), 12, d); call r(nearest(x, -1d0), 12, d)
     x = 10d0**d
     call r(x, 12, d); call r(nearest(x, -1d0), 12, d); call r(-nearest(x, -1d0), 12, d)
-    do p = -9, 9
+    do p = -8, 8
       x = 10d0**p
-      call r(x, 12, d); call r(-3.7d0 * x, 12, d); call r(9.99995d0 * x, 12, d)
+      call r(merge(x, -x, mod(p, 2) == 0), 12, d); call r(9.99995d0 * x, 12, d)
     end do
   end do
 
@@ -122,16 +122,16 @@ program make_table
   call lr(tiny(x)); call lr(transfer(1_i8, x)); call lr(1d0/3d0); call lr(-2d0/3d0)
   call lr(0.1d0); call lr(nearest(0.1d0, -1d0)); call lr(-0.1d0); call lr(-nearest(0.1d0, -1d0))
   call lr(1d16); call lr(1d17); call lr(nearest(1d17, -1d0)); call lr(-nearest(1d17, -1d0))
-  do p = -25, 25
+  do p = -20, 20
     x = 10d0**p
-    call lr(x); call lr(-1.5d0 * x); call lr(nearest(x, -1d0))
+    call lr(merge(x, -1.5d0 * x, mod(p, 2) == 0)); call lr(nearest(x, -1d0))
   end do
-  do p = -320, 308, 11
+  do p = -320, 308, 23
     call lr(1.2345678901234567d0 * 10d0**p)
   end do
 
   ! A deterministic scatter of values through every real form.
-  do i = 1, 150
+  do i = 1, 80
     x = (1 + 9 * rand01()) * 10d0**(int(40 * rand01()) - 20)
     if (rand01() < 0.5) x = -x
     call f(x, 14, int(7 * rand01()))
@@ -171,7 +171,9 @@ contains
   subroutine emit(kind, value, w, d, k, text)
     character(len=*), intent(in) :: kind, value, text
     integer, intent(in) :: w, d, k
-    write(u, '(a2,1x,a24,i4,i4,i3,2x,a)') kind, value, w, d, k, '|' // text // '|'
+    character(len=2) :: tag
+    tag = kind
+    write(u, '(a2,1x,a24,i4,i4,i3,2x,a)') tag, value, w, d, k, '|' // text // '|'
   end subroutine
 
   ! +0.0 for exact zero of either sign, else x.

@@ -1,0 +1,167 @@
+#include "report/fortran_format.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+namespace korvan::report {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+struct Case {
+  double value;
+  int w;
+  int d;  // decimals, or significant digits for fmt_real
+  const char* expected;
+};
+
+template <typename T>
+T parse_number(const std::string& text) {
+  T value{};
+  const char* last = text.data() + text.size();
+  auto [end, ec] = std::from_chars(text.data(), last, value);
+  EXPECT_TRUE(ec == std::errc() && end == last)
+      << "unreadable value " << text;
+  return value;
+}
+
+// A row of table.txt is "kind value w d k |text|"; see make_table.f90.
+std::string format_row(const std::string& kind, const std::string& value,
+                       int w, int d, int k) {
+  if (kind == "I") return fmt_i(parse_number<long long>(value), w);
+  if (kind == "Z") return fmt_i_zero(parse_number<long long>(value), w);
+  if (kind == "LI") return list_int(parse_number<long long>(value));
+  const double x = parse_number<double>(value);
+  if (kind == "F") return fmt_f(x, w, d);
+  if (kind == "E") return fmt_e(x, w, d, k);
+  if (kind == "R") return fmt_real(x, w, d);
+  if (kind == "LR") return list_real(x);
+  ADD_FAILURE() << "unknown kind " << kind;
+  return "";
+}
+
+// Every row of the table gfortran wrote. Its zero rows already carry the
+// unsigned text: make_table.f90 writes exact zero of either sign from +0.0,
+// while the value column keeps the sign, which is what is passed here.
+TEST(FortranFormatTable, AgreesWithGfortranOnEveryRow) {
+  const std::string path =
+      std::string(KORVAN_TEST_DATA) + "/fortran_format/table.txt";
+  std::ifstream in(path);
+  ASSERT_TRUE(in) << "cannot open " << path;
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    const size_t open = line.find('|');
+    const size_t close = line.rfind('|');
+    std::istringstream fields(line.substr(0, open));
+    std::string kind, value;
+    int w, d, k;
+    if (open == std::string::npos || close == open ||
+        !(fields >> kind >> value >> w >> d >> k)) {
+      ADD_FAILURE() << "table.txt:" << number << ": malformed row: " << line;
+      continue;
+    }
+    const std::string expected = line.substr(open, close - open + 1);
+    EXPECT_EQ("|" + format_row(kind, value, w, d, k) + "|", expected)
+        << "table.txt:" << number << ": " << line;
+  }
+  EXPECT_GT(number, 1000);
+}
+
+TEST(FortranFormat, Integers) {
+  EXPECT_EQ(fmt_i(-77, 3), "-77");
+  EXPECT_EQ(fmt_i(-77, 2), "**");
+  EXPECT_EQ(fmt_i(123, 0), "123");
+  EXPECT_EQ(fmt_i(std::numeric_limits<long long>::min(), 20),
+            "-9223372036854775808");
+  EXPECT_EQ(fmt_i_zero(7, 2), "07");
+  EXPECT_EQ(fmt_i_zero(123, 2), "**");
+  EXPECT_EQ(fmt_i_zero(-7, 3), "***");
+}
+
+TEST(FortranFormat, FixedPoint) {
+  const Case cases[] = {
+      // The zero before the point goes only when the field is full.
+      {0.5, 4, 3, ".500"}, {0.5, 5, 3, "0.500"}, {-0.5, 5, 3, "-.500"},
+      // Exact binary ties round to even; carries widen the number.
+      {0.125, 6, 2, "  0.12"}, {0.375, 6, 2, "  0.38"}, {9.96, 3, 1, "***"},
+      // d = 0 keeps the point, and the zero of "0." is never dropped.
+      {5, 3, 0, " 5."}, {0, 10, 0, "        0."}, {0.4, 1, 0, "*"},
+      // Rounding to zero keeps the sign; exact zero has none.
+      {-0.0001, 10, 3, "    -0.000"}, {-0.0, 10, 3, "     0.000"},
+      {-0.0, 2, 1, ".0"}, {-kInf, 8, 1, "    -Inf"},
+      {1e20, 26, 3, " 100000000000000000000.000"}, {1e300, 10, 3, "**********"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fmt_f(c.value, c.w, c.d), c.expected)
+        << "F" << c.w << "." << c.d << " of " << c.value;
+  }
+}
+
+TEST(FortranFormat, Exponent) {
+  const Case plain[] = {  // 0P: 0.ddd, the leading zero optional
+      {1.23, 10, 3, " 0.123E+01"}, {1.23, 8, 3, ".123E+01"},
+      {-1.23, 9, 3, "-.123E+01"},  {9.9996e98, 10, 3, " 0.100+100"},
+      {-0.0, 10, 3, " 0.000E+00"}, {1.0, 10, 0, "**********"},  // 0PE10.0
+  };
+  for (const Case& c : plain) {
+    EXPECT_EQ(fmt_e(c.value, c.w, c.d, 0), c.expected)
+        << "E" << c.w << "." << c.d << " of " << c.value;
+  }
+  const Case scaled[] = {  // 1P: d.ddd
+      {9.9996, 10, 3, " 1.000E+01"}, {1.2345e100, 10, 3, " 1.235+100"},
+      {9.9996e-101, 10, 3, " 1.000-100"}, {-1.234, 9, 3, "*********"},
+      {1.23, 10, 0, "    1.E+00"}, {-0.0, 10, 3, " 0.000E+00"},
+      {4.9406564584124654e-324, 10, 2, "  4.94-324"},
+      {-kInf, 9, 2, "-Infinity"},
+  };
+  for (const Case& c : scaled) {
+    EXPECT_EQ(fmt_e(c.value, c.w, c.d, 1), c.expected)
+        << "1PE" << c.w << "." << c.d << " of " << c.value;
+  }
+}
+
+TEST(FortranFormat, Characters) {
+  EXPECT_EQ(fmt_a("abc", 5), "  abc");
+  EXPECT_EQ(fmt_a("abc", 2), "ab");
+}
+
+TEST(FortranFormat, ReportRealLayout) {
+  const Case cases[] = {
+      {123.4, 12, 4, "      123.40"}, {0.00123, 12, 4, "  1.2300E-03"},
+      {10000, 12, 4, "  1.0000E+04"}, {1e-60, 12, 4, "      0.0000"},
+      {-0.0, 12, 4, "      0.0000"}, {0.5, 12, 4, "      0.5000"},
+      {0.05, 12, 4, "    0.050000"}, {0.01, 12, 4, "  1.0000E-02"},
+      // 10^(1-n) in single precision lies above the double 0.001.
+      {0.001, 12, 4, "  1.0000E-03"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fmt_real(c.value, c.w, c.d), c.expected)
+        << c.value << " in " << c.w << " with " << c.d << " digits";
+  }
+}
+
+// Records as gfortran writes them: the blank that opens a record and the
+// blank between items are the same, and a real in F form ends with the
+// five blanks that stand for its exponent.
+TEST(FortranFormat, ListDirectedRecords) {
+  EXPECT_EQ(list_int(0) + list_int(40) + list_int(1),
+            "           0          40           1");
+  EXPECT_EQ(list_real(1.5) + list_real(-1.5) + list_real(-0.0) +
+                list_real(1e-300),
+            "   1.5000000000000000       -1.5000000000000000        "
+            "0.0000000000000000        1.0000000000000000E-300");
+  EXPECT_EQ(list_int(1) + list_real(1.5) + list_int(2),
+            "           1   1.5000000000000000                2");
+  EXPECT_EQ(list_int(9223372036854775807LL) + list_int(-5),
+            "  9223372036854775807          -5");
+}
+
+}  // namespace
+}  // namespace korvan::report
