@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The command-line program: outputs, scratch files, NAMES.dat mode and exit
+# statuses.  Usage: cli_test.sh KORVAN_BINARY SOURCE_DIR
+set -u
+korvan=$1
+src=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+expect_status() {  # expected, description, command...
+  local want=$1 what=$2
+  shift 2
+  "$@" >"$work/stdout" 2>"$work/stderr"
+  local got=$?
+  if [ "$got" -ne "$want" ]; then
+    echo "FAIL: $what: exit status $got, expected $want"
+    cat "$work/stderr"
+    failures=$((failures + 1))
+  fi
+}
+expect_file_has() {  # file, text
+  if ! grep -qF -- "$2" "$1" 2>/dev/null; then
+    echo "FAIL: $1 lacks: $2"
+    failures=$((failures + 1))
+  fi
+}
+
+expect_status 0 "run an example" \
+  "$korvan" run "$src/examples/cantilever_sheet_pile.dat" -o "$work/out"
+expect_file_has "$work/out/cantilever_sheet_pile.out" "Version $("$korvan" --version | cut -d' ' -f2)"
+expect_file_has "$work/out/cantilever_sheet_pile.out" "END OF ANALYSIS"
+expect_file_has "$work/out/cantilever_sheet_pile.iter" "END OF ANALYSIS"
+[ -f "$work/out/cantilever_sheet_pile.plot" ] || { echo "FAIL: no plot file"; failures=$((failures + 1)); }
+
+# Outputs go beside the input by default; scratch files are removed unless
+# kept.
+cp "$src/examples/staged_excavation.dat" "$work/stages.dat"
+touch "$work/stages.pyc" "$work/stages.epd"
+expect_status 0 "run beside the input" "$korvan" run "$work/stages.dat"
+expect_file_has "$work/stages.out" "Stage No : 2"
+[ ! -e "$work/stages.pyc" ] && [ ! -e "$work/stages.epd" ] \
+  || { echo "FAIL: scratch files left"; failures=$((failures + 1)); }
+touch "$work/stages.pyc"
+expect_status 0 "keep scratch" "$korvan" run "$work/stages.dat" --keep-scratch
+[ -e "$work/stages.pyc" ] || { echo "FAIL: scratch file removed"; failures=$((failures + 1)); }
+
+printf 'BAD\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 x\n' >"$work/bad.dat"
+expect_status 2 "input error" "$korvan" run "$work/bad.dat"
+expect_file_has "$work/stderr" "bad.dat:3: wall-geometry record, field 2 (increment length): expected a real, found \"x\""
+
+expect_status 4 "missing input" "$korvan" run "$work/absent.dat"
+expect_file_has "$work/stderr" "absent.dat"
+expect_status 4 "unknown option" "$korvan" run --bogus
+expect_status 4 "no subcommand" "$korvan"
+expect_status 0 "help" "$korvan" --help
+expect_file_has "$work/stdout" "Exit status"
+
+mkdir -p "$work/front"
+cp "$src/examples/tied_back_wall_metric.dat" "$work/front/wall.dat"
+printf 'FRONT 1\nh1\nh2\n0\nwall.dat\nwall.out\nwall.plot\nwall.iter\nwall.pyc\nwall.epd\n' \
+  >"$work/front/NAMES.dat"
+expect_status 0 "names mode" "$korvan" names "$work/front"
+expect_file_has "$work/front/wall.out" "Version FRONT 1"
+expect_status 4 "names without NAMES.dat" "$korvan" names "$work/out"
+expect_file_has "$work/stderr" "PLEASE CREATE AN INPUT DATA FILE AND SAVE IT"
+
+if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
+exit $((failures > 0))
