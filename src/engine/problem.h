@@ -5,6 +5,7 @@
 // (metre, kilonewton). Tables are in input order.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ inline constexpr int kMaxSupports = 20;  // tie backs and struts/rakers
 inline constexpr int kMaxSoilLayers = 10;
 inline constexpr int kMaxSublayers = 21;
 inline constexpr int kMaxPyCurves = 400;
+inline constexpr int kSectionShapes = 17;  // section shape codes 1..17
 
 enum class UnitSystem { kEnglish = 1, kMetric = 2 };
 
@@ -104,6 +106,168 @@ struct Anchor {
   double prestress = 0.0;
 };
 
+// A point of a moment-curvature table.
+struct CurvaturePoint {
+  double curvature = 0.0;  // 1/length
+  double moment = 0.0;
+};
+
+// One thrust level of a moment-curvature table: a user-defined nonlinear
+// EI set, or a level of a cross section's table.
+struct ThrustLevel {
+  double thrust = 0.0;
+  double extra = 0.0;  // the second value of a section's level
+  std::vector<CurvaturePoint> points;
+};
+
+// The records of a nonlinear cross section after its first row, kept as
+// read: they describe materials, reinforcement, strands and casing, which
+// the engine echoes but does not use.
+struct NonlinearSectionRecords {
+  int material_option = 0;
+  std::array<double, 10> materials{};
+  std::array<double, 6> reinforcement{};
+  std::array<int, 4> counts{};  // list 1, bars, list 2, strands
+  std::string steel_name;
+  std::vector<int> bar_list;
+  std::array<double, 5> bar_values{};
+  int bar_option = 0;
+  std::array<int, 6> layout_options{};
+  std::array<double, 4> layout_values{};
+  std::vector<std::array<double, 3>> bars;  // area, x, y
+  std::vector<int> strand_list;
+  std::array<double, 7> strand_values{};
+  std::vector<std::array<double, 3>> strands;  // area, x, y
+  std::array<int, 3> casing_options{};  // the third counts the casing values
+  std::array<double, 2> casing_values{};
+  std::vector<double> casing_table;
+  std::array<int, 7> confinement_options{};
+  std::array<double, 4> confinement_values{};
+  std::array<int, 4> steel_options{};  // the fourth counts the steel values
+  std::array<double, 2> steel_values{};
+  std::vector<double> steel_table;
+};
+
+// A cross section. The dimension row holds, by position: equivalent
+// diameter (or width), external width (outside diameter), external depth,
+// wall thickness, flange width, flange thickness, web depth, web
+// thickness, in the small length unit (inch or millimetre).
+struct CrossSection {
+  std::array<int, 2> unused{};
+  int shape = 0;      // shape code, selects the printed section type
+  int ei_option = 0;  // 0 elastic, otherwise nonlinear
+  std::string name;   // up to 80 characters
+  std::array<double, 8> dimensions{};
+  // Elastic sections: the property row, by position: area, section
+  // modulus, plastic modulus, moment of inertia (as entered: mm^4 in
+  // metric), radius of gyration, torsional constant, yield stress, shear
+  // area, modulus of elasticity, unit weight.
+  std::array<double, 10> properties{};
+  double property_extra = 0.0;
+  int bottom_rows = 0;  // > 0: a second pair of rows for the bottom
+  std::array<double, 8> bottom_dimensions{};
+  std::array<double, 10> bottom_properties{};
+  double bottom_extra = 0.0;
+  std::array<int, 2> options{};
+  double option_value = 0.0;
+  std::array<int, 6> more_options{};
+  std::string remark;
+  // Nonlinear sections: the modulus of elasticity of the first row.
+  double modulus = 0.0;
+  NonlinearSectionRecords nonlinear;
+  // The section's moment-curvature table, one level per axial thrust.
+  std::vector<ThrustLevel> moment_curvature;
+
+  bool elastic() const { return ei_option == 0; }
+  double equivalent_diameter() const { return dimensions[0]; }
+};
+
+// Earth-pressure data, form B: the wall record.
+struct EarthPressureWall {
+  double free_height = 0.0;       // depth of the excavation line
+  double width_pressure = 0.0;    // WA
+  double width_resistance = 0.0;  // WP
+  double water_backfill = 0.0;    // depth to the water table, backfill side
+  double water_excavation = 0.0;  // depth to the water table, excavation
+  double active_factor = 0.0;     // modification of active earth pressure
+  int water_flag = 0;             // 1: backfill water pressure included
+  double backfill_slope = 0.0;    // degrees
+  double excavation_slope = 0.0;  // degrees
+};
+
+// The uniform surface pressure and the single older-style surcharge.
+struct SurfaceLoads {
+  double pressure = 0.0;
+  double distance = 0.0;
+  double point_load = 0.0;
+  double line_load = 0.0;
+  double strip_load = 0.0;
+  double strip_width = 0.0;
+};
+
+// A surcharge loading; distances in the internal length unit (metric
+// millimetres are converted on reading).
+struct Surcharge {
+  int type = 0;           // 1 point, 2 line, 3 strip
+  double load = 0.0;      // P
+  double distance = 0.0;  // x, to the load or to the middle of the strip
+  double width = 0.0;     // B, strip width
+  double vertical = 0.0;  // v
+  double factor = 0.0;    // f
+};
+
+// Values of a soil layer at its top or bottom.
+struct SoilValues {
+  double unit_weight = 0.0;
+  double strength = 0.0;        // cohesion / undrained shear strength;
+                                // compressive strength for rock
+  double friction_angle = 0.0;  // degrees
+  double epsilon50 = 0.0;       // weak rock: krm
+  double subgrade_modulus = 0.0;  // k; weak rock: rock mass modulus
+  double fifth = 0.0;           // weak rock: RQD; else optional K
+};
+
+struct SoilLayer {
+  int type = 0;  // soil type code
+  double top = 0.0;
+  double bottom = 0.0;
+  SoilValues at_top;
+  SoilValues at_bottom;
+  double thickness() const { return bottom - top; }
+};
+
+// Earth-pressure data, form B, as a whole.
+struct SoilProfile {
+  EarthPressureWall wall;
+  SurfaceLoads surface;
+  std::vector<Surcharge> surcharges;
+  int loading = 0;  // p-y loading: 1 static, 0 cyclic
+  double load_cycles = 0.0;
+  std::vector<SoilLayer> layers;
+};
+
+// A depth and active earth pressure of earth-pressure option 1.
+struct PressurePoint {
+  double depth = 0.0;
+  double pressure = 0.0;
+};
+
+// A row of the p-y modification factors.
+struct PyFactor {
+  double depth = 0.0;
+  double p = 1.0;
+  double y = 1.0;
+};
+
+// A user-specified p-y curve at one station; points as entered (y, p).
+struct UserPyCurve {
+  int station = 0;
+  double p_multiplier = 1.0;
+  double y_multiplier = 1.0;
+  int contd = 0;  // 1 when the station lies at or below the reference depth
+  std::vector<std::pair<double, double>> points;
+};
+
 // A wale record: read and kept; the wale results come from the supports.
 struct Wale {
   int number = 0;
@@ -121,6 +285,14 @@ struct Problem {
   std::vector<Anchor> tie_backs;
   std::vector<Anchor> struts;
   std::vector<Wale> wales;
+  std::vector<CrossSection> cross_sections;
+  std::vector<ThrustLevel> ei_sets;  // user-defined nonlinear EI
+  int py_factor_option = 0;
+  std::vector<PyFactor> py_factors;
+  std::vector<PressurePoint> specified_pressure;
+  bool has_soil_profile = false;
+  SoilProfile soil;
+  std::vector<UserPyCurve> user_curves;
 
   UnitSystem units() const {
     return control.unit_system == 2 ? UnitSystem::kMetric

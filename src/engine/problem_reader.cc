@@ -132,13 +132,19 @@ SpecifiedCondition read_specified_condition(RecordReader& in, int number,
   return c;
 }
 
-WallSection read_wall_section(RecordReader& in, int number) {
+WallSection read_wall_section(RecordReader& in, int number, int sections) {
   in.begin(numbered("wall-section record", number));
   WallSection w;
   w.top = in.real("top");
   w.bottom = in.real("bottom");
   w.cross_section = in.integer("cross section");
   in.end();
+  if (w.cross_section < 1 || w.cross_section > sections) {
+    in.fail(StopKind::kInvalid,
+            "cross section " + std::to_string(w.cross_section) +
+                " is not one of the problem's " + std::to_string(sections) +
+                " cross sections");
+  }
   return w;
 }
 
@@ -248,6 +254,409 @@ Wale read_wale(RecordReader& in, int number) {
   for (double& v : w.values) v = in.real("wale value");
   in.end();
   return w;
+}
+
+namespace {
+
+template <size_t N>
+void read_reals(RecordReader& in, std::array<double, N>& values,
+                std::string_view field) {
+  for (double& v : values) v = in.real(field);
+}
+
+template <size_t N>
+void read_ints(RecordReader& in, std::array<int, N>& values,
+               std::string_view field) {
+  for (int& v : values) v = in.integer(field);
+}
+
+// A count read inside a block, which governs later records of the block.
+int checked_count(const RecordReader& in, int count, std::string_view what) {
+  if (count < 0) {
+    in.fail(StopKind::kInvalid,
+            "negative " + std::string(what) + " " + std::to_string(count));
+  }
+  return count;
+}
+
+std::vector<double> read_value_records(RecordReader& in, int count,
+                                       std::string_view record) {
+  std::vector<double> values;
+  for (int i = 1; i <= count; ++i) {
+    in.begin(numbered(record, i));
+    values.push_back(in.real("value"));
+    in.end();
+  }
+  return values;
+}
+
+std::vector<std::array<double, 3>> read_point_records(
+    RecordReader& in, int count, std::string_view record) {
+  std::vector<std::array<double, 3>> points;
+  for (int i = 1; i <= count; ++i) {
+    in.begin(numbered(record, i));
+    std::array<double, 3> p{};
+    read_reals(in, p, "area, x or y");
+    in.end();
+    points.push_back(p);
+  }
+  return points;
+}
+
+std::vector<int> read_int_list(RecordReader& in, int count,
+                               std::string_view field) {
+  std::vector<int> list;
+  for (int i = 0; i < count; ++i) list.push_back(in.integer(field));
+  return list;
+}
+
+void read_nonlinear_records(RecordReader& in, CrossSection& c,
+                            const std::string& block) {
+  NonlinearSectionRecords& r = c.nonlinear;
+  in.begin(block + ", material record");
+  r.material_option = in.integer("material option");
+  read_reals(in, r.materials, "material value");
+  in.end();
+
+  in.begin(block + ", reinforcement record");
+  read_reals(in, r.reinforcement, "reinforcement value");
+  read_ints(in, r.counts, "count");
+  in.end();
+  for (int count : r.counts) checked_count(in, count, "count");
+
+  in.begin(block + ", steel-section name record");
+  r.steel_name = in.text("steel-section name", 80);
+  in.end();
+
+  in.begin(block + ", bar record");
+  r.bar_list = read_int_list(in, r.counts[0], "bar list entry");
+  read_reals(in, r.bar_values, "bar value");
+  r.bar_option = in.integer("bar option");
+  in.end();
+
+  in.begin(block + ", layout record");
+  read_ints(in, r.layout_options, "layout option");
+  read_reals(in, r.layout_values, "layout value");
+  in.end();
+  r.bars = read_point_records(in, r.counts[1], block + ", bar");
+
+  in.begin(block + ", strand record");
+  r.strand_list = read_int_list(in, r.counts[2], "strand list entry");
+  read_reals(in, r.strand_values, "strand value");
+  in.end();
+  r.strands = read_point_records(in, r.counts[3], block + ", strand");
+
+  in.begin(block + ", casing record");
+  read_ints(in, r.casing_options, "casing option");
+  read_reals(in, r.casing_values, "casing value");
+  in.end();
+  r.casing_table = read_value_records(
+      in, checked_count(in, r.casing_options[2], "number of casing values"),
+      block + ", casing value");
+
+  in.begin(block + ", confinement record");
+  read_ints(in, r.confinement_options, "confinement option");
+  read_reals(in, r.confinement_values, "confinement value");
+  in.end();
+
+  in.begin(block + ", steel record");
+  read_ints(in, r.steel_options, "steel option");
+  read_reals(in, r.steel_values, "steel value");
+  in.end();
+  r.steel_table = read_value_records(
+      in, checked_count(in, r.steel_options[3], "number of steel values"),
+      block + ", steel value");
+}
+
+}  // namespace
+
+CrossSection read_cross_section(RecordReader& in, int number) {
+  const std::string block = numbered("cross section", number);
+  CrossSection c;
+  in.begin(block + ", header record");
+  read_ints(in, c.unused, "unused value");
+  c.shape = in.integer("section shape code");
+  c.ei_option = in.integer("EI option");
+  in.end();
+  if (c.shape < 1 || c.shape > kSectionShapes) {
+    in.fail(StopKind::kInvalid, "section shape code " +
+                                    std::to_string(c.shape) +
+                                    " is not one of 1 to " +
+                                    std::to_string(kSectionShapes));
+  }
+  in.begin(block + ", name record");
+  c.name = in.text("section name", 80);
+  in.end();
+
+  if (!c.elastic()) {
+    in.begin(block + ", first property record");
+    read_reals(in, c.dimensions, "section property");
+    c.modulus = in.real("modulus of elasticity");
+    in.end();
+    read_nonlinear_records(in, c, block);
+    return c;
+  }
+
+  in.begin(block + ", dimension record");
+  read_reals(in, c.dimensions, "dimension");
+  in.end();
+  in.begin(block + ", property record");
+  read_reals(in, c.properties, "section property");
+  c.property_extra = in.real("further value");
+  c.bottom_rows = checked_count(in, in.integer("count of bottom rows"),
+                                "count of bottom rows");
+  in.end();
+  if (c.bottom_rows > 0) {
+    in.begin(block + ", bottom dimension record");
+    read_reals(in, c.bottom_dimensions, "dimension");
+    in.end();
+    in.begin(block + ", bottom property record");
+    read_reals(in, c.bottom_properties, "section property");
+    c.bottom_extra = in.real("further value");
+    in.end();
+  }
+  in.begin(block + ", option record");
+  read_ints(in, c.options, "option");
+  c.option_value = in.real("option value");
+  read_ints(in, c.more_options, "option");
+  in.end();
+  in.begin(block + ", remark record");
+  c.remark = in.text("remark", 80);
+  in.end();
+  return c;
+}
+
+void read_ei_set_header(RecordReader& in) {
+  in.begin("nonlinear EI header record");
+  in.integer("unused value");
+  in.end();
+}
+
+namespace {
+void read_curvature_points(RecordReader& in, ThrustLevel& level,
+                           const std::string& block) {
+  in.begin(block + ", point count record");
+  in.integer("unused value");
+  const int points = checked_count(in, in.integer("number of points"),
+                                   "number of points");
+  in.end();
+  for (int i = 1; i <= points; ++i) {
+    in.begin(block + ", " + numbered("point", i));
+    CurvaturePoint p;
+    p.curvature = in.real("curvature");
+    p.moment = in.real("moment");
+    in.end();
+    level.points.push_back(p);
+  }
+}
+}  // namespace
+
+ThrustLevel read_ei_set(RecordReader& in, int number) {
+  const std::string block = numbered("nonlinear EI set", number);
+  ThrustLevel set;
+  in.begin(block + ", thrust record");
+  set.thrust = in.real("axial thrust");
+  in.end();
+  read_curvature_points(in, set, block);
+  return set;
+}
+
+std::vector<ThrustLevel> read_moment_curvature(RecordReader& in,
+                                               int section) {
+  const std::string block = numbered("moment-curvature table", section);
+  in.begin(block + ", count record");
+  in.integer("unused value");
+  const int levels = checked_count(in, in.integer("number of thrust levels"),
+                                   "number of thrust levels");
+  in.end();
+  std::vector<ThrustLevel> table;
+  for (int k = 1; k <= levels; ++k) {
+    const std::string level_block = block + ", " + numbered("level", k);
+    ThrustLevel level;
+    in.begin(level_block + " thrust record");
+    level.thrust = in.real("axial thrust");
+    level.extra = in.real("second value");
+    in.end();
+    read_curvature_points(in, level, level_block);
+    table.push_back(std::move(level));
+  }
+  return table;
+}
+
+int read_py_factor_option(RecordReader& in) {
+  in.begin("p-y modification flag record");
+  const int option = in.integer("multiplier option");
+  in.end();
+  return option;
+}
+
+PyFactor read_py_factor(RecordReader& in, int number) {
+  in.begin(numbered("p-y modification record", number));
+  PyFactor f;
+  f.depth = in.real("depth");
+  f.p = in.real("p-multiplier");
+  f.y = in.real("y-multiplier");
+  in.end();
+  return f;
+}
+
+PressurePoint read_pressure_point(RecordReader& in, int number) {
+  in.begin(numbered("active earth pressure record", number));
+  PressurePoint p;
+  p.depth = in.real("depth");
+  p.pressure = in.real("active earth pressure");
+  in.end();
+  return p;
+}
+
+EarthPressureWall read_earth_pressure_wall(RecordReader& in) {
+  in.begin("earth-pressure wall record");
+  EarthPressureWall w;
+  w.free_height = in.real("free height");
+  w.width_pressure = in.real("width for earth pressure");
+  w.width_resistance = in.real("width for soil resistance");
+  w.water_backfill = in.real("water table at the backfill side");
+  w.water_excavation = in.real("water table at the excavation side");
+  w.active_factor = in.real("modification factor for active pressure");
+  w.water_flag = in.integer("water-pressure flag");
+  w.backfill_slope = in.real("slope of the backfill");
+  w.excavation_slope = in.real("slope of the excavation ground");
+  in.end();
+  return w;
+}
+
+SurfaceLoads read_surface_loads(RecordReader& in) {
+  in.begin("surface record");
+  SurfaceLoads s;
+  s.pressure = in.real("uniform surface pressure");
+  s.distance = in.real("distance to the surcharge");
+  s.point_load = in.real("point load");
+  s.line_load = in.real("line load");
+  s.strip_load = in.real("strip load");
+  s.strip_width = in.real("strip width");
+  in.end();
+  return s;
+}
+
+Surcharge read_surcharge(RecordReader& in, int number, UnitSystem units) {
+  in.begin(numbered("surcharge record", number));
+  Surcharge s;
+  s.type = in.integer("loading type");
+  s.load = in.real("load");
+  s.distance = in.real("horizontal distance");
+  s.width = in.real("strip width");
+  s.vertical = in.real("vertical distance");
+  s.factor = in.real("factor");
+  in.end();
+  if (s.type < 1 || s.type > 3) {
+    in.fail(StopKind::kInvalid, "loading type " + std::to_string(s.type) +
+                                    " is not 1 (point), 2 (line) or 3 "
+                                    "(strip)");
+  }
+  if (units == UnitSystem::kMetric) {
+    // Entered in millimetres.
+    s.distance /= 1000.0;
+    s.width /= 1000.0;
+    s.vertical /= 1000.0;
+  }
+  return s;
+}
+
+int read_soil_record(RecordReader& in, SoilProfile& soil) {
+  in.begin("soil record");
+  const int layers = in.integer("number of soil layers");
+  soil.loading = in.integer("loading type");
+  soil.load_cycles = in.real("number of load cycles");
+  in.end();
+  if (layers < 0) {
+    in.fail(StopKind::kInvalid,
+            "negative number of soil layers " + std::to_string(layers));
+  }
+  if (layers > kMaxSoilLayers) {
+    in.fail(StopKind::kTooMuchData,
+            std::to_string(layers) + " soil layers, at most " +
+                std::to_string(kMaxSoilLayers));
+  }
+  return layers;
+}
+
+namespace {
+SoilValues read_soil_values(RecordReader& in, const std::string& record) {
+  in.begin(record);
+  SoilValues v;
+  v.unit_weight = in.real("total unit weight");
+  v.strength = in.real("strength");
+  v.friction_angle = in.real("friction angle");
+  v.epsilon50 = in.real("epsilon-50");
+  v.subgrade_modulus = in.real("modulus of subgrade reaction");
+  v.fifth = in.real("fifth property");
+  in.end();
+  return v;
+}
+}  // namespace
+
+SoilLayer read_soil_layer(RecordReader& in, int number) {
+  const std::string block = numbered("soil layer", number);
+  SoilLayer layer;
+  in.begin(block + ", type record");
+  layer.type = in.integer("soil type code");
+  layer.top = in.real("top depth");
+  layer.bottom = in.real("bottom depth");
+  in.end();
+  layer.at_top = read_soil_values(in, block + ", top values record");
+  layer.at_bottom = read_soil_values(in, block + ", bottom values record");
+  return layer;
+}
+
+void check_user_curve_count(const RecordReader& in, int count,
+                            int control_line) {
+  const char* record =
+      "control record, field 8 (number of user-specified p-y curves)";
+  if (count < 0) {
+    refuse_at(in, control_line, record, StopKind::kQuiet,
+              "negative number of p-y curves");
+  }
+  if (count > kMaxPyCurves) {
+    refuse_at(in, control_line, record, StopKind::kTooMuchData,
+              std::to_string(count) + " curves, at most " +
+                  std::to_string(kMaxPyCurves));
+  }
+}
+
+UserPyCurve read_user_curve(RecordReader& in, int number,
+                            const WallGeometry& geometry) {
+  const std::string block = numbered("p-y curve", number);
+  UserPyCurve c;
+  in.begin(block + ", header record");
+  c.station = in.integer("station");
+  const int points = in.integer("number of points");
+  c.p_multiplier = in.real("p-multiplier");
+  c.y_multiplier = in.real("y-multiplier");
+  in.end();
+  checked_count(in, points, "number of points");
+  if (c.station < 0) {
+    in.fail(StopKind::kInvalid,
+            "station " + std::to_string(c.station) + " is above the wall");
+  }
+  if (points < 2) {
+    in.fail(StopKind::kInvalid, "a p-y curve needs at least 2 points, not " +
+                                    std::to_string(points));
+  }
+  c.contd = c.station * geometry.increment_length >= geometry.reference_depth
+                ? 1
+                : 0;
+  for (int i = 1; i <= points; ++i) {
+    in.begin(block + ", " + numbered("point", i));
+    const double y = in.real("deflection");
+    const double p = in.real("soil resistance");
+    in.end();
+    if (!c.points.empty() && y < c.points.back().first) {
+      in.fail(StopKind::kInvalid,
+              "deflections of a p-y curve must not decrease");
+    }
+    c.points.emplace_back(y, p);
+  }
+  return c;
 }
 
 int read_continuation(RecordReader& in) {

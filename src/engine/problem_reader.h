@@ -31,7 +31,8 @@ void check_specified_count(const RecordReader& in, int count,
 SpecifiedCondition read_specified_condition(RecordReader& in, int number,
                                             const int* previous,
                                             int increments);
-WallSection read_wall_section(RecordReader& in, int number);
+// The cross section named must be one of the problem's `sections`.
+WallSection read_wall_section(RecordReader& in, int number, int sections);
 LoadEntry read_load_entry(RecordReader& in, int number,
                           const LoadEntry* opening);
 RestraintEntry read_restraint(RecordReader& in, int number,
@@ -45,6 +46,32 @@ Anchor read_tie_back(RecordReader& in, int number);
 Anchor read_strut(RecordReader& in, int number);
 
 Wale read_wale(RecordReader& in, int number);
+
+// One cross-section block (elastic or nonlinear records).
+CrossSection read_cross_section(RecordReader& in, int number);
+// The header of the user-defined nonlinear EI sets, then one set.
+void read_ei_set_header(RecordReader& in);
+ThrustLevel read_ei_set(RecordReader& in, int number);
+// The moment-curvature block of a cross section.
+std::vector<ThrustLevel> read_moment_curvature(RecordReader& in, int section);
+// The flag record and the rows of the p-y modification factors.
+int read_py_factor_option(RecordReader& in);
+PyFactor read_py_factor(RecordReader& in, int number);
+// Earth-pressure data, form A: one depth and pressure.
+PressurePoint read_pressure_point(RecordReader& in, int number);
+// Earth-pressure data, form B, before the soil layers.
+EarthPressureWall read_earth_pressure_wall(RecordReader& in);
+SurfaceLoads read_surface_loads(RecordReader& in);
+Surcharge read_surcharge(RecordReader& in, int number, UnitSystem units);
+// The soil record; returns the number of layers after checking it.
+int read_soil_record(RecordReader& in, SoilProfile& soil);
+SoilLayer read_soil_layer(RecordReader& in, int number);
+// The user-specified p-y curves: the count check with p-y option below 2,
+// then one curve. A curve below the reference depth is continued.
+void check_user_curve_count(const RecordReader& in, int count,
+                            int control_line);
+UserPyCurve read_user_curve(RecordReader& in, int number,
+                            const WallGeometry& geometry);
 
 int read_continuation(RecordReader& in);
 

@@ -58,7 +58,9 @@ class Run {
   void problem_loop();
   void read_problem_body(engine::Problem& p);
   void read_supports(engine::Problem& p);
-  void unsupported(std::string_view what);
+  void read_sections(engine::Problem& p);
+  void read_earth_pressure_data(engine::Problem& p);
+  void read_user_curves(engine::Problem& p);
   [[noreturn]] void refuse_data_beyond_end() const;
   void stop_on_input_error(const InputError& e);
   void write_plot_block();
@@ -83,6 +85,8 @@ class Run {
   int control_line_ = 0;
   bool problem_started_ = false;  // a control record has been read
   bool plot_written_ = false;     // the current problem's plot block
+  // Set by the first earth-pressure wall record of the run.
+  std::optional<double> continuous_wall_width_;
 };
 
 bool Run::open_files() {
@@ -179,12 +183,6 @@ void Run::write_plot_block() {
       .put(report::list_int(problem_.geometry.increments))
       .line(report::list_int(problem_.control.unit_system));
   plot_written_ = true;
-}
-
-void Run::unsupported(std::string_view what) {
-  reader_.fail(StopKind::kInvalid,
-               std::string(what) + " are not read by this version of the "
-                                   "engine");
 }
 
 // Names the first entry whose range leaves the wall with a non-zero value.
@@ -302,12 +300,12 @@ void Run::read_problem_body(engine::Problem& p) {
   if (c.wall_sections > 0) {
     report::echo_wall_sections_heading(report_, labels_);
     for (int i = 1; i <= c.wall_sections; ++i) {
-      p.wall_sections.push_back(engine::read_wall_section(reader_, i));
+      p.wall_sections.push_back(
+          engine::read_wall_section(reader_, i, c.cross_sections));
       report::echo_wall_section(report_, i, p.wall_sections.back());
     }
   }
-  if (c.cross_sections > 0) unsupported("cross sections");
-  if (c.nonlinear_ei_sets > 0) unsupported("nonlinear EI sets");
+  read_sections(p);
 
   const int loads = engine::read_count(
       reader_, "stiffness-and-load count record", "number of load entries");
@@ -335,12 +333,105 @@ void Run::read_problem_body(engine::Problem& p) {
       p.wales.push_back(engine::read_wale(reader_, i));
     }
   }
-  if (c.py_factors > 0) unsupported("p-y modification factors");
-  if (c.earth_pressure_option >= 1 || c.py_option == 2) {
-    unsupported("earth-pressure data");
+  if (c.py_factors > 0) {
+    p.py_factor_option = engine::read_py_factor_option(reader_);
+    for (int i = 1; i <= c.py_factors; ++i) {
+      p.py_factors.push_back(engine::read_py_factor(reader_, i));
+    }
   }
-  if (c.user_py_curves > 0 && c.py_option <= 2) {
-    unsupported("user-specified p-y curves");
+  read_earth_pressure_data(p);
+  read_user_curves(p);
+}
+
+void Run::read_sections(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  if (c.cross_sections > engine::kMaxCrossSections) {
+    throw InputError(StopKind::kTooMuchData,
+                     shown_input_ + ":" + std::to_string(control_line_) +
+                         ": control record, field 4 (number of cross "
+                         "sections): " +
+                         std::to_string(c.cross_sections) + " sections, at most " +
+                         std::to_string(engine::kMaxCrossSections));
+  }
+  if (c.cross_sections > 0) {
+    report::echo_cross_sections_heading(report_);
+    for (int i = 1; i <= c.cross_sections; ++i) {
+      p.cross_sections.push_back(engine::read_cross_section(reader_, i));
+      report::echo_cross_section(report_, i, p.cross_sections.back(),
+                                 labels_);
+    }
+  }
+  if (c.nonlinear_ei_sets > 0) {
+    engine::read_ei_set_header(reader_);
+    report::echo_ei_sets_heading(report_);
+    for (int i = 1; i <= c.nonlinear_ei_sets; ++i) {
+      p.ei_sets.push_back(engine::read_ei_set(reader_, i));
+      report::echo_thrust_level(report_, i, p.ei_sets.back(), labels_);
+    }
+  }
+  for (int i = 1; i <= c.cross_sections; ++i) {
+    engine::CrossSection& section = p.cross_sections[static_cast<size_t>(i - 1)];
+    section.moment_curvature = engine::read_moment_curvature(reader_, i);
+    if (!section.moment_curvature.empty()) {
+      report::echo_moment_curvature_heading(report_);
+    }
+    int level = 0;
+    for (const engine::ThrustLevel& l : section.moment_curvature) {
+      report::echo_thrust_level(report_, ++level, l, labels_);
+    }
+  }
+}
+
+void Run::read_earth_pressure_data(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  if (c.earth_pressure_option == 1) {
+    const int points = engine::read_count(
+        reader_, "active earth pressure count record", "number of points");
+    report::echo_specified_pressure_heading(report_, labels_);
+    for (int i = 1; i <= points; ++i) {
+      p.specified_pressure.push_back(engine::read_pressure_point(reader_, i));
+      report::echo_pressure_point(report_, p.specified_pressure.back());
+    }
+  }
+  if (c.earth_pressure_option < 2 && c.py_option != 2) return;
+
+  engine::SoilProfile& soil = p.soil;
+  p.has_soil_profile = true;
+  soil.wall = engine::read_earth_pressure_wall(reader_);
+  // One foot in the internal length unit: the width of a continuous wall
+  // in the p-y models. It stays set for the rest of the run.
+  continuous_wall_width_ = p.units() == engine::UnitSystem::kEnglish
+                               ? 12.0
+                               : double(0.3048f);
+  if (c.py_option == 2) {
+    p.geometry.reference_depth = soil.wall.free_height;
+  }
+  soil.surface = engine::read_surface_loads(reader_);
+  const int surcharges = engine::read_count(
+      reader_, "surcharge count record", "number of surcharge loadings");
+  for (int i = 1; i <= surcharges; ++i) {
+    soil.surcharges.push_back(engine::read_surcharge(reader_, i, p.units()));
+  }
+  const int layers = engine::read_soil_record(reader_, soil);
+  for (int i = 1; i <= layers; ++i) {
+    soil.layers.push_back(engine::read_soil_layer(reader_, i));
+  }
+}
+
+void Run::read_user_curves(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  if (c.py_option < 2) {
+    engine::check_user_curve_count(reader_, c.user_py_curves, control_line_);
+  }
+  const bool present =
+      c.user_py_curves > 0 &&
+      (c.py_option < 2 || (c.py_option == 2 && c.earth_pressure_option != 4));
+  if (!present) return;
+  report::echo_user_curves_heading(report_);
+  for (int i = 1; i <= c.user_py_curves; ++i) {
+    p.user_curves.push_back(engine::read_user_curve(reader_, i, p.geometry));
+    report::echo_user_curve(report_, p.user_curves.back(), labels_);
+    report::plot_user_curve(plot_, p.user_curves.back());
   }
 }
 

@@ -1,6 +1,7 @@
 #include "report/echo.h"
 
 #include <array>
+#include <vector>
 
 namespace korvan::report {
 namespace {
@@ -227,6 +228,218 @@ void echo_anchor(RecordWriter& out, const engine::Anchor& a,
   }
   if (prestressed) out.put(fmt_e(a.prestress, 10, 3, 1));
   out.end_line();
+}
+
+namespace {
+
+// The printed name of each section shape code, 18 columns.
+constexpr const char* kShapeNames[engine::kSectionShapes] = {
+    " GENERAL SECTION  ", " CIRCULAR PIPE    ", " RECTANGULAR PIPE ",
+    " I SECTION        ", " H SECTION        ", " SHEET PILING     ",
+    " AISC SECTION     ", " ROUND SHAFT      ", " CASED SHAFT      ",
+    " RECTANGULAR PILE ", " SQUARE PRESTR.   ", " ROUND PRESTR.    ",
+    " OCTAGONAL PRESTR.", " STEEL PIPE       ", " H PILE           ",
+    " I PILE           ", " USER-DEFINED EI  "};
+
+// A dimension printed for a shape: its position in the dimension row and
+// its 23-column label.
+struct Dimension {
+  int position;
+  const char* label;
+};
+constexpr Dimension kDiameter{0, " EQUIVALENT DIAMETER : "};
+constexpr Dimension kOutside{1, " OUTSIDE DIAMETER    : "};
+constexpr Dimension kWidth{1, " EXTERNAL WIDTH      : "};
+constexpr Dimension kDepth{2, " EXTERNAL DEPTH      : "};
+constexpr Dimension kWall{3, " WALL THICKNESS      : "};
+constexpr Dimension kFlangeWidth{4, " FLANGE WIDTH        : "};
+constexpr Dimension kFlange{5, " FLANGE THICKNESS    : "};
+constexpr Dimension kWebDepth{6, " WEB DEPTH           : "};
+constexpr Dimension kWeb{7, " WEB THICKNESS       : "};
+
+std::vector<Dimension> shape_dimensions(int shape) {
+  switch (shape) {
+    case 2: case 9: case 14: return {kDiameter, kOutside, kWall};
+    case 3: return {kDiameter, kWidth, kDepth, kWall};
+    case 4: case 5: case 7: case 15: case 16:
+      return {kDiameter, kFlangeWidth, kFlange, kWebDepth, kWeb};
+    case 6: return {kDiameter, kWidth, kDepth, kFlange, kWeb};
+    case 10: return {kDiameter, kWidth, kDepth};
+    case 11: case 13: return {kDiameter, kWidth};
+    case 12: return {kDiameter, kOutside};
+    default: return {kDiameter};
+  }
+}
+
+void property_line(RecordWriter& out, std::string_view label, double value,
+                   std::string_view unit) {
+  out.write_blanks(5).put(label).write_real(13, 5, value).put(" ").put(unit);
+  out.end_record();
+}
+
+void section_values(RecordWriter& out, int shape,
+                    const std::array<double, 8>& dimensions,
+                    const UnitLabels& labels) {
+  for (const Dimension& d : shape_dimensions(shape)) {
+    property_line(out, d.label, dimensions[static_cast<size_t>(d.position)],
+                  labels.small_length);
+  }
+}
+
+void elastic_properties(RecordWriter& out,
+                        const std::array<double, 10>& properties,
+                        const UnitLabels& labels) {
+  property_line(out, " AREA                : ", properties[0],
+                labels.small_length + "**2");
+  property_line(out, " MOMENT OF INERTIA   : ", properties[3],
+                labels.small_length + "**4");
+  property_line(out, " YOUNG MODULUS       : ", properties[8],
+                labels.pressure());
+}
+
+}  // namespace
+
+void echo_cross_sections_heading(RecordWriter& out) {
+  out.empty_lines(1);
+  out.blanks(5).line("* CROSS SECTIONS *");
+}
+
+void echo_cross_section(RecordWriter& out, int number,
+                        const engine::CrossSection& c,
+                        const UnitLabels& labels) {
+  out.empty_lines(1);
+  out.blanks(5).put(" CROSS SECTION       : ").line(fmt_i(number, 5));
+  out.blanks(5).put(" SECTION NAME        : ").line(fmt_a(c.name, 32));
+  out.blanks(5)
+      .put(" TYPE                : ")
+      .line(c.elastic() ? " ELASTIC" : " NONLINEAR");
+  out.blanks(5)
+      .put(" CROSS SECTION TYPE  :")
+      .line(kShapeNames[c.shape - 1]);
+  section_values(out, c.shape, c.dimensions, labels);
+  if (!c.elastic()) {
+    property_line(out, " YOUNG MODULUS       : ", c.modulus,
+                  labels.pressure());
+    return;
+  }
+  elastic_properties(out, c.properties, labels);
+  if (c.bottom_rows > 0) {
+    out.blanks(5).line(" AT THE BOTTOM OF THE WALL SECTION:");
+    section_values(out, c.shape, c.bottom_dimensions, labels);
+    elastic_properties(out, c.bottom_properties, labels);
+  }
+}
+
+void echo_ei_sets_heading(RecordWriter& out) {
+  out.empty_lines(1);
+  out.blanks(5).line("* USER DEFINED NONLINEAR EI *");
+}
+
+void echo_moment_curvature_heading(RecordWriter& out) {
+  out.empty_lines(1);
+  out.blanks(5).line("* INTERNALLY GENERATED NONLINEAR EI *");
+}
+
+void echo_thrust_level(RecordWriter& out, int number,
+                       const engine::ThrustLevel& level,
+                       const UnitLabels& labels) {
+  out.empty_lines(1);
+  out.blanks(5).put("   SET          =  ").line(fmt_i(number, 5));
+  out.empty_lines(1);
+  out.blanks(5)
+      .put("   AXIAL THRUST =  ")
+      .put(fmt_f(level.thrust, 10, 4))
+      .blanks(2)
+      .line(labels.force);
+  out.empty_lines(1);
+  out.blanks(5)
+      .put("   N  ")
+      .blanks(9)
+      .put(" CURVATURE ")
+      .blanks(7)
+      .put(" MOMENT ")
+      .blanks(7)
+      .line("   EI   ");
+  out.blanks(5 + 8 + 9)
+      .put("RAD/")
+      .put(labels.short_length)
+      .blanks(9)
+      .put(labels.moment())
+      .blanks(9)
+      .line(labels.flexural_rigidity());
+  // The rigidity of a point is its secant M/phi; at zero curvature the
+  // initial rigidity of the table, M/phi of its second point.
+  double initial = 0.0;
+  if (level.points.size() >= 2 && level.points[1].curvature != 0.0) {
+    initial = level.points[1].moment / level.points[1].curvature;
+  }
+  int n = 0;
+  for (const engine::CurvaturePoint& p : level.points) {
+    const double ei = p.curvature != 0.0 ? p.moment / p.curvature : initial;
+    out.blanks(5)
+        .put(fmt_i(++n, 4))
+        .blanks(8)
+        .put(fmt_e(p.curvature, 13, 4, 1))
+        .blanks(3)
+        .put(fmt_e(p.moment, 13, 4, 1))
+        .blanks(4)
+        .line(fmt_e(ei, 13, 4, 1));
+  }
+}
+
+void echo_specified_pressure_heading(RecordWriter& out,
+                                     const UnitLabels& labels) {
+  framed_heading(out, 2, "*        SPECIFIED ACTIVE EARTH PRESSURE         *");
+  out.empty_lines(1);
+  out.blanks(8).line(" DEPTH         ACTIVE EARTH PRESSURE");
+  out.blanks(9).put(labels.length).blanks(17).line(labels.pressure());
+  out.blanks(8).line("--------       ------------------------");
+}
+
+void echo_pressure_point(RecordWriter& out, const engine::PressurePoint& p) {
+  out.blanks(5)
+      .put(fmt_e(p.depth, 12, 5, 1))
+      .blanks(8)
+      .line(fmt_e(p.pressure, 12, 5, 1));
+}
+
+void echo_user_curves_heading(RecordWriter& out) {
+  framed_heading(out, 2, "*     INPUTTED  SOIL RESISTANCE (P-Y) CURVES     *");
+}
+
+void echo_user_curve(RecordWriter& out, const engine::UserPyCurve& c,
+                     const UnitLabels& labels) {
+  out.empty_lines(2);
+  out.put("     FROM TO CONTD      P-MULTIPLIER  Y-MULTIPLIER")
+      .line("      POINTS     ");
+  out.blanks(9)
+      .put(fmt_i(c.station, 4))
+      .put(fmt_i(c.contd, 3))
+      .blanks(5)
+      .put(fmt_e(c.p_multiplier, 14, 3, 1))
+      .put(fmt_e(c.y_multiplier, 14, 3, 1))
+      .blanks(10)
+      .line(fmt_i(static_cast<long long>(c.points.size()), 3));
+  out.empty_lines(1);
+  out.blanks(18).put("    Y    ").blanks(12).line("   P    ");
+  out.blanks(20)
+      .put(labels.length)
+      .blanks(16)
+      .put(labels.force)
+      .put("/")
+      .line(labels.short_length);
+  out.blanks(18).put("---------").blanks(12).line("--------");
+  for (const auto& [y, p] : c.points) {
+    out.blanks(17).put(fmt_e(y, 10, 3, 1)).blanks(10).line(fmt_e(p, 10, 3, 1));
+  }
+}
+
+void plot_user_curve(RecordWriter& plot, const engine::UserPyCurve& c) {
+  plot.line(list_int(static_cast<long long>(c.points.size())));
+  for (const auto& [y, p] : c.points) {
+    plot.put(list_real(y * c.y_multiplier))
+        .line(list_real(p * c.p_multiplier));
+  }
 }
 
 void echo_wales(RecordWriter& out, int wale_continuity) {

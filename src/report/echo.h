@@ -39,4 +39,29 @@ void echo_struts_heading(RecordWriter& out, const UnitLabels& labels);
 void echo_anchor(RecordWriter& out, const engine::Anchor& a, bool prestressed);
 void echo_wales(RecordWriter& out, int wale_continuity);
 
+// Cross sections: the group heading once, then one block per section.
+void echo_cross_sections_heading(RecordWriter& out);
+void echo_cross_section(RecordWriter& out, int number,
+                        const engine::CrossSection& c,
+                        const UnitLabels& labels);
+
+// Moment-curvature sets: user-defined nonlinear EI (group heading once),
+// and the tables of the cross sections (heading per section).
+void echo_ei_sets_heading(RecordWriter& out);
+void echo_moment_curvature_heading(RecordWriter& out);
+void echo_thrust_level(RecordWriter& out, int number,
+                       const engine::ThrustLevel& level,
+                       const UnitLabels& labels);
+
+void echo_specified_pressure_heading(RecordWriter& out,
+                                     const UnitLabels& labels);
+void echo_pressure_point(RecordWriter& out, const engine::PressurePoint& p);
+
+void echo_user_curves_heading(RecordWriter& out);
+void echo_user_curve(RecordWriter& out, const engine::UserPyCurve& c,
+                     const UnitLabels& labels);
+// The plot-data file's copy of a user curve: the number of points, then
+// per point y times the y-multiplier and p times the p-multiplier.
+void plot_user_curve(RecordWriter& plot, const engine::UserPyCurve& c);
+
 }  // namespace korvan::report
