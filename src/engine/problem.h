@@ -22,6 +22,7 @@ inline constexpr int kMaxSoilLayers = 10;
 inline constexpr int kMaxSublayers = 21;
 inline constexpr int kMaxPyCurves = 400;
 inline constexpr int kSectionShapes = 17;  // section shape codes 1..17
+inline constexpr int kUserDefinedEiShape = 17;
 
 enum class UnitSystem { kEnglish = 1, kMetric = 2 };
 

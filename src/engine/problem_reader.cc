@@ -139,6 +139,9 @@ WallSection read_wall_section(RecordReader& in, int number, int sections) {
   w.bottom = in.real("bottom");
   w.cross_section = in.integer("cross section");
   in.end();
+  if (w.bottom < w.top) {
+    in.fail(StopKind::kInvalid, "the bottom lies above the top");
+  }
   if (w.cross_section < 1 || w.cross_section > sections) {
     in.fail(StopKind::kInvalid,
             "cross section " + std::to_string(w.cross_section) +
@@ -481,6 +484,32 @@ std::vector<ThrustLevel> read_moment_curvature(RecordReader& in,
     table.push_back(std::move(level));
   }
   return table;
+}
+
+void check_nonlinear_table(const RecordReader& in, int section,
+                           const CrossSection& c,
+                           const std::vector<ThrustLevel>& ei_sets) {
+  const std::vector<CurvaturePoint>* table = nullptr;
+  if (!c.moment_curvature.empty()) {
+    table = &c.moment_curvature.front().points;
+  } else if (c.shape == kUserDefinedEiShape && !ei_sets.empty()) {
+    table = &ei_sets.front().points;
+  }
+  const std::string what = "nonlinear cross section " + std::to_string(section);
+  if (table == nullptr || table->size() < 2) {
+    in.fail(StopKind::kInvalid,
+            what + " needs a moment-curvature table of 2 or more points");
+  }
+  if (!((*table)[1].curvature > 0.0)) {
+    in.fail(StopKind::kInvalid, what + ": the curvature of the second point "
+                                       "of its table must be above zero");
+  }
+  for (size_t i = 1; i < table->size(); ++i) {
+    if (!((*table)[i].curvature > (*table)[i - 1].curvature)) {
+      in.fail(StopKind::kInvalid,
+              what + ": the curvatures of its table must increase");
+    }
+  }
 }
 
 int read_py_factor_option(RecordReader& in) {

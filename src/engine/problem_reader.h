@@ -54,6 +54,13 @@ void read_ei_set_header(RecordReader& in);
 ThrustLevel read_ei_set(RecordReader& in, int number);
 // The moment-curvature block of a cross section.
 std::vector<ThrustLevel> read_moment_curvature(RecordReader& in, int section);
+// A nonlinear section needs a moment-curvature table (its first thrust
+// level, or for a user-defined EI section without one, the first
+// user-defined EI set) of 2 or more points whose curvatures increase from
+// a second point above zero.
+void check_nonlinear_table(const RecordReader& in, int section,
+                           const CrossSection& c,
+                           const std::vector<ThrustLevel>& ei_sets);
 // The flag record and the rows of the p-y modification factors.
 int read_py_factor_option(RecordReader& in);
 PyFactor read_py_factor(RecordReader& in, int number);

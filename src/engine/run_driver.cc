@@ -4,6 +4,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "engine/constants.h"
 #include "engine/input_error.h"
 #include "engine/problem.h"
 #include "engine/problem_reader.h"
@@ -13,13 +14,18 @@
 #include "report/echo.h"
 #include "report/header.h"
 #include "report/record_writer.h"
+#include "report/results.h"
+#include "wall/solver.h"
 #include "wall/station_model.h"
+#include "wall/wall_model.h"
 
 namespace korvan {
 
 // What an engine keeps from one problem to the next: the deflections from
 // which a stage starts its stiffness evaluation live here.
-struct Engine::State {};
+struct Engine::State {
+  wall::StationTable deflections{};
+};
 
 Engine::Engine() : state_(std::make_unique<State>()) {}
 Engine::~Engine() = default;
@@ -43,9 +49,11 @@ struct EndOfRun {};
 
 class Run {
  public:
-  Run(const RunFiles& files, const RunOptions& options)
+  Run(const RunFiles& files, const RunOptions& options,
+      wall::StationTable& deflections)
       : files_(files),
         options_(options),
+        deflections_(deflections),
         shown_input_(options.shown_input_path
                          ? *options.shown_input_path
                          : files.input.string()),
@@ -63,7 +71,9 @@ class Run {
   void read_user_curves(engine::Problem& p);
   [[noreturn]] void refuse_data_beyond_end() const;
   void stop_on_input_error(const InputError& e);
-  void write_plot_block();
+  void write_plot_block(int stage_value);
+  void analyse();
+  void check_before_analysis(const engine::Problem& p);
   void end_of_analysis();
   void diagnose(const std::string& line) {
     if (options_.diagnostics != nullptr) *options_.diagnostics << line << '\n';
@@ -71,6 +81,9 @@ class Run {
 
   const RunFiles& files_;
   const RunOptions& options_;
+  // The deflections a stage starts from: those of the previous stage.
+  wall::StationTable& deflections_;
+  std::optional<wall::Solution> solution_;
   std::string shown_input_;
   std::ifstream input_;
   std::ofstream report_file_, plot_file_, iteration_file_;
@@ -83,6 +96,7 @@ class Run {
   std::string first_title_;
   engine::Problem problem_;
   int control_line_ = 0;
+  int geometry_line_ = 0;
   bool problem_started_ = false;  // a control record has been read
   bool plot_written_ = false;     // the current problem's plot block
   // Set by the first earth-pressure wall record of the run.
@@ -165,7 +179,9 @@ void Run::stop_on_input_error(const InputError& e) {
 }
 
 void Run::end_of_analysis() {
-  if (problem_started_ && !plot_written_) write_plot_block();
+  if (problem_started_ && !plot_written_) {
+    write_plot_block(problem_.control.stage_code);
+  }
   for (RecordWriter* out : {&report_, &iteration_}) {
     out->empty_lines(2);
     out->line("     END OF ANALYSIS                             ");
@@ -176,12 +192,9 @@ void Run::end_of_analysis() {
   iteration_file_.close();
 }
 
-// The plot-data block of the current problem. A problem without results
-// writes one record: 0, the station count and the unit flag.
-void Run::write_plot_block() {
-  plot_.put(report::list_int(0))
-      .put(report::list_int(problem_.geometry.increments))
-      .line(report::list_int(problem_.control.unit_system));
+void Run::write_plot_block(int stage_value) {
+  report::write_plot_block(plot_, stage_value, problem_,
+                           solution_ ? &*solution_ : nullptr);
   plot_written_ = true;
 }
 
@@ -217,6 +230,63 @@ void Run::refuse_data_beyond_end() const {
                            std::to_string(n) + ")");
 }
 
+void Run::check_before_analysis(const engine::Problem& p) {
+  if (p.wall_sections.empty()) {
+    throw InputError(StopKind::kInvalid,
+                     shown_input_ + ":" + std::to_string(control_line_) +
+                         ": control record, field 3 (number of wall "
+                         "sections): the wall needs a wall section to have "
+                         "a flexural rigidity");
+  }
+  if (p.geometry.section_adjustment > 0) {
+    auto refuse = [&](const std::string& why) {
+      throw InputError(StopKind::kInvalid,
+                       shown_input_ + ":" + std::to_string(geometry_line_) +
+                           ": wall-geometry record, field 11 "
+                           "(section-adjustment flag): " + why);
+    };
+    if (!p.has_soil_profile || !(p.soil.wall.width_pressure > 0.0)) {
+      refuse("the adjustment needs the width for earth pressure of the "
+             "earth-pressure wall record");
+    }
+    for (const engine::WallSection& w : p.wall_sections) {
+      const engine::CrossSection& c =
+          p.cross_sections[static_cast<size_t>(w.cross_section - 1)];
+      if (!(c.equivalent_diameter() > 0.0)) {
+        refuse("cross section " + std::to_string(w.cross_section) +
+               " has no equivalent diameter to adjust by");
+      }
+    }
+  }
+}
+
+// Builds the wall model, solves it and reports the results.
+void Run::analyse() {
+  const wall::WallModel model = wall::build_wall_model(problem_);
+  if (wall::has_data_beyond_end(model.stations)) refuse_data_beyond_end();
+  std::optional<size_t> out_of_order;
+  const auto ranges = wall::curve_ranges(model.curves, &out_of_order);
+  if (out_of_order) {
+    const wall::CurveRange& r = ranges[*out_of_order];
+    throw InputError(
+        StopKind::kStationsNotInOrder,
+        shown_input_ + ": p-y curve " + std::to_string(r.first + 1) +
+            " (station " + std::to_string(model.curves[r.first].from) +
+            ") is continued to curve " + std::to_string(r.last + 1) +
+            " at station " + std::to_string(model.curves[r.last].to) +
+            " above it");
+  }
+  report::write_monitoring_header(iteration_, model.max_iterations);
+  solution_ = wall::solve(model, deflections_,
+                          [this](const wall::IterationRecord& r) {
+                            report::write_iteration_line(iteration_, r);
+                          });
+  report::write_results(report_, iteration_, problem_, *solution_, labels_);
+  if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {
+    result_.status = RunStatus::kNotClosed;
+  }
+}
+
 void Run::problem_loop() {
   for (;;) {
     std::optional<std::string> title = reader_.fixed_text(70);
@@ -233,6 +303,7 @@ void Run::problem_loop() {
     problem_.title.resize(80, ' ');
     if (result_.problems == 1) first_title_ = problem_.title;
     plot_written_ = false;
+    solution_.reset();
 
     problem_.control = engine::read_control(reader_);
     control_line_ = reader_.record_line();
@@ -260,14 +331,14 @@ void Run::problem_loop() {
     report::echo_control(report_, control);
     read_problem_body(problem_);
 
-    const wall::StationModel model = wall::build_station_model(problem_);
-    if (wall::has_data_beyond_end(model)) refuse_data_beyond_end();
+    check_before_analysis(problem_);
+    analyse();
 
     const int continuation = engine::read_continuation(reader_);
     if (continuation == control.stage_code || continuation == 0) return;
     // Another problem follows; its stage value in the plot file is 2 when
     // the continuation code is 9.
-    write_plot_block();
+    write_plot_block(continuation == 9 ? 2 : control.stage_code);
   }
 }
 
@@ -276,6 +347,7 @@ void Run::read_problem_body(engine::Problem& p) {
   const engine::UnitSystem units = p.units();
 
   p.geometry = engine::read_wall_geometry(reader_);
+  geometry_line_ = reader_.record_line();
   report::echo_wall_geometry(report_, p.geometry, units, labels_);
   if (p.geometry.max_iterations < 0) throw EndOfRun{};
 
@@ -372,6 +444,7 @@ void Run::read_sections(engine::Problem& p) {
   for (int i = 1; i <= c.cross_sections; ++i) {
     engine::CrossSection& section = p.cross_sections[static_cast<size_t>(i - 1)];
     section.moment_curvature = engine::read_moment_curvature(reader_, i);
+    if (!section.elastic()) engine::check_nonlinear_table(reader_, i, section, p.ei_sets);
     if (!section.moment_curvature.empty()) {
       report::echo_moment_curvature_heading(report_);
     }
@@ -402,7 +475,7 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   // in the p-y models. It stays set for the rest of the run.
   continuous_wall_width_ = p.units() == engine::UnitSystem::kEnglish
                                ? 12.0
-                               : double(0.3048f);
+                               : kFootInMetres;
   if (c.py_option == 2) {
     p.geometry.reference_depth = soil.wall.free_height;
   }
@@ -475,7 +548,7 @@ void Run::read_supports(engine::Problem& p) {
 }  // namespace
 
 RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
-  Run run(files, options);
+  Run run(files, options, state_->deflections);
   return run.execute();
 }
 

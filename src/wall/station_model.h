@@ -35,7 +35,7 @@ struct StationModel {
   bool data_outside_tables = false;
 
   static constexpr int kOffset = 3;  // table index of station 0
-  static int index(int station) { return station + kOffset; }
+  static constexpr int index(int station) { return station + kOffset; }
   bool in_tables(int station) const {
     return station >= -3 && station <= increments + 3;
   }

@@ -1,0 +1,163 @@
+#include "report/results.h"
+
+namespace korvan::report {
+namespace {
+
+// Depths print in feet in English units (held in inches).
+double shown_depth(double depth, engine::UnitSystem units) {
+  return units == engine::UnitSystem::kEnglish ? depth / 12.0 : depth;
+}
+
+std::string depth_label(const engine::UnitLabels& l,
+                        engine::UnitSystem units) {
+  return units == engine::UnitSystem::kEnglish ? l.long_length.substr(0, 3)
+                                               : l.length;
+}
+
+void write_outcome(RecordWriter& out, const wall::Solution& s) {
+  out.empty_lines(1);
+  switch (s.outcome) {
+    case wall::Outcome::kDeflectionExceeded:
+      out.put("     ***** MAX ALLOWABLE DEFLECTION EXCEEDED AT ***")
+          .put(fmt_i(s.stations_over, 4))
+          .line("  *** STATIONS *****");
+      break;
+    case wall::Outcome::kNotClosed:
+      out.line("     ***** MAXIMUM NUMBER OF ITERATIONS  REACHED *****");
+      out.line("     ***** SOLUTION NOT CLOSED WITHIN SPECIFIED TOLERANCE *****");
+      break;
+    default:
+      out.line("     ***** ANALYSIS COMPLETED *****");
+      break;
+  }
+}
+
+}  // namespace
+
+void write_monitoring_header(RecordWriter& log, int max_iterations) {
+  log.empty_lines(2);
+  log.line("     ITERATION MONITORING");
+  log.line("     --------------------");
+  log.empty_lines(1);
+  log.line("    ITER     NODES      MAX. CHANGE     DEF.        DEF.        "
+           "DEF.        DEF. ");
+  log.line("            EXC. TOL.    DEFLECTION    NODE 0      NODE 1      "
+           "NODE 2      NODE 3");
+  log.line("    ----    ---------   -----------    ------      ------      "
+           "------      ------");
+  if (max_iterations == 0) {
+    log.empty_lines(1);
+    log.blanks(20).end_line();
+  }
+}
+
+void write_iteration_line(RecordWriter& log, const wall::IterationRecord& r) {
+  log.blanks(3)
+      .put(fmt_i(r.iteration, 4))
+      .blanks(6)
+      .put(fmt_i(r.open_stations, 4))
+      .blanks(6)
+      .put(fmt_e(r.max_change, 12, 3, 1));
+  for (double w : r.top) log.put(fmt_e(w, 12, 3, 1));
+  log.end_line();
+}
+
+void write_results(RecordWriter& report, RecordWriter& log,
+                   const engine::Problem& problem, const wall::Solution& s,
+                   const engine::UnitLabels& l) {
+  report.empty_lines(2);
+  report.line("     RESULTS");
+  report.line("     -------");
+  report.put("     NUMBER OF ITERATIONS : ").line(fmt_i(s.iterations, 3));
+  write_outcome(report, s);
+  write_outcome(log, s);
+  if (!s.has_results()) return;
+
+  const engine::UnitSystem units = problem.units();
+  report.empty_lines(1);
+  report.line("   STA I      X         DEFL.       SLOPE      MOMENT      "
+              "SHEAR    SOIL_REACT NET_FORCE/STA    EI");
+  report.blanks(12)
+      .put(depth_label(l, units))
+      .blanks(9)
+      .put(l.length)
+      .blanks(10)
+      .put("RAD")
+      .blanks(6)
+      .put(l.short_force + "-" + l.short_length)
+      .blanks(7)
+      .put(l.force)
+      .blanks(7)
+      .put(l.short_force + "/" + l.short_length)
+      .blanks(7)
+      .put(l.force)
+      .blanks(6)
+      .line(l.short_force + "-" + l.short_length + "**2");
+  report.line("   ------    ----        ----       -----      ------      "
+              "------    ---------   ---------   ---------");
+  int station = 0;
+  for (const wall::StationResult& r : s.stations) {
+    report.blanks(2)
+        .put(fmt_i(station++, 4))
+        .blanks(2)
+        .put(fmt_e(shown_depth(r.depth, units), 10, 3, 1));
+    for (double v : {r.deflection, r.slope, r.moment, r.shear,
+                     r.soil_reaction, r.net_force, r.rigidity}) {
+      report.put(fmt_e(v, 12, 3, 1));
+    }
+    report.end_line();
+  }
+
+  if (!problem.conditions.empty()) {
+    report.empty_lines(2);
+    report.line("     NODE REACTIONS");
+    report.line("     --------------");
+    report.empty_lines(1);
+    report.line("     N     STA         X            FORCE    ");
+    report.blanks(21)
+        .put(depth_label(l, units))
+        .blanks(12)
+        .line(l.short_force);
+    report.line("   -----  -----    --------    --------------");
+    int entry = 0;
+    const double h = problem.geometry.increment_length;
+    for (const engine::SpecifiedCondition& c : problem.conditions) {
+      const bool on_wall =
+          c.station >= 0 && c.station < static_cast<int>(s.stations.size());
+      const double force =
+          on_wall ? s.stations[static_cast<size_t>(c.station)].net_force : 0.0;
+      report.blanks(1)
+          .put(fmt_i(++entry, 5))
+          .blanks(2)
+          .put(fmt_i(c.station, 5))
+          .blanks(2)
+          .put(fmt_e(shown_depth(c.station * h, units), 12, 3, 1))
+          .blanks(2)
+          .line(fmt_e(force, 15, 4, 1));
+    }
+  }
+}
+
+void write_plot_block(RecordWriter& plot, int stage_value,
+                      const engine::Problem& problem,
+                      const wall::Solution* s) {
+  const int m = problem.geometry.increments;
+  if (s == nullptr || !s->has_results()) {
+    plot.put(list_int(0)).put(list_int(m)).line(
+        list_int(problem.control.unit_system));
+    return;
+  }
+  plot.put(list_int(stage_value))
+      .put(list_int(m))
+      .line(list_int(problem.control.unit_system));
+  for (int k = 0; k < m; ++k) {
+    const wall::StationResult& r = s->stations[static_cast<size_t>(k)];
+    for (double v : {r.depth, r.deflection, r.moment, r.shear, r.net_force,
+                     r.rigidity, r.soil_reaction}) {
+      plot.blanks(1).put(fmt_e(v, 13, 4, 1));
+    }
+    plot.end_line();
+  }
+}
+
+}  // namespace korvan::report

@@ -1,0 +1,323 @@
+#include "wall/solver.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvan::wall {
+namespace {
+
+constexpr int at(int station) { return StationModel::index(station); }
+
+// A p-y curve linearised at a deflection: spring s and load q of the
+// segment in use, so that the soil force is q - s*y, and that force p.
+struct Linearised {
+  double s = 0.0;
+  double q = 0.0;
+  double p = 0.0;
+};
+
+Linearised linearise(const std::vector<std::pair<double, double>>& pts,
+                     double y) {
+  // The segment (j-1, j) with j the first point from the second on whose
+  // deflection is not below y; the end segments extend the table.
+  size_t j = 1;
+  if (pts.size() > 2) {
+    while (j < pts.size() - 1 && y > pts[j].first) ++j;
+  }
+  const auto [y0, p0] = pts[j - 1];
+  const auto [y1, p1] = pts[j];
+  const double dy = y1 - y0;
+  if (dy == 0.0) return {};
+  const double s = -(p1 - p0) / dy;
+  return {s, p0 + s * y0, p0 - (y - y0) * s};
+}
+
+// Adds the soil springs and loads of every curve range at the deflections
+// w: per-length values times h on the working tables, with the end-station
+// half weights, and the soil reaction per unit length at each station.
+void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
+                  const StationTable& w, StationTable& qw, StationTable& sw,
+                  StationTable& sr) {
+  const int n = m.stations.increments;
+  const double h = m.stations.increment_length;
+  for (const CurveRange& r : ranges) {
+    const CurveRecord& a = m.curves[r.first];
+    const CurveRecord& b = m.curves[r.last];
+    const int from = a.from;
+    const int to = b.to;
+    auto at_station = [&](int k) {
+      const Linearised la = linearise(a.points, w[at(k)]);
+      if (to == from) return la;
+      const Linearised lb = linearise(b.points, w[at(k)]);
+      const double f =
+          static_cast<double>(k - from) / static_cast<double>(to - from);
+      return Linearised{la.s + f * (lb.s - la.s), la.q + f * (lb.q - la.q),
+                        la.p + f * (lb.p - la.p)};
+    };
+    auto add = [&](int k, double weight, const Linearised& l) {
+      qw[at(k)] += weight * l.q * h;
+      sw[at(k)] += weight * l.s * h;
+    };
+    if (to > from) {
+      if (from >= n) continue;
+      const bool cut = to > n;
+      const int last = cut ? n : to;
+      for (int k = from; k <= last; ++k) {
+        const Linearised l = at_station(k);
+        add(k, 1.0, l);
+        sr[at(k)] = l.p;
+      }
+      if (!cut || from == 0) {
+        add(from, -0.5, at_station(from));
+        add(last, -0.5, at_station(last));
+      }
+    } else {
+      if (from > n) continue;
+      const Linearised l = at_station(from);
+      add(from, 1.0, l);
+      sr[at(from)] = l.p;
+    }
+  }
+}
+
+// The soil reaction per unit length at each station for the deflections w.
+void soil_reaction(const WallModel& m, const std::vector<CurveRange>& ranges,
+                   const StationTable& w, StationTable& sr) {
+  StationTable qw{}, sw{};
+  sr.fill(0.0);
+  apply_curves(m, ranges, w, qw, sw, sr);
+}
+
+double relaxation_factor(int c) {
+  if (c == 0) return 0.5;
+  int l = 64;
+  for (int limit : {2, 4, 8, 16, 32, 64}) {
+    if (c < 2 * limit - 1) {
+      l = limit;
+      break;
+    }
+  }
+  return (c - l + 1 + 0.5) / l;
+}
+
+}  // namespace
+
+std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
+                                     std::optional<size_t>* out_of_order) {
+  std::vector<CurveRange> ranges;
+  size_t i = 0;
+  while (i < curves.size()) {
+    if (curves[i].contd != 1) {
+      ranges.push_back({i, i});
+      ++i;
+      continue;
+    }
+    // A pair that would end at its own first station is skipped: the
+    // record pairs with the one after instead.
+    size_t j = i + 1;
+    while (j < curves.size() && curves[j].to == curves[i].from) ++j;
+    if (j >= curves.size()) break;
+    if (curves[j].to < curves[i].from && out_of_order && !*out_of_order) {
+      *out_of_order = ranges.size();
+    }
+    ranges.push_back({i, j});
+    i = curves[j].contd == 1 ? j : j + 1;
+  }
+  return ranges;
+}
+
+Solution solve(const WallModel& m, StationTable& w,
+               const IterationSink& on_iteration) {
+  const StationModel& st = m.stations;
+  const int n = st.increments;
+  const double h = st.increment_length;
+  const double h2 = h * h;
+  const double h3 = h2 * h;
+  const double two_h = 2.0 * h;
+  const double half_h2 = 0.5 * h2;
+  const double quarter_h = 0.25 * h;
+  const std::vector<CurveRange> ranges = curve_ranges(m.curves, nullptr);
+
+  StationTable f = st.flexural_rigidity;
+  evaluate_rigidity(m.rigidity, w, false, f);
+  const StationTable& q = st.load;
+  const StationTable& t = st.torque;
+  const StationTable& r = st.rotational;
+  const StationTable& p = st.axial;
+
+  StationTable qw{}, sw{}, sr{}, ca{}, cb{}, cc{};
+  StationTable w1 = w, w2{}, w3{};
+  int nrelax = 0;
+  Solution sol;
+
+  for (int it = 1;; ++it) {
+    // Working loads and springs: the tables plus the linearised curves.
+    for (int k = -1; k <= n + 1; ++k) {
+      qw[at(k)] = q[at(k)];
+      sw[at(k)] = st.spring[at(k)];
+    }
+    sr.fill(0.0);
+    apply_curves(m, ranges, w, qw, sw, sr);
+
+    // Forward recursion over the five-term equations.
+    double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;  // saved above a slope
+    for (int k = -1; k <= n + 1; ++k) {
+      const int i = at(k);
+      const double ak = f[i - 1] - quarter_h * (r[i - 1] + h * p[i - 1]);
+      const double bk = -2.0 * (f[i - 1] + f[i]);
+      const double ck = f[i - 1] + 4.0 * f[i] + f[i + 1] + h3 * sw[i] +
+                        quarter_h * (r[i - 1] + r[i + 1] +
+                                     h * (p[i - 1] + p[i + 1]));
+      const double dk = -2.0 * (f[i] + f[i + 1]);
+      const double ek = f[i + 1] - quarter_h * (r[i + 1] + h * p[i + 1]);
+      const double fk = h3 * qw[i] - half_h2 * (t[i - 1] - t[i + 1]);
+      const double bp = bk + ak * ca[i - 2];
+      const double e = ck + bp * ca[i - 1] + ak * cb[i - 2];
+      const double d = e == 0.0 ? 0.0 : -1.0 / e;
+      ca[i] = d * (dk + bp * cb[i - 1]);
+      cb[i] = d * ek;
+      cc[i] = d * (bp * cc[i - 1] + ak * cc[i - 2] - fk);
+      const int entry = m.condition_entry[i];
+      switch (st.condition[i]) {
+        case kDeflection:
+        case kDeflectionAndSlope:
+          ca[i] = cb[i] = 0.0;
+          cc[i] = m.conditions[entry].deflection;
+          break;
+        case kAboveSlope:
+          sa = ca[i];
+          sb = cb[i];
+          sc = cc[i];
+          sd = d;
+          ca[i] = 0.0;
+          cb[i] = 1.0;
+          cc[i] = -two_h * m.conditions[entry].slope;
+          break;
+        case kBelowSlope: {
+          // Closes the slope condition with the values saved above it; a
+          // zero pivot there contributes nothing.
+          const double ratio = sd != 0.0 ? d / sd : 0.0;
+          const double g =
+              1.0 / (1.0 - ((sb - 1.0) + ca[i - 1] * sa) * ratio);
+          ca[i] = (ca[i] + cb[i - 1] * sa * ratio) * g;
+          cb[i] = cb[i] * g;
+          cc[i] = (cc[i] + (two_h * m.conditions[entry].slope + sc +
+                            cc[i - 1] * sa) *
+                               ratio) *
+                  g;
+          break;
+        }
+        default:
+          break;
+      }
+    }
+
+    // Back-substitution from the bottom, measuring the changes.
+    double dmax = 0.0;
+    int nopen = 0;
+    int nover = 0;
+    for (int k = n + 1; k >= -1; --k) {
+      const int i = at(k);
+      const double value = ca[i] * w[i + 1] + cb[i] * w[i + 2] + cc[i];
+      if (k >= 0 && k <= n) {
+        const double change = std::fabs(value - w[i]);
+        dmax = std::max(dmax, change);
+        if (change > m.tolerance) ++nopen;
+        if (std::fabs(value) > m.allowable_deflection) ++nover;
+      }
+      w[i] = value;
+    }
+
+    if (m.max_iterations == 0) {
+      sol.outcome = Outcome::kCompleted;
+      sol.iterations = 0;
+      break;
+    }
+    if (on_iteration) {
+      on_iteration({it, nopen, dmax, {w[at(0)], w[at(1)], w[at(2)], w[at(3)]}});
+    }
+    if (nover > 0) {
+      sol.outcome = Outcome::kDeflectionExceeded;
+      sol.iterations = it;
+      sol.stations_over = nover;
+      break;
+    }
+    auto all_within = [&](const StationTable& x, const StationTable& y) {
+      for (int k = 0; k <= n; ++k) {
+        if (std::fabs(x[at(k)] - y[at(k)]) > m.tolerance) return false;
+      }
+      return true;
+    };
+    if (it > 2 && all_within(w, w1)) {
+      sol.outcome = Outcome::kConverged;
+      sol.iterations = it;
+      break;
+    }
+    if (it > 40 && all_within(w, w3) && all_within(w1, w2)) {
+      const double phi = relaxation_factor(nrelax);
+      for (int k = 0; k <= n; ++k) {
+        w[at(k)] = phi * w[at(k)] + (1.0 - phi) * w1[at(k)];
+      }
+      ++nrelax;
+    }
+    if (it >= 4) w2 = w3;
+    if (it >= 3) w3 = w1;
+    w1 = w;
+
+    evaluate_rigidity(m.rigidity, w, true, f);
+    for (int s : m.hinge_stations) {
+      if (st.in_tables(s)) f[at(s)] = 0.0;
+    }
+    if (it + 1 > m.max_iterations) {
+      sol.outcome = nopen > 0 ? Outcome::kNotClosed : Outcome::kCompleted;
+      sol.iterations = m.max_iterations;
+      break;
+    }
+  }
+
+  if (!sol.has_results()) return sol;
+
+  // Results: deflections extended to the outer fictitious stations, then
+  // slope, moment, shear and net force per station.
+  w[at(-2)] = 2.0 * w[at(-1)] - w[at(0)];
+  w[at(n + 2)] = 2.0 * w[at(n + 1)] - w[at(n)];
+  StationTable moment{};
+  for (int k = -1; k <= n + 1; ++k) {
+    const int i = at(k);
+    moment[i] = f[i] * (w[i - 1] - 2.0 * w[i] + w[i + 1]) / h2;
+  }
+  soil_reaction(m, ranges, w, sr);
+  sol.stations.resize(static_cast<size_t>(n + 1));
+  for (int k = 0; k <= n; ++k) {
+    const int i = at(k);
+    StationResult& out = sol.stations[static_cast<size_t>(k)];
+    out.depth = k * h;
+    out.deflection = w[i];
+    out.slope = (w[i + 1] - w[i - 1]) / two_h;
+    out.moment = moment[i];
+    out.shear = k == 0 ? (moment[i + 1] - moment[i]) / h
+                       : (moment[i + 1] - moment[i - 1]) / two_h;
+    out.net_force = (moment[i - 1] - 2.0 * moment[i] + moment[i + 1]) / h;
+    out.soil_reaction = sr[i];
+    out.rigidity = f[i];
+    for (const Couple& c : m.couples) {
+      if (c.station == k - 1) {
+        out.net_force += c.force;
+        out.shear -= 0.5 * c.force;
+      } else if (c.station == k + 1) {
+        out.net_force -= c.force;
+        out.shear -= 0.5 * c.force;
+      } else if (c.station == k) {
+        out.shear -= c.force;
+      }
+    }
+    if (k == 0) {
+      for (const Couple& c : m.couples) {
+        if (c.station == 0) out.shear = q[i];
+      }
+    }
+  }
+  return sol;
+}
+
+}  // namespace korvan::wall

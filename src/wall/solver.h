@@ -1,0 +1,77 @@
+// The nonlinear solution of one problem: the wall as a beam-column on the
+// station grid, p-y curves re-linearised and EI re-evaluated every
+// iteration, the five-term difference equations solved by forward
+// recursion and back-substitution, iterated to closure.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "wall/wall_model.h"
+
+namespace korvan::wall {
+
+enum class Outcome {
+  kConverged,           // deflections closed within the tolerance
+  kCompleted,           // iteration limit 0, or reached with all closed
+  kNotClosed,           // iteration limit reached, stations still open
+  kDeflectionExceeded,  // a deflection beyond the allowable one
+};
+
+// One iteration as the monitoring line shows it.
+struct IterationRecord {
+  int iteration = 0;
+  int open_stations = 0;    // stations whose change exceeds the tolerance
+  double max_change = 0.0;  // largest deflection change
+  std::array<double, 4> top{};  // deflections of stations 0..3
+};
+using IterationSink = std::function<void(const IterationRecord&)>;
+
+// Results at a station (s = 0..N). Lengths in the internal unit; the soil
+// reaction is a force per unit length of wall, the net force a force per
+// station.
+struct StationResult {
+  double depth = 0.0;
+  double deflection = 0.0;
+  double slope = 0.0;
+  double moment = 0.0;
+  double shear = 0.0;
+  double soil_reaction = 0.0;
+  double net_force = 0.0;
+  double rigidity = 0.0;
+};
+
+struct Solution {
+  Outcome outcome = Outcome::kCompleted;
+  int iterations = 0;       // as reported
+  int stations_over = 0;    // stations beyond the allowable deflection
+  std::vector<StationResult> stations;  // 0..N, when closed or completed
+  bool has_results() const {
+    return outcome == Outcome::kConverged || outcome == Outcome::kCompleted;
+  }
+};
+
+// Curve records applied together over a station range: the record that
+// opens it and the one that closes it (the same for a curve standing
+// alone).
+struct CurveRange {
+  size_t first = 0;
+  size_t last = 0;
+};
+
+// Pairs the curve records into ranges. A continued record pairs with the
+// next one (skipping records that would close it at its own station); a
+// continued record without a partner makes no range. Returns the index of
+// a range whose last station lies above its first, if any.
+std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
+                                     std::optional<size_t>* out_of_order);
+
+// Solves the problem starting from the deflections w (stations -3..N+3),
+// which hold the final deflections afterwards. Each iteration is handed to
+// `on_iteration` (not called when the iteration limit is 0).
+Solution solve(const WallModel& model, StationTable& w,
+               const IterationSink& on_iteration);
+
+}  // namespace korvan::wall
