@@ -1,6 +1,7 @@
 #include "wall/solver.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace korvan::wall {
@@ -130,6 +131,7 @@ Solution solve(const WallModel& m, StationTable& w,
                const IterationSink& on_iteration) {
   const StationModel& st = m.stations;
   const int n = st.increments;
+  assert(n >= 1 && n <= engine::kMaxIncrements);
   const double h = st.increment_length;
   const double h2 = h * h;
   const double h3 = h2 * h;
