@@ -50,9 +50,12 @@ class RunTest : public ::testing::Test {
 };
 
 const char* kWall =
-    "WALL\n1 1 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+    "WALL\n1 1 1 1 0 0 1 0 0 0 0 0 0 0 0\n"
     "20 6.0 10.0 0.001 0.0 12.0 120.0 100 0 0 0\n"
-    "1 0 0.0 0.0\n2\n0 0 10 1.0 0.0 0.0\n0 10 20 1.0 0.0 0.0\n0\n0\n";
+    "3 20 0.0 0.0\n0.0 10.0 1\n"
+    "0 0 1 0\nSHEET\n12 7*0\n6.5 0 0 84.4 4*0 2.9E7 0 0 0\n"
+    "0 0 0.0 6*0\nNONE\n0 0\n"
+    "2\n0 0 10 1.0 0.0 0.0\n0 10 20 1.0 0.0 0.0\n0\n0\n";
 
 TEST_F(RunTest, TwoEnginesAtOnceWriteWhatEachWritesAlone) {
   RunOptions options;
