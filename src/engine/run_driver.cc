@@ -281,6 +281,7 @@ void Run::analyse() {
                           [this](const wall::IterationRecord& r) {
                             report::write_iteration_line(iteration_, r);
                           });
+  deflections_ = solution_->deflections;
   report::write_results(report_, iteration_, problem_, *solution_, labels_);
   if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {
     result_.status = RunStatus::kNotClosed;

@@ -127,8 +127,11 @@ std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
   return ranges;
 }
 
-Solution solve(const WallModel& m, StationTable& w,
+Solution solve(const WallModel& m, const StationTable& start,
                const IterationSink& on_iteration) {
+  Solution sol;
+  StationTable& w = sol.deflections;
+  w = start;
   const StationModel& st = m.stations;
   const int n = st.increments;
   assert(n >= 1 && n <= engine::kMaxIncrements);
@@ -150,7 +153,6 @@ Solution solve(const WallModel& m, StationTable& w,
   StationTable qw{}, sw{}, sr{}, ca{}, cb{}, cc{};
   StationTable w1 = w, w2{}, w3{};
   int nrelax = 0;
-  Solution sol;
 
   for (int it = 1;; ++it) {
     // Working loads and springs: the tables plus the linearised curves.

@@ -45,6 +45,9 @@ struct StationResult {
 
 struct Solution {
   Outcome outcome = Outcome::kCompleted;
+  // Deflections at stations -3..N+3 when the iteration ended; the next
+  // stage starts from them.
+  StationTable deflections{};
   int iterations = 0;       // as reported
   int stations_over = 0;    // stations beyond the allowable deflection
   std::vector<StationResult> stations;  // 0..N, when closed or completed
@@ -68,10 +71,10 @@ struct CurveRange {
 std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
                                      std::optional<size_t>* out_of_order);
 
-// Solves the problem starting from the deflections w (stations -3..N+3),
-// which hold the final deflections afterwards. Each iteration is handed to
-// `on_iteration` (not called when the iteration limit is 0).
-Solution solve(const WallModel& model, StationTable& w,
+// Solves the problem starting from the deflections `start` (stations
+// -3..N+3). Each iteration is handed to `on_iteration` (not called when the
+// iteration limit is 0).
+Solution solve(const WallModel& model, const StationTable& start,
                const IterationSink& on_iteration);
 
 }  // namespace korvan::wall

@@ -39,8 +39,7 @@ engine::Problem prismatic_wall(int n, double h) {
 }
 
 Solution run(const engine::Problem& p) {
-  StationTable w{};
-  const Solution s = solve(build_wall_model(p), w, nullptr);
+  const Solution s = solve(build_wall_model(p), StationTable{}, nullptr);
   EXPECT_TRUE(s.has_results());
   return s;
 }
