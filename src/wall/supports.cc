@@ -1,0 +1,103 @@
+#include "wall/supports.h"
+
+#include <cmath>
+
+#include "engine/constants.h"
+
+namespace korvan::wall {
+
+int support_station(double depth, double increment_length, bool english) {
+  const double x = english ? depth * 12.0 : depth;
+  return static_cast<int>(std::round(x / increment_length));
+}
+
+std::vector<Support> supports_of(const engine::Problem& p) {
+  const bool english = p.units() == engine::UnitSystem::kEnglish;
+  const double width = p.geometry.wall_width;
+  std::vector<Support> list;
+  auto add = [&](const engine::Anchor& a, bool tie_back) {
+    Support s;
+    s.number = static_cast<int>(list.size()) + 1;
+    s.tie_back = tie_back;
+    s.input = &a;
+    s.station = support_station(a.depth, p.geometry.increment_length, english);
+    s.angle = a.angle * kPi3_1416 / 180.0;
+    const double c = std::cos(s.angle);
+    // The anchor lengthens by u cos(t) for a horizontal movement u and its
+    // force acts at t: the horizontal spring takes cos(t) twice.
+    const double axial = a.area * a.modulus * c * c;
+    const double prestress = tie_back ? a.prestress : 0.0;
+    if (english) {
+      s.spring = axial / (12.0 * a.unbonded_length * (12.0 * a.spacing / width));
+      s.force = -(width / (12.0 * a.spacing)) * prestress * c;
+    } else {
+      s.spring = axial / ((a.spacing / width) * a.unbonded_length);
+      s.force = -(width / a.spacing) * prestress * c;
+    }
+    list.push_back(s);
+  };
+  for (const engine::Anchor& a : p.tie_backs) add(a, true);
+  for (const engine::Anchor& a : p.struts) add(a, false);
+  return list;
+}
+
+void place_supports(const std::vector<Support>& supports, StationModel& m) {
+  for (const Support& s : supports) {
+    spread(m, m.spring, {s.station, s.station, s.spring, s.spring});
+    spread(m, m.load, {s.station, s.station, s.force, s.force});
+  }
+}
+
+std::vector<int> hinge_stations(const std::vector<Support>& supports) {
+  std::vector<int> stations;
+  bool first_tie_back = true;
+  bool first_strut = true;
+  for (const Support& s : supports) {
+    bool& first = s.tie_back ? first_tie_back : first_strut;
+    if (!first) stations.push_back(s.station);
+    first = false;
+  }
+  return stations;
+}
+
+SupportForces support_forces(const Support& s, const engine::Problem& p,
+                             const StationTable& w) {
+  const bool english = p.units() == engine::UnitSystem::kEnglish;
+  const double spacing = s.input->spacing;
+  const double share =
+      (english ? 12.0 * spacing : spacing) / p.geometry.wall_width;
+  SupportForces f;
+  f.horizontal = s.force - s.spring * w[StationModel::index(s.station)];
+  f.along = f.horizontal / std::cos(s.angle);
+  f.per_support = f.along * share;
+  f.wale_reaction = f.horizontal * share;
+  f.wale_load = f.wale_reaction / spacing;
+  f.wale_moment = p.control.wale_continuity == 1
+                      ? 0.125 * f.wale_load * spacing * spacing
+                      : f.wale_load * spacing * spacing / 10.0;
+  return f;
+}
+
+std::vector<RestraintForce> restraint_forces(const engine::Problem& p,
+                                             const Solution& solution) {
+  std::vector<RestraintForce> out;
+  std::vector<int> contd;
+  for (const auto& e : p.restraints) contd.push_back(e.contd);
+  const int n = p.geometry.increments;
+  for (const EntryPair& pair : pair_entries(contd)) {
+    const engine::RestraintEntry& a = p.restraints[pair.first];
+    const engine::RestraintEntry& b = p.restraints[pair.last];
+    for (int s = std::max(a.from, 0); s <= std::min(b.to, n); ++s) {
+      const double f = b.to == a.from ? 0.0
+                                      : static_cast<double>(s - a.from) /
+                                            static_cast<double>(b.to - a.from);
+      const double lateral = a.lateral + f * (b.lateral - a.lateral);
+      const double rotational = a.rotational + f * (b.rotational - a.rotational);
+      const StationResult& r = solution.stations[static_cast<size_t>(s)];
+      out.push_back({s, lateral * r.deflection, rotational * r.slope});
+    }
+  }
+  return out;
+}
+
+}  // namespace korvan::wall
