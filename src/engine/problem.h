@@ -267,6 +267,7 @@ struct UserPyCurve {
   double y_multiplier = 1.0;
   int contd = 0;  // 1 when the station lies at or below the reference depth
   std::vector<std::pair<double, double>> points;
+  int line = 0;  // line of its header record
 };
 
 // A wale record: read and kept; the wale results come from the supports.

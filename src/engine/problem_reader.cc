@@ -1,5 +1,8 @@
 #include "engine/problem_reader.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace korvan::engine {
 namespace {
 
@@ -226,7 +229,8 @@ void check_support_count(const RecordReader& in, const ControlRecord& control,
 }
 
 namespace {
-Anchor read_anchor(RecordReader& in, bool prestressed) {
+Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
+                   UnitSystem units) {
   Anchor a;
   a.depth = in.real("depth");
   a.area = in.real("area");
@@ -236,18 +240,39 @@ Anchor read_anchor(RecordReader& in, bool prestressed) {
   a.spacing = in.real("anchor spacing");
   if (prestressed) a.prestress = in.real("prestress force");
   in.end();
+  const double x = units == UnitSystem::kEnglish ? a.depth * 12.0 : a.depth;
+  const double station = std::round(x / g.increment_length);
+  if (!(station >= 0.0 && station <= g.increments)) {
+    in.fail(StopKind::kInvalid,
+            "the depth puts it off the wall (stations 0 to " +
+                std::to_string(g.increments) + ")");
+  }
+  if (!(a.spacing > 0.0)) in.fail(StopKind::kInvalid, "the spacing must be positive");
+  if (!(a.unbonded_length > 0.0)) {
+    in.fail(StopKind::kInvalid, "the unbonded length must be positive");
+  }
+  if (!(std::fabs(a.angle) < 90.0)) {
+    in.fail(StopKind::kInvalid, "the horizontal angle must lie below 90 degrees");
+  }
+  if (!(g.wall_width > 0.0)) {
+    in.fail(StopKind::kInvalid,
+            "the wall width of the wall-geometry record must be positive to "
+            "share support forces");
+  }
   return a;
 }
 }  // namespace
 
-Anchor read_tie_back(RecordReader& in, int number) {
+Anchor read_tie_back(RecordReader& in, int number, const WallGeometry& g,
+                     UnitSystem units) {
   in.begin(numbered("tie-back record", number));
-  return read_anchor(in, true);
+  return read_anchor(in, true, g, units);
 }
 
-Anchor read_strut(RecordReader& in, int number) {
+Anchor read_strut(RecordReader& in, int number, const WallGeometry& g,
+                  UnitSystem units) {
   in.begin(numbered("strut/raker record", number));
-  return read_anchor(in, false);
+  return read_anchor(in, false, g, units);
 }
 
 Wale read_wale(RecordReader& in, int number) {
@@ -658,9 +683,10 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
   UserPyCurve c;
   in.begin(block + ", header record");
   c.station = in.integer("station");
+  c.line = in.line_number();
   const int points = in.integer("number of points");
-  c.p_multiplier = in.real("p-multiplier");
-  c.y_multiplier = in.real("y-multiplier");
+  c.p_multiplier = in.real("p-multiplier", 1.0);
+  c.y_multiplier = in.real("y-multiplier", 1.0);
   in.end();
   checked_count(in, points, "number of points");
   if (c.station < 0) {

@@ -42,8 +42,13 @@ void check_last_entry_closed(const RecordReader& in, int contd,
                              std::string_view what);
 void check_support_count(const RecordReader& in, const ControlRecord& control,
                          int control_line);
-Anchor read_tie_back(RecordReader& in, int number);
-Anchor read_strut(RecordReader& in, int number);
+// A tie back or strut must stand on the wall (stations 0..N), with a
+// positive spacing and unbonded length, an angle below 90 degrees, and a
+// positive wall width to share its force.
+Anchor read_tie_back(RecordReader& in, int number, const WallGeometry& g,
+                     UnitSystem units);
+Anchor read_strut(RecordReader& in, int number, const WallGeometry& g,
+                  UnitSystem units);
 
 Wale read_wale(RecordReader& in, int number);
 

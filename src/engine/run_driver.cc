@@ -83,6 +83,7 @@ class Run {
   const RunOptions& options_;
   // The deflections a stage starts from: those of the previous stage.
   wall::StationTable& deflections_;
+  std::optional<wall::WallModel> model_;
   std::optional<wall::Solution> solution_;
   std::string shown_input_;
   std::ifstream input_;
@@ -194,6 +195,7 @@ void Run::end_of_analysis() {
 
 void Run::write_plot_block(int stage_value) {
   report::write_plot_block(plot_, stage_value, problem_,
+                           model_ ? &*model_ : nullptr,
                            solution_ ? &*solution_ : nullptr);
   plot_written_ = true;
 }
@@ -262,15 +264,20 @@ void Run::check_before_analysis(const engine::Problem& p) {
 
 // Builds the wall model, solves it and reports the results.
 void Run::analyse() {
-  const wall::WallModel model = wall::build_wall_model(problem_);
+  const wall::WallModel& model = model_.emplace(wall::build_wall_model(problem_));
   if (wall::has_data_beyond_end(model.stations)) refuse_data_beyond_end();
   std::optional<size_t> out_of_order;
   const auto ranges = wall::curve_ranges(model.curves, &out_of_order);
   if (out_of_order) {
     const wall::CurveRange& r = ranges[*out_of_order];
+    const size_t curve = r.first;
+    const int line = curve < problem_.user_curves.size()
+                         ? problem_.user_curves[curve].line
+                         : 0;
     throw InputError(
         StopKind::kStationsNotInOrder,
-        shown_input_ + ": p-y curve " + std::to_string(r.first + 1) +
+        shown_input_ + ":" + std::to_string(line) + ": p-y curve " +
+            std::to_string(r.first + 1) +
             " (station " + std::to_string(model.curves[r.first].from) +
             ") is continued to curve " + std::to_string(r.last + 1) +
             " at station " + std::to_string(model.curves[r.last].to) +
@@ -282,7 +289,8 @@ void Run::analyse() {
                             report::write_iteration_line(iteration_, r);
                           });
   deflections_ = solution_->deflections;
-  report::write_results(report_, iteration_, problem_, *solution_, labels_);
+  report::write_results(report_, iteration_, problem_, model, *solution_,
+                        labels_);
   if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {
     result_.status = RunStatus::kNotClosed;
   }
@@ -305,6 +313,7 @@ void Run::problem_loop() {
     if (result_.problems == 1) first_title_ = problem_.title;
     plot_written_ = false;
     solution_.reset();
+    model_.reset();
 
     problem_.control = engine::read_control(reader_);
     control_line_ = reader_.record_line();
@@ -365,10 +374,12 @@ void Run::read_problem_body(engine::Problem& p) {
   }
 
   if (c.wall_sections > engine::kMaxWallSections) {
-    reader_.fail(StopKind::kTooMuchData, "more than " +
-                                             std::to_string(
-                                                 engine::kMaxWallSections) +
-                                             " wall sections");
+    throw InputError(StopKind::kTooMuchData,
+                     shown_input_ + ":" + std::to_string(control_line_) +
+                         ": control record, field 3 (number of wall "
+                         "sections): " + std::to_string(c.wall_sections) +
+                         " sections, at most " +
+                         std::to_string(engine::kMaxWallSections));
   }
   if (c.wall_sections > 0) {
     report::echo_wall_sections_heading(report_, labels_);
@@ -532,14 +543,16 @@ void Run::read_supports(engine::Problem& p) {
   if (c.tie_backs > 0) {
     report::echo_tie_backs_heading(report_, labels_);
     for (int i = 1; i <= c.tie_backs; ++i) {
-      p.tie_backs.push_back(engine::read_tie_back(reader_, i));
+      p.tie_backs.push_back(
+          engine::read_tie_back(reader_, i, p.geometry, p.units()));
       report::echo_anchor(report_, p.tie_backs.back(), true);
     }
   }
   if (c.struts > 0) {
     report::echo_struts_heading(report_, labels_);
     for (int i = 1; i <= c.struts; ++i) {
-      p.struts.push_back(engine::read_strut(reader_, i));
+      p.struts.push_back(
+          engine::read_strut(reader_, i, p.geometry, p.units()));
       report::echo_anchor(report_, p.struts.back(), false);
     }
   }

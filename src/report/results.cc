@@ -62,8 +62,146 @@ void write_iteration_line(RecordWriter& log, const wall::IterationRecord& r) {
   log.end_line();
 }
 
+namespace {
+
+void write_restraints(RecordWriter& out, const engine::Problem& p,
+                      const wall::Solution& s, const engine::UnitLabels& l) {
+  if (p.restraints.empty()) return;
+  const engine::UnitSystem units = p.units();
+  out.empty_lines(2);
+  out.line("     LATERAL AND ROTATIONAL RESTRAINT RESULTS");
+  out.line("     ----------------------------------------");
+  out.empty_lines(1);
+  out.line("     STA         X             FORCE           MOMENT");
+  out.blanks(15)
+      .put(depth_label(l, units))
+      .blanks(14)
+      .put(l.short_force)
+      .blanks(11)
+      .put(l.short_force)
+      .put("-")
+      .line(l.length);
+  out.line("    -----    ---------       ---------       ---------");
+  const double h = p.geometry.increment_length;
+  for (const wall::RestraintForce& r : wall::restraint_forces(p, s.stations)) {
+    out.blanks(3)
+        .put(fmt_i(r.station, 5))
+        .blanks(2)
+        .put(fmt_e(shown_depth(r.station * h, units), 12, 3, 1))
+        .blanks(2)
+        .put(fmt_e(r.force, 15, 4, 1))
+        .blanks(2)
+        .line(fmt_e(r.moment, 15, 4, 1));
+  }
+}
+
+void write_wales(RecordWriter& out, const engine::Problem& p,
+                 const wall::WallModel& m, const wall::Solution& s,
+                 bool tie_backs, const engine::UnitLabels& l) {
+  const engine::UnitSystem units = p.units();
+  const std::string length = l.long_length.substr(0, 3);
+  out.empty_lines(2);
+  out.line("     WALES RESULTS");
+  out.line("     -------------");
+  out.empty_lines(1);
+  out.line("     N       TYPE               X           ANCHOR SPA.     "
+           "HORIZ. REACT.       EQ. DL         MAX. MOMENT");
+  out.blanks(30)
+      .put(depth_label(l, units))
+      .blanks(14)
+      .put(length)
+      .blanks(15)
+      .put(l.short_force)
+      .blanks(12)
+      .put(l.short_force)
+      .put("/")
+      .put(length)
+      .blanks(10)
+      .put(l.short_force)
+      .put("-")
+      .line(length);
+  out.line("   -----  -----------    --------------   --------------   "
+           "--------------   --------------   --------------");
+  const double h = p.geometry.increment_length;
+  for (const wall::Support& support : m.supports) {
+    if (support.tie_back != tie_backs) continue;
+    const wall::SupportForces f =
+        wall::support_forces(support, p, s.deflections);
+    out.blanks(1)
+        .put(fmt_i(support.number, 5))
+        .blanks(4)
+        .put(p.control.wale_continuity == 1 ? "SIMPLY SUP." : "CONTINUOUS ")
+        .blanks(4)
+        .put(fmt_e(shown_depth(support.station * h, units), 12, 3, 1));
+    for (double v : {support.input->spacing, f.wale_reaction, f.wale_load,
+                     f.wale_moment}) {
+      out.blanks(2).put(fmt_e(v, 15, 4, 1));
+    }
+    out.end_line();
+  }
+}
+
+void write_supports(RecordWriter& out, const engine::Problem& p,
+                    const wall::WallModel& m, const wall::Solution& s,
+                    bool tie_backs, const engine::UnitLabels& l) {
+  if ((tie_backs ? p.tie_backs : p.struts).empty()) return;
+  const engine::UnitSystem units = p.units();
+  out.empty_lines(2);
+  if (tie_backs) {
+    out.line("     TIE BACK RESULTS");
+    out.line("     ----------------");
+    out.empty_lines(1);
+    out.line("     N     STA         X        HOR.FORCE/STA.     FORCE/STA."
+             "     FORCE/TIE BACK");
+    out.blanks(21)
+        .put(depth_label(l, units))
+        .blanks(12)
+        .put(l.short_force)
+        .blanks(15)
+        .put(l.short_force)
+        .blanks(15)
+        .line(l.short_force);
+  } else {
+    out.line("     STRUT/RAKER RESULTS");
+    out.line("     ------------------");
+    out.empty_lines(1);
+    out.line("     N     STA         X        HOR.FORCE/STA.     FORCE/STA."
+             "      FORCE/STRUT");
+    out.blanks(21)
+        .put(depth_label(l, units))
+        .blanks(13)
+        .put(l.short_force)
+        .blanks(14)
+        .put(l.short_force)
+        .blanks(14)
+        .line(l.short_force);
+  }
+  out.line("   -----  -----    --------     --------------   --------------"
+           "   --------------");
+  const double h = p.geometry.increment_length;
+  for (const wall::Support& support : m.supports) {
+    if (support.tie_back != tie_backs) continue;
+    const wall::SupportForces f =
+        wall::support_forces(support, p, s.deflections);
+    out.blanks(1)
+        .put(fmt_i(support.number, 5))
+        .blanks(2)
+        .put(fmt_i(support.station, 5))
+        .blanks(2)
+        .put(fmt_e(shown_depth(support.station * h, units), 12, 3, 1));
+    for (double v : {f.horizontal, f.along, f.per_support}) {
+      out.blanks(2).put(fmt_e(v, 15, 4, 1));
+    }
+    out.end_line();
+  }
+  if (p.control.wale_flag > 0) write_wales(out, p, m, s, tie_backs, l);
+}
+
+}  // namespace
+
 void write_results(RecordWriter& report, RecordWriter& log,
-                   const engine::Problem& problem, const wall::Solution& s,
+                   const engine::Problem& problem,
+                   const wall::WallModel& model, const wall::Solution& s,
                    const engine::UnitLabels& l) {
   report.empty_lines(2);
   report.line("     RESULTS");
@@ -108,6 +246,10 @@ void write_results(RecordWriter& report, RecordWriter& log,
     report.end_line();
   }
 
+  write_restraints(report, problem, s, l);
+  write_supports(report, problem, model, s, true, l);
+  write_supports(report, problem, model, s, false, l);
+
   if (!problem.conditions.empty()) {
     report.empty_lines(2);
     report.line("     NODE REACTIONS");
@@ -138,11 +280,59 @@ void write_results(RecordWriter& report, RecordWriter& log,
   }
 }
 
+namespace {
+
+// A support record of the plot-data file: two integers, then reals.
+void plot_support_line(RecordWriter& plot, int number, int second,
+                       double first_real,
+                       std::initializer_list<double> values) {
+  plot.blanks(1)
+      .put(fmt_i(number, 5))
+      .blanks(2)
+      .put(fmt_i(second, 5))
+      .blanks(2)
+      .put(fmt_e(first_real, 12, 3, 1));
+  for (double v : values) plot.blanks(2).put(fmt_e(v, 15, 4, 1));
+  plot.end_line();
+}
+
+void plot_supports(RecordWriter& plot, const engine::Problem& p,
+                   const wall::WallModel& m, const wall::Solution& s,
+                   bool tie_backs) {
+  const size_t count = (tie_backs ? p.tie_backs : p.struts).size();
+  if (count == 0) return;
+  const double h = p.geometry.increment_length;
+  plot.line(list_int(static_cast<long long>(count)));
+  for (const wall::Support& support : m.supports) {
+    if (support.tie_back != tie_backs) continue;
+    const wall::SupportForces f =
+        wall::support_forces(support, p, s.deflections);
+    const engine::Anchor& a = *support.input;
+    plot_support_line(plot, support.number, support.station,
+                      support.station * h,
+                      {a.spacing, a.area, a.angle, f.horizontal, f.along,
+                       f.per_support, tie_backs ? a.prestress : 0.0});
+  }
+  if (p.control.wale_flag <= 0) return;
+  plot.line(list_int(static_cast<long long>(count)));
+  const int type = p.control.wale_continuity == 1 ? 1 : 2;
+  for (const wall::Support& support : m.supports) {
+    if (support.tie_back != tie_backs) continue;
+    const wall::SupportForces f =
+        wall::support_forces(support, p, s.deflections);
+    plot_support_line(plot, support.number, type, f.wale_reaction,
+                      {f.wale_load, f.wale_moment});
+  }
+}
+
+}  // namespace
+
 void write_plot_block(RecordWriter& plot, int stage_value,
                       const engine::Problem& problem,
+                      const wall::WallModel* model,
                       const wall::Solution* s) {
   const int m = problem.geometry.increments;
-  if (s == nullptr || !s->has_results()) {
+  if (model == nullptr || s == nullptr || !s->has_results()) {
     plot.put(list_int(0)).put(list_int(m)).line(
         list_int(problem.control.unit_system));
     return;
@@ -158,6 +348,8 @@ void write_plot_block(RecordWriter& plot, int stage_value,
     }
     plot.end_line();
   }
+  plot_supports(plot, problem, *model, *s, true);
+  plot_supports(plot, problem, *model, *s, false);
 }
 
 }  // namespace korvan::report

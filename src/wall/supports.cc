@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "wall/solver.h"
 
 namespace korvan::wall {
 
@@ -78,8 +79,8 @@ SupportForces support_forces(const Support& s, const engine::Problem& p,
   return f;
 }
 
-std::vector<RestraintForce> restraint_forces(const engine::Problem& p,
-                                             const Solution& solution) {
+std::vector<RestraintForce> restraint_forces(
+    const engine::Problem& p, const std::vector<StationResult>& results) {
   std::vector<RestraintForce> out;
   std::vector<int> contd;
   for (const auto& e : p.restraints) contd.push_back(e.contd);
@@ -93,7 +94,7 @@ std::vector<RestraintForce> restraint_forces(const engine::Problem& p,
                                             static_cast<double>(b.to - a.from);
       const double lateral = a.lateral + f * (b.lateral - a.lateral);
       const double rotational = a.rotational + f * (b.rotational - a.rotational);
-      const StationResult& r = solution.stations[static_cast<size_t>(s)];
+      const StationResult& r = results[static_cast<size_t>(s)];
       out.push_back({s, lateral * r.deflection, rotational * r.slope});
     }
   }

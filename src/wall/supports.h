@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/problem.h"
-#include "wall/solver.h"
 #include "wall/station_model.h"
 
 namespace korvan::wall {
@@ -62,7 +61,8 @@ struct RestraintForce {
   double force = 0.0;
   double moment = 0.0;
 };
-std::vector<RestraintForce> restraint_forces(const engine::Problem& problem,
-                                             const Solution& solution);
+struct StationResult;
+std::vector<RestraintForce> restraint_forces(
+    const engine::Problem& problem, const std::vector<StationResult>& results);
 
 }  // namespace korvan::wall

@@ -38,6 +38,11 @@ WallModel build_wall_model(const engine::Problem& problem) {
   for (const engine::LoadEntry& e : problem.loads) {
     if (e.torque != 0.0) m.couples.push_back({e.from, e.torque / (2.0 * h)});
   }
+  m.supports = supports_of(problem);
+  place_supports(m.supports, m.stations);
+  if (problem.control.hinge_model == 1) {
+    m.hinge_stations = hinge_stations(m.supports);
+  }
   m.curves = user_curve_records(problem);
   m.rigidity = rigidity_model(problem);
   m.allowable_deflection = problem.geometry.allowable_deflection;

@@ -10,6 +10,7 @@
 #include "engine/problem.h"
 #include "wall/rigidity.h"
 #include "wall/station_model.h"
+#include "wall/supports.h"
 
 namespace korvan::wall {
 
@@ -37,6 +38,7 @@ struct WallModel {
   std::vector<Couple> couples;
   std::vector<CurveRecord> curves;
   RigidityModel rigidity;
+  std::vector<Support> supports;  // tie backs, then struts/rakers
   // Stations whose rigidity the zero-moment hinge sets to zero inside the
   // iteration.
   std::vector<int> hinge_stations;
