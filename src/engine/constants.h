@@ -16,4 +16,13 @@ inline constexpr double kMm4PerM4 = double(1.0e12f);
 inline constexpr double kSpacingFactor = double(0.64f);
 inline constexpr double kSpacingExponent = double(0.34f);
 
+// Degrees per radian, as 57.2958.
+inline constexpr double kDegreesPerRadian = double(57.2958f);
+// Tolerance of coinciding depths, and of a value counting as given.
+inline constexpr double kDepthTolerance = double(1.0e-5f);
+inline constexpr double kGivenTolerance = double(1.0e-7f);
+// Unit weight of water: pci (English) and kN/m^3 (metric).
+inline constexpr double kWaterEnglish = double(0.036f);
+inline constexpr double kWaterMetric = double(9.81f);
+
 }  // namespace korvan

@@ -14,6 +14,9 @@
 #include "report/echo.h"
 #include "report/header.h"
 #include "report/record_writer.h"
+#include "pressure/earth_pressure.h"
+#include "pressure/handoff.h"
+#include "report/pressure_report.h"
 #include "report/results.h"
 #include "wall/solver.h"
 #include "wall/station_model.h"
@@ -47,6 +50,13 @@ ClockTime clock_now() {
 // The run ends without an error: a negative iteration limit.
 struct EndOfRun {};
 
+// A generator ends the run with a stop code.
+struct GeneratorStop {
+  int code = 0;
+  std::string diagnostic;
+  std::string report_text;
+};
+
 class Run {
  public:
   Run(const RunFiles& files, const RunOptions& options,
@@ -73,6 +83,10 @@ class Run {
   void stop_on_input_error(const InputError& e);
   void write_plot_block(int stage_value);
   void analyse();
+  std::vector<double> generated_loads();
+  std::vector<double> specified_loads();
+  std::vector<double> loads_from(std::vector<pressure::DistributionPoint> pts,
+                                 bool generated);
   void check_before_analysis(const engine::Problem& p);
   void end_of_analysis();
   void diagnose(const std::string& line) {
@@ -146,6 +160,13 @@ RunResult Run::execute() {
       stop_on_input_error(e);
     } catch (const EndOfRun&) {
       // A negative iteration limit: nothing more is analysed.
+    } catch (const GeneratorStop& stop) {
+      result_.status = RunStatus::kGeneratorStop;
+      result_.stop_code = stop.code;
+      result_.message = stop.diagnostic;
+      diagnose(stop.diagnostic);
+      report_.empty_lines(2);
+      report_.line(stop.report_text);
     }
     end_of_analysis();
   }
@@ -263,8 +284,122 @@ void Run::check_before_analysis(const engine::Problem& p) {
 }
 
 // Builds the wall model, solves it and reports the results.
+// Earth-pressure options 2 to 6: the profile, its reports, the
+// distribution through its scratch file, and the loads per station.
+std::vector<double> Run::generated_loads() {
+  const engine::Problem& p = problem_;
+  const int option = p.control.earth_pressure_option;
+  if (option >= 3) {
+    throw InputError(StopKind::kInvalid,
+                     shown_input_ + ":" + std::to_string(control_line_) +
+                         ": control record, field 6 (earth-pressure "
+                         "option): option " + std::to_string(option) +
+                         " is not available in this version");
+  }
+  pressure::Profile profile = pressure::build_profile(p);
+  report::write_wall_information(report_, p, profile, labels_);
+  report::write_surcharge_information(report_, p, profile, labels_);
+  report::write_soil_information(report_, profile);
+  if (const auto stop = pressure::profile_stop(profile)) {
+    throw GeneratorStop{
+        stop->code,
+        shown_input_ + ": earth-pressure data: stop code " +
+            std::to_string(stop->code) + ": " + stop->reason,
+        "STOP " + std::to_string(stop->code) + " -- " +
+            (stop->code == 1
+                 ? std::string("THE SOIL PROFILE DOES NOT REACH THE "
+                               "EXCAVATION LINE")
+                 : std::string("MORE THAN 21 SUBLAYERS IN THE SOIL "
+                               "PROFILE"))};
+  }
+  pressure::compute_pressures(profile);
+  report::write_overburden_table(report_, profile, labels_);
+  report::write_coefficient_table(report_, iteration_, profile);
+  report::write_resultant_tables(report_, profile, labels_);
+  if (profile.net_negative) {
+    report::write_net_negative(report_);
+    diagnose(shown_input_ + ": earth-pressure data: net active pressure is "
+                            "negative");
+  }
+
+  // The distribution passes through its scratch file; the wall sees the
+  // numbers as the file carries them.
+  {
+    std::ofstream scratch(files_.pressure_scratch);
+    if (!scratch) {
+      throw InputError(StopKind::kInvalid,
+                       "cannot write the earth-pressure distribution file \"" +
+                           files_.pressure_scratch.string() + "\"");
+    }
+    report::write_distribution_file(scratch,
+                                    pressure::distribution(profile));
+  }
+  std::vector<pressure::DistributionPoint> points;
+  {
+    std::ifstream scratch(files_.pressure_scratch);
+    engine::RecordReader in(scratch, files_.pressure_scratch.string());
+    const int count = engine::read_count(in, "distribution count record",
+                                         "number of points");
+    for (int i = 1; i <= count; ++i) {
+      in.begin("distribution record " + std::to_string(i));
+      pressure::DistributionPoint d;
+      for (int c = 1; c <= 13; ++c) d.col[c] = in.real("column");
+      in.end();
+      points.push_back(d);
+    }
+  }
+  report::write_option_message(report_, option, profile.clay_warning);
+  report::write_distribution_heading(report_, labels_, profile.english);
+  pressure::apply_widths(points, p.soil.wall.width_pressure,
+                         p.soil.wall.width_resistance, profile.height);
+  return loads_from(std::move(points), true);
+}
+
+// Earth-pressure option 1: the given pressures are loads per unit length of
+// wall, without widths.
+std::vector<double> Run::specified_loads() {
+  std::vector<pressure::DistributionPoint> points;
+  for (const engine::PressurePoint& given : problem_.specified_pressure) {
+    pressure::DistributionPoint d;
+    d.col[1] = given.depth;
+    d.col[2] = given.pressure;
+    d.col[3] = given.pressure;
+    points.push_back(d);
+  }
+  return loads_from(std::move(points), false);
+}
+
+std::vector<double> Run::loads_from(
+    std::vector<pressure::DistributionPoint> points, bool generated) {
+  const engine::Problem& p = problem_;
+  const double h = p.geometry.increment_length;
+  const bool english = p.units() == engine::UnitSystem::kEnglish;
+  const std::vector<size_t> rows = pressure::shown_rows(points.size(), english);
+  if (generated) {
+    for (size_t r : rows) {
+      report::write_distribution_row(report_, points[r].col[1],
+                                     points[r].col[2], english);
+    }
+  }
+  pressure::to_station_loads(points, h);
+  report::plot_distribution(plot_, p.control.earth_pressure_option, points,
+                            rows, h);
+  return pressure::station_loads(points, h, p.geometry.increments);
+}
+
 void Run::analyse() {
-  const wall::WallModel& model = model_.emplace(wall::build_wall_model(problem_));
+  std::vector<double> pressure_loads;
+  if (problem_.control.earth_pressure_option >= 2) {
+    pressure_loads = generated_loads();
+  } else if (problem_.control.earth_pressure_option == 1) {
+    pressure_loads = specified_loads();
+  }
+  wall::WallModel& built = model_.emplace(wall::build_wall_model(problem_));
+  for (size_t s = 0; s < pressure_loads.size(); ++s) {
+    built.stations.load[wall::StationModel::index(static_cast<int>(s))] +=
+        pressure_loads[s];
+  }
+  const wall::WallModel& model = built;
   if (wall::has_data_beyond_end(model.stations)) refuse_data_beyond_end();
   std::optional<size_t> out_of_order;
   const auto ranges = wall::curve_ranges(model.curves, &out_of_order);

@@ -1,0 +1,303 @@
+#include "pressure/earth_pressure.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/constants.h"
+
+namespace korvan::pressure {
+namespace {
+
+constexpr double kTol = kDepthTolerance;
+
+struct Layer {
+  int type = 0;
+  double t = 0.0, c = 0.0, phi = 0.0, kopt = 0.0, gamma = 0.0;
+  bool drained = false;
+};
+
+double tan_deg(double d) { return std::tan(radians(d)); }
+double sin_deg(double d) { return std::sin(radians(d)); }
+double cos_deg(double d) { return std::cos(radians(d)); }
+
+}  // namespace
+
+double radians(double degrees) { return degrees / kDegreesPerRadian; }
+
+int grid_steps(double thickness, bool english) {
+  return static_cast<int>(std::round(english ? thickness : 20.0 * thickness));
+}
+
+Profile build_profile(const engine::Problem& problem) {
+  const engine::SoilProfile& soil = problem.soil;
+  Profile p;
+  p.english = problem.units() == engine::UnitSystem::kEnglish;
+  p.option = problem.control.earth_pressure_option;
+  p.height = soil.wall.free_height;
+  p.zw = soil.wall.water_backfill;
+  p.zwe = soil.wall.water_excavation;
+  p.q = soil.surface.pressure;
+  p.beta = soil.wall.backfill_slope;
+  p.m = soil.wall.active_factor;
+  p.water_flag = soil.wall.water_flag;
+  p.gamma_w = p.english ? kWaterEnglish : kWaterMetric;
+  p.z0 = soil.layers.empty() ? 0.0 : soil.layers.front().top;
+
+  std::vector<Layer> layers;
+  for (const engine::SoilLayer& in : soil.layers) {
+    Layer l;
+    l.type = in.type;
+    l.t = in.thickness();
+    l.c = in.at_top.strength;
+    l.phi = in.at_top.friction_angle;
+    l.kopt = (in.type == 6 || in.type == 7) ? 0.0 : in.at_top.fifth;
+    l.gamma = in.at_top.unit_weight;
+    l.drained = in.type >= 4 || l.kopt > kGivenTolerance;
+    layers.push_back(l);
+  }
+
+  // Split depths: the excavation line and the backfill water table.
+  std::vector<double> splits = {p.height, p.zw};
+  std::sort(splits.begin(), splits.end());
+  if (std::fabs(splits[1] - splits[0]) <= kTol) splits.pop_back();
+  std::erase_if(splits, [&](double s) { return std::fabs(s - p.z0) <= kTol; });
+
+  auto add = [&](const Layer& l, double top, double bottom) {
+    if (p.sub.size() >= static_cast<size_t>(engine::kMaxSublayers)) {
+      p.overflow = true;
+      return false;
+    }
+    Sublayer s;
+    s.ztop = top;
+    s.t = bottom - top;
+    s.type = l.type;
+    s.c = l.c;
+    s.phi = l.phi;
+    s.kopt = l.kopt;
+    s.gamma = l.gamma;
+    s.drained = l.drained;
+    s.m = p.m;
+    p.sub.push_back(s);
+    return true;
+  };
+  double z = p.z0;
+  size_t next = 0;
+  bool full = false;
+  for (const Layer& l : layers) {
+    if (!(l.t > 0.0) || full) break;
+    const double bottom = z + l.t;
+    double top = z;
+    while (next < splits.size() && !full) {
+      const double s = splits[next];
+      if (s > z + kTol && s < bottom - kTol) {
+        full = !add(l, top, s);
+        top = s;
+        ++next;
+      } else if (std::fabs(s - bottom) <= kTol) {
+        ++next;
+        break;
+      } else if (s <= z + kTol) {
+        ++next;  // above this layer: never reached again
+      } else {
+        break;
+      }
+    }
+    if (!full) full = !add(l, top, bottom);
+    z = bottom;
+  }
+
+  for (const Sublayer& s : p.sub) p.ztop.push_back(s.ztop);
+  if (!p.sub.empty()) p.ztop.push_back(p.sub.back().ztop + p.sub.back().t);
+  for (size_t i = 0; i < p.ztop.size(); ++i) {
+    if (std::fabs(p.ztop[i] - p.height) < kTol) {
+      p.kexc = i;
+      break;
+    }
+  }
+  for (double top : p.ztop) {
+    p.submerged.push_back(std::fabs(top - p.zw) < kTol || top > p.zw);
+  }
+  return p;
+}
+
+std::optional<GenerationStop> profile_stop(const Profile& p) {
+  if (!p.kexc) {
+    return GenerationStop{1, "the soil profile has no sublayer top at the "
+                             "excavation line"};
+  }
+  if (p.overflow) {
+    return GenerationStop{2, "the soil profile needs more than 21 sublayers"};
+  }
+  return std::nullopt;
+}
+
+void compute_pressures(Profile& p) {
+  const size_t n = p.sub.size();
+  const double h = p.height;
+
+  // Equivalent surface pressure of a sloping backfill.
+  p.qeq = 0.0;
+  if (p.beta > 0.0 && n > 0) {
+    const double phi1 = p.sub[0].phi;
+    p.qeq = p.sub[0].gamma * tan_deg(p.beta) * sin_deg(45.0 - phi1 / 2.0) *
+            (h - p.z0) / sin_deg(45.0 - p.beta + phi1 / 2.0);
+  }
+
+  // Vertical stress on the backfill side: total, then effective.
+  double start = p.q;
+  bool held_back = false;
+  if (p.qeq > 0.0) {
+    if (p.z0 < h) {
+      held_back = true;
+    } else {
+      start = p.q + p.qeq;
+    }
+  }
+  p.sigma_v.assign(n + 1, 0.0);
+  p.sigma_s.assign(n + 1, start);
+  p.sigma_v[0] = start;
+  bool added = false;
+  for (size_t i = 0; i < n; ++i) {
+    p.sigma_v[i + 1] = p.sigma_v[i] + p.sub[i].gamma * p.sub[i].t;
+    if (held_back && !added && p.ztop[i + 1] == h) {
+      p.sigma_v[i + 1] += p.qeq;
+      added = true;
+    }
+    if (added) p.sigma_s[i + 1] = start + p.qeq;
+  }
+  for (size_t i = 0; i <= n; ++i) {
+    if (p.submerged[i]) p.sigma_v[i] -= (p.ztop[i] - p.zw) * p.gamma_w;
+  }
+
+  // Coefficients.
+  const double b = std::fabs(p.beta);
+  for (Sublayer& s : p.sub) {
+    const double root = tan_deg(45.0 - s.phi / 2.0);
+    if (b == 0.0 || !(s.phi > b)) {
+      s.sqrt_ka = root;
+      s.ka = root * root;
+      s.slope_warning = b > 0.0 && s.type == 4 && s.ztop < h;
+    } else {
+      const double cb = cos_deg(p.beta);
+      const double cp = cos_deg(s.phi);
+      const double r = std::sqrt(cb * cb - cp * cp);
+      s.ka = cb * (cb - r) / (cb + r);
+      s.sqrt_ka = std::sqrt(s.ka);
+    }
+    s.k0 = 1.0 - sin_deg(s.phi);
+    s.sqrt_kp = tan_deg(45.0 + s.phi / 2.0);
+    s.kp = s.sqrt_kp * s.sqrt_kp;
+    s.ka_table = s.ka;
+    if (s.kopt > kGivenTolerance) {
+      s.ka = s.kopt;
+      s.sqrt_ka = 0.0;
+    }
+    if (p.option == 5) s.ka = s.kopt;
+  }
+
+  // Active and water resultants above the excavation line.
+  const size_t above = p.above_excavation();
+  double net = 0.0;
+  for (size_t i = 0; i < above; ++i) {
+    Sublayer& s = p.sub[i];
+    const double t = s.t;
+    const double sa = s.ka * p.sigma_v[i];
+    const double cohesion = 2.0 * s.c * s.sqrt_ka;
+    s.pa1 = t * sa * s.m;
+    const double gamma_eff =
+        p.submerged[i] && s.drained ? s.gamma - p.gamma_w : s.gamma;
+    s.pa2 = s.ka * 0.5 * s.m * t * t * gamma_eff;
+    s.pa3 = -(t * cohesion * s.m);
+    s.z1 = s.ztop + 0.5 * t;
+    s.z2 = s.ztop + 2.0 * t / 3.0;
+    if (s.pa1 + s.pa3 < 0.0) {
+      const double pb = s.ka * p.sigma_v[i + 1] - cohesion;
+      const double denominator = (cohesion - sa) + pb;
+      s.zc = denominator != 0.0 ? t * pb / denominator : 0.0;
+      s.pa1 = s.pa2 = s.pa3 = 0.0;
+      s.pa4 = pb > 0.0 ? s.m * 0.5 * s.zc * pb : 0.0;
+      s.z3 = p.ztop[i + 1] - s.zc / 3.0;
+    }
+    // Water below the backfill water table, for drained sublayers; the
+    // depth of the sublayer top is its depth below the top of the wall.
+    if (s.drained && p.submerged[i]) {
+      s.water_force = true;
+      s.pw1 = -((s.ztop - p.zw) * p.gamma_w * t * s.m);
+      s.pw2 = -(s.m * 0.5 * p.gamma_w * t * t);
+      p.water_flag = 1;
+    }
+    net += s.pa1 + s.pa2 + s.pa3 + s.pa4 - s.pw1 - s.pw2;
+    if (s.c > kGivenTolerance && s.sqrt_ka != 0.0) p.clay_warning = true;
+  }
+  p.net_negative = net < kTol;
+}
+
+std::vector<DistributionPoint> distribution(const Profile& p) {
+  std::vector<DistributionPoint> points;
+  if (p.sub.empty()) return points;
+  const size_t above = p.above_excavation();
+  const double h = p.height;
+  const double sv_exc = p.sigma_v[std::min(above, p.sub.size())];
+  int k = 0;
+  auto point = [&](size_t i, double z) {
+    const Sublayer& s = p.sub[i];
+    ++k;
+    const double delta = z - s.ztop;
+    const bool submerged = p.submerged[i];
+    const double gamma_eff =
+        submerged && s.drained ? s.gamma - p.gamma_w : s.gamma;
+    const double cohesion = 2.0 * s.c * s.sqrt_ka;
+    const bool is_above = i < above;
+    double a = is_above ? s.m * (s.ka * (p.sigma_v[i] + gamma_eff * delta) -
+                                 cohesion)
+                        : s.m * (s.ka * sv_exc - cohesion);
+    const bool backfill_water = p.water_flag == 1 && s.drained && submerged;
+    double w = 0.0;
+    if (backfill_water) {
+      w = std::max(0.0, s.m * p.gamma_w * (std::min(z, h) - p.zw));
+    }
+    if (z > p.zwe) w -= s.m * p.gamma_w * (z - p.zwe);
+    const double surcharge = 0.0;  // discrete loadings
+    // No point carries a zero or negative load.
+    const double tiny = double(static_cast<float>(k) * 1.0e-12f);
+    if (a < kTol) {
+      if (w > kTol) w += a;
+      a = tiny;
+      if (w + a < kTol) w = tiny;
+    }
+    double total = a + w + surcharge;
+    if (total < kTol) total = tiny;
+
+    const double water_b = backfill_water ? p.gamma_w * (z - p.zw) : 0.0;
+    const double area = p.sigma_s[i] < 1.0e-6 ? 0.0 : p.sigma_s[i];
+    DistributionPoint d;
+    d.col[1] = z;
+    d.col[2] = total;
+    d.col[3] = a + w;
+    d.col[4] = surcharge + std::max(0.0, s.m * (s.ka * area - cohesion));
+    d.col[5] = s.m * (s.kp * (p.sigma_v[i] + gamma_eff * delta) +
+                      2.0 * s.c * s.sqrt_kp + water_b) +
+               surcharge;
+    d.col[6] = s.m * ((2.0 * s.c + p.sigma_v[i]) * s.k0 +
+                      gamma_eff * s.k0 * delta + water_b) +
+               surcharge;
+    d.col[7] = a;
+    d.col[8] = w;
+    d.col[9] = s.m * s.ka * p.sigma_s[i];
+    d.col[10] = surcharge;
+    d.col[11] = 0.0;
+    d.col[12] = total;
+    d.col[13] = -s.m * cohesion;
+    points.push_back(d);
+  };
+  point(0, p.ztop[0]);
+  for (size_t i = 0; i < p.sub.size(); ++i) {
+    const int steps = grid_steps(p.sub[i].t, p.english);
+    for (int j = 1; j <= steps; ++j) {
+      point(i, p.sub[i].ztop + j * p.sub[i].t / steps);
+    }
+  }
+  return points;
+}
+
+}  // namespace korvan::pressure

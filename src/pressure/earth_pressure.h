@@ -1,0 +1,104 @@
+// Generated earth pressure on the backfill side of the wall: the soil
+// profile cut into sublayers, overburden stress, earth-pressure
+// coefficients, active and water resultants per sublayer, and the pressure
+// distribution on a fine depth grid.
+//
+// Depths are measured below the top of the wall in the internal length
+// unit (inches or metres); pressures in psi or kPa; unit weights in pci or
+// kN/m^3. Sublayer tables are 0-based here; reports number them from 1.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/problem.h"
+
+namespace korvan::pressure {
+
+// A stop of the generation that ends the run: code 1, the profile does not
+// reach the excavation line; code 2, more than 21 sublayers.
+struct GenerationStop {
+  int code = 0;
+  std::string reason;
+};
+
+struct Sublayer {
+  double ztop = 0.0;
+  double t = 0.0;  // thickness
+  int type = 0;    // soil type code of the parent layer
+  double c = 0.0;  // cohesion / strength
+  double phi = 0.0;   // friction angle, degrees
+  double kopt = 0.0;  // optional earth-pressure coefficient, 0: not given
+  double gamma = 0.0;
+  bool drained = false;
+  double m = 0.0;  // modification factor for active earth pressure
+  // Coefficients; sqrt_ka and ka after the optional-coefficient rule,
+  // ka_table as printed (before it).
+  double sqrt_ka = 0.0, ka = 0.0, ka_table = 0.0;
+  double sqrt_kp = 0.0, kp = 0.0, k0 = 0.0;
+  bool slope_warning = false;  // sand under a backfill slope not flatter
+                               // than its friction angle, above H
+  // Resultants per unit width (above the excavation line only).
+  double pa1 = 0.0, z1 = 0.0, pa2 = 0.0, z2 = 0.0, pa3 = 0.0, z3 = 0.0;
+  double pa4 = 0.0, zc = 0.0, pw1 = 0.0, pw2 = 0.0;
+  bool water_force = false;  // drained and at or below the water table
+};
+
+struct Profile {
+  // Problem values.
+  double height = 0.0;  // H, the excavation line
+  double zw = 0.0, zwe = 0.0, q = 0.0, beta = 0.0, m = 0.0, z0 = 0.0;
+  double gamma_w = 0.0;
+  int option = 0;      // earth-pressure option
+  int water_flag = 0;  // 1: backfill water pressure in the distribution
+  bool english = true;
+
+  std::vector<Sublayer> sub;
+  // Per sublayer top, and the bottom of the profile as the last entry.
+  std::vector<double> ztop;
+  std::vector<double> sigma_v;  // effective vertical stress
+  std::vector<double> sigma_s;  // its share from the surface pressures
+  std::vector<bool> submerged;
+  std::optional<size_t> kexc;  // index of the top at H (may be sub.size())
+  bool overflow = false;
+  double qeq = 0.0;  // equivalent surface pressure of a sloping backfill
+  bool net_negative = false;
+  bool clay_warning = false;
+
+  size_t above_excavation() const { return kexc ? *kexc : 0; }
+};
+
+// The sublayers of a problem with earth-pressure option 2 to 6 (or p-y
+// option 2): layers cut at H and at the backfill water table.
+Profile build_profile(const engine::Problem& problem);
+
+// The stop the profile calls for, if any (checked after the soil
+// information report).
+std::optional<GenerationStop> profile_stop(const Profile& p);
+
+// Overburden stress, coefficients, active and water resultants, the net
+// check and the clay-warning flag.
+void compute_pressures(Profile& p);
+
+// One point of the distribution: 13 columns per unit width of wall.
+// Column 1 depth; 2 the pressure handed to the wall (as 12 before the
+// read-back); 3 soil and water; 4 surcharge total; 5 passive reference; 6
+// at-rest reference; 7 soil part; 8 water part (net of the excavation
+// side); 9 area-surcharge part; 10 discrete surcharges; 11 envelope; 12
+// pressure handed to the wall; 13 cohesion part of the soil part.
+struct DistributionPoint {
+  double col[14] = {};  // 1-based
+};
+
+// The distribution of option 2 (and the basis of the others): the top
+// point, then N_i points in every sublayer.
+std::vector<DistributionPoint> distribution(const Profile& p);
+
+// The number of grid steps of a sublayer: one per inch or per 0.05 m.
+int grid_steps(double thickness, bool english);
+
+// Degrees to radians with the engine's constant 57.2958.
+double radians(double degrees);
+
+}  // namespace korvan::pressure
