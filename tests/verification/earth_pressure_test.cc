@@ -188,6 +188,18 @@ TEST(EarthPressure, ProfileStopsAndGrid) {
   EXPECT_EQ(metric.back(), 59u);
   EXPECT_EQ(metric.size(), 16u);
   EXPECT_EQ(shown_rows(50, true).size(), 50u);
+
+  // 10 layers with two cuts make at most 12 sublayers: only a table built
+  // past the reader's capacity of 10 layers overflows the 21 sublayers.
+  engine::Problem deep = many;
+  for (int i = 10; i < 25; ++i) {
+    engine::SoilLayer l;
+    l.type = 4;
+    l.top = 30.0 * i;
+    l.bottom = 30.0 * (i + 1);
+    deep.soil.layers.push_back(l);
+  }
+  EXPECT_EQ(profile_stop(build_profile(deep))->code, 2);
 }
 
 // Station loads interpolate the distribution's load per station between
