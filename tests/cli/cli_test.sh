@@ -68,6 +68,13 @@ printf 'BAD\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 x\n' >"$work/bad.dat"
 expect_status 2 "input error" "$korvan" run "$work/bad.dat"
 expect_file_has "$work/stderr" "bad.dat:3: wall-geometry record, field 2 (increment length): expected a real, found \"x\""
 
+cp "$src/tests/golden/stop_profile_above_excavation/input.dat" "$work/stop.dat"
+expect_status 3 "generator stop" "$korvan" run "$work/stop.dat"
+expect_file_has "$work/stderr" "stop code 1"
+expect_file_has "$work/stop.out" "END OF ANALYSIS"
+cp "$src/tests/golden/deflection_exceeded/input.dat" "$work/exceeded.dat"
+expect_status 1 "allowable deflection exceeded" "$korvan" run "$work/exceeded.dat"
+
 expect_status 4 "missing input" "$korvan" run "$work/absent.dat"
 expect_file_has "$work/stderr" "absent.dat"
 expect_status 4 "unknown option" "$korvan" run --bogus
