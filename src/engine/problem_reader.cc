@@ -126,11 +126,17 @@ SpecifiedCondition read_specified_condition(RecordReader& in, int number,
             "station " + std::to_string(c.station) +
                 " is above the previous station " + std::to_string(*previous));
   }
-  if (c.station > increments + 1) {
+  // A slope is imposed through the stations on either side: it needs a
+  // station on the wall.
+  const bool slope = c.case_code >= 2;
+  const int lowest = slope ? 0 : -1;
+  const int highest = slope ? increments : increments + 1;
+  if (c.station < lowest || c.station > highest) {
     in.fail(StopKind::kInvalid,
-            "station " + std::to_string(c.station) +
-                " is below the grid (stations -1 to " +
-                std::to_string(increments + 1) + ")");
+            "station " + std::to_string(c.station) + " is off the grid for " +
+                (slope ? "a specified slope (stations 0 to "
+                       : "a specified deflection (stations -1 to ") +
+                std::to_string(highest) + ")");
   }
   return c;
 }

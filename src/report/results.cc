@@ -315,7 +315,7 @@ void plot_supports(RecordWriter& plot, const engine::Problem& p,
   }
   if (p.control.wale_flag <= 0) return;
   plot.line(list_int(static_cast<long long>(count)));
-  const int type = p.control.wale_continuity == 1 ? 1 : 2;
+  const int type = p.control.wale_continuity;
   for (const wall::Support& support : m.supports) {
     if (support.tie_back != tie_backs) continue;
     const wall::SupportForces f =

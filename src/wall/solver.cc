@@ -89,6 +89,8 @@ void soil_reaction(const WallModel& m, const std::vector<CurveRange>& ranges,
   apply_curves(m, ranges, w, qw, sw, sr);
 }
 
+}  // namespace
+
 double relaxation_factor(int c) {
   if (c == 0) return 0.5;
   int l = 64;
@@ -100,8 +102,6 @@ double relaxation_factor(int c) {
   }
   return (c - l + 1 + 0.5) / l;
 }
-
-}  // namespace
 
 std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
                                      std::optional<size_t>* out_of_order) {

@@ -71,6 +71,10 @@ struct CurveRange {
 std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
                                      std::optional<size_t>* out_of_order);
 
+// The factor of the n-th relaxation of an alternating solution (n from 0):
+// 0.5, 0.25, 0.75, 0.125, 0.375, ...
+double relaxation_factor(int n);
+
 // Solves the problem starting from the deflections `start` (stations
 // -3..N+3). Each iteration is handed to `on_iteration` (not called when the
 // iteration limit is 0).

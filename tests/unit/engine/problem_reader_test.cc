@@ -48,10 +48,17 @@ TEST(ProblemReader, StationOrderStops) {
               StopKind::kStationsNotInOrder);
   }
   {
-    Input f("3 -1 0 0\n3 -2 0 0\n");
+    // A deflection may stand on stations -1..N+1, a slope (set through
+    // the stations on either side) on 0..N only.
+    Input f("1 -1 0 0\n3 -2 0 0\n2 -1 0 0\n1 11 0 0\n3 11 0 0\n");
     EXPECT_EQ(read_specified_condition(f.reader, 1, nullptr, 10).station, -1);
     EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
               StopKind::kStationsNotInOrder);
+    EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
+              StopKind::kInvalid);
+    EXPECT_EQ(read_specified_condition(f.reader, 1, nullptr, 10).station, 11);
+    EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
+              StopKind::kInvalid);
   }
   // Load entries: TO before FROM, and a pair closed above its opening.
   {

@@ -1,0 +1,77 @@
+// Pieces of the solution with their own rules: pairing of p-y curve
+// records, the relaxation factors, the secant rigidity of a table.
+#include "wall/solver.h"
+
+#include <gtest/gtest.h>
+
+#include "wall/rigidity.h"
+
+namespace korvan::wall {
+namespace {
+
+CurveRecord at(int station, int contd) {
+  CurveRecord r;
+  r.from = r.to = station;
+  r.contd = contd;
+  r.points = {{-1.0, 1.0}, {1.0, -1.0}};
+  return r;
+}
+
+std::vector<std::pair<size_t, size_t>> pairs(
+    const std::vector<CurveRecord>& curves,
+    std::optional<size_t>* out_of_order = nullptr) {
+  std::vector<std::pair<size_t, size_t>> out;
+  for (const CurveRange& r : curve_ranges(curves, out_of_order)) {
+    out.emplace_back(r.first, r.last);
+  }
+  return out;
+}
+
+TEST(CurveRanges, PairsChainsSkipsAndOrder) {
+  using V = std::vector<std::pair<size_t, size_t>>;
+  // Unflagged curves stand alone; a chain of flagged curves forms
+  // consecutive pairs; the unflagged record closing it is not used alone.
+  EXPECT_EQ(pairs({at(2, 0), at(5, 0)}), (V{{0, 0}, {1, 1}}));
+  EXPECT_EQ(pairs({at(2, 1), at(5, 1), at(9, 0)}), (V{{0, 1}, {1, 2}}));
+  // A flagged last record has no partner.
+  EXPECT_EQ(pairs({at(2, 0), at(5, 1)}), (V{{0, 0}}));
+  // A pair that would end at its own first station is skipped: the first
+  // record pairs with the one after.
+  EXPECT_EQ(pairs({at(4, 1), at(4, 1), at(8, 1), at(12, 0)}),
+            (V{{0, 2}, {2, 3}}));
+  // A flagged curve followed by one above it is out of order.
+  std::optional<size_t> bad;
+  pairs({at(2, 1), at(9, 1), at(5, 0)}, &bad);
+  ASSERT_TRUE(bad.has_value());
+  EXPECT_EQ(*bad, 1u);
+}
+
+TEST(Relaxation, FactorSequence) {
+  const double expected[] = {0.5,   0.25,   0.75,   0.125, 0.375,
+                             0.625, 0.875,  0.0625, 0.1875};
+  for (int c = 0; c < 9; ++c) {
+    EXPECT_DOUBLE_EQ(relaxation_factor(c), expected[c]) << c;
+  }
+  EXPECT_DOUBLE_EQ(relaxation_factor(15), 1.0 / 32.0);
+  EXPECT_DOUBLE_EQ(relaxation_factor(126), 63.5 / 64.0);
+  EXPECT_DOUBLE_EQ(relaxation_factor(127), 64.5 / 64.0);  // L stays 64
+}
+
+// Hand values for the table (0,0), (1E-4, 200), (3E-4, 300):
+// initial rigidity 200 / 1E-4 = 2E6; at 2E-4 the moment 250, EI 1.25E6;
+// beyond the table at 6E-4 the secant 300 / 6E-4 = 5E5.
+TEST(SecantRigidity, HandValues) {
+  const std::vector<engine::CurvaturePoint> t = {
+      {0.0, 0.0}, {1.0e-4, 200.0}, {3.0e-4, 300.0}};
+  EXPECT_DOUBLE_EQ(secant_rigidity(t, 0.0, -1.0), 2.0e6);
+  EXPECT_DOUBLE_EQ(secant_rigidity(t, double(1.0e-8f), -1.0), 2.0e6);
+  EXPECT_DOUBLE_EQ(secant_rigidity(t, 5.0e-5, -1.0), 2.0e6);
+  EXPECT_DOUBLE_EQ(secant_rigidity(t, 2.0e-4, -1.0), 1.25e6);
+  EXPECT_DOUBLE_EQ(secant_rigidity(t, 3.0e-4, -1.0), 1.0e6);
+  EXPECT_DOUBLE_EQ(secant_rigidity(t, 6.0e-4, -1.0), 5.0e5);
+  // A table of fewer than two points leaves EI as it was.
+  EXPECT_EQ(secant_rigidity({{0.0, 0.0}}, 1.0e-3, 7.0), 7.0);
+}
+
+}  // namespace
+}  // namespace korvan::wall
