@@ -1,5 +1,6 @@
 // The run driver: opens the files of a run, loops over the problems of the
 // input data file, and closes the run.
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <ostream>
@@ -98,6 +99,8 @@ class Run {
   // The deflections a stage starts from: those of the previous stage.
   wall::StationTable& deflections_;
   std::optional<wall::WallModel> model_;
+  // Soil-movement curves of earth-pressure option 4.
+  std::vector<wall::CurveRecord> movement_curves_;
   std::optional<wall::Solution> solution_;
   std::string shown_input_;
   std::ifstream input_;
@@ -289,13 +292,6 @@ void Run::check_before_analysis(const engine::Problem& p) {
 std::vector<double> Run::generated_loads() {
   const engine::Problem& p = problem_;
   const int option = p.control.earth_pressure_option;
-  if (option >= 3) {
-    throw InputError(StopKind::kInvalid,
-                     shown_input_ + ":" + std::to_string(control_line_) +
-                         ": control record, field 6 (earth-pressure "
-                         "option): option " + std::to_string(option) +
-                         " is not available in this version");
-  }
   pressure::Profile profile = pressure::build_profile(p);
   report::write_wall_information(report_, p, profile, labels_);
   report::write_surcharge_information(report_, p, profile, labels_);
@@ -352,18 +348,47 @@ std::vector<double> Run::generated_loads() {
   report::write_distribution_heading(report_, labels_, profile.english);
   pressure::apply_widths(points, p.soil.wall.width_pressure,
                          p.soil.wall.width_resistance, profile.height);
-  return loads_from(std::move(points), true);
+  if (option != 4) return loads_from(std::move(points), true);
+
+  // Soil movement: the stations above the excavation line take curves in
+  // place of loads; the station at the excavation line takes nothing.
+  const double h = p.geometry.increment_length;
+  for (const pressure::MovementCurve& c : pressure::movement_curves(
+           points, h, profile.height, profile.english)) {
+    wall::CurveRecord r;
+    r.from = r.to = c.station;
+    r.points = c.points;
+    movement_curves_.push_back(std::move(r));
+  }
+  std::vector<double> loads = loads_from(std::move(points), true);
+  const int excavation = static_cast<int>(std::round(profile.height / h));
+  for (int s = 0; s <= excavation && s < static_cast<int>(loads.size()); ++s) {
+    loads[static_cast<size_t>(s)] = 0.0;
+  }
+  return loads;
 }
 
 // Earth-pressure option 1: the given pressures are loads per unit length of
-// wall, without widths.
+// wall, without widths; discrete surcharge loadings add their pressure
+// times the running width.
 std::vector<double> Run::specified_loads() {
+  const engine::Problem& p = problem_;
+  std::optional<pressure::Profile> profile;
+  if (p.has_soil_profile && !p.soil.surcharges.empty()) {
+    profile = pressure::build_profile(p);
+  }
   std::vector<pressure::DistributionPoint> points;
-  for (const engine::PressurePoint& given : problem_.specified_pressure) {
+  double width = p.soil.wall.width_pressure;
+  for (const engine::PressurePoint& given : p.specified_pressure) {
     pressure::DistributionPoint d;
     d.col[1] = given.depth;
     d.col[2] = given.pressure;
     d.col[3] = given.pressure;
+    if (profile) {
+      if (given.depth > profile->height) width = p.soil.wall.width_resistance;
+      d.col[4] = pressure::surcharge_at(*profile, given.depth) * width;
+      d.col[2] = d.col[3] + d.col[4];
+    }
     points.push_back(d);
   }
   return loads_from(std::move(points), false);
@@ -395,6 +420,8 @@ void Run::analyse() {
     pressure_loads = specified_loads();
   }
   wall::WallModel& built = model_.emplace(wall::build_wall_model(problem_));
+  built.curves.insert(built.curves.begin(), movement_curves_.begin(),
+                      movement_curves_.end());
   for (size_t s = 0; s < pressure_loads.size(); ++s) {
     built.stations.load[wall::StationModel::index(static_cast<int>(s))] +=
         pressure_loads[s];
@@ -405,16 +432,18 @@ void Run::analyse() {
   const auto ranges = wall::curve_ranges(model.curves, &out_of_order);
   if (out_of_order) {
     const wall::CurveRange& r = ranges[*out_of_order];
+    const size_t movement = movement_curves_.size();
     const size_t curve = r.first;
-    const int line = curve < problem_.user_curves.size()
-                         ? problem_.user_curves[curve].line
-                         : 0;
+    const int line =
+        curve >= movement && curve - movement < problem_.user_curves.size()
+            ? problem_.user_curves[curve - movement].line
+            : 0;
     throw InputError(
         StopKind::kStationsNotInOrder,
         shown_input_ + ":" + std::to_string(line) + ": p-y curve " +
-            std::to_string(r.first + 1) +
+            std::to_string(r.first + 1 - movement) +
             " (station " + std::to_string(model.curves[r.first].from) +
-            ") is continued to curve " + std::to_string(r.last + 1) +
+            ") is continued to curve " + std::to_string(r.last + 1 - movement) +
             " at station " + std::to_string(model.curves[r.last].to) +
             " above it");
   }
@@ -449,6 +478,7 @@ void Run::problem_loop() {
     plot_written_ = false;
     solution_.reset();
     model_.reset();
+    movement_curves_.clear();
 
     problem_.control = engine::read_control(reader_);
     control_line_ = reader_.record_line();

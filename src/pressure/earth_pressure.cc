@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "pressure/surcharge.h"
 
 namespace korvan::pressure {
 namespace {
@@ -15,6 +16,8 @@ struct Layer {
   double t = 0.0, c = 0.0, phi = 0.0, kopt = 0.0, gamma = 0.0;
   bool drained = false;
 };
+
+void envelope(const Profile& p, std::vector<DistributionPoint>& pts);
 
 double tan_deg(double d) { return std::tan(radians(d)); }
 double sin_deg(double d) { return std::sin(radians(d)); }
@@ -42,6 +45,22 @@ Profile build_profile(const engine::Problem& problem) {
   p.water_flag = soil.wall.water_flag;
   p.gamma_w = p.english ? kWaterEnglish : kWaterMetric;
   p.z0 = soil.layers.empty() ? 0.0 : soil.layers.front().top;
+  p.first_layer_type = soil.layers.empty() ? 0 : soil.layers.front().type;
+  p.loadings = soil.surcharges;
+  p.older = older_style_values(soil);
+  p.wall_length = problem.geometry.increments *
+                  problem.geometry.increment_length;
+  p.href = reference_height(p.height, p.wall_length);
+  for (const auto* list : {&problem.tie_backs, &problem.struts}) {
+    for (const engine::Anchor& a : *list) {
+      p.support_levels.push_back(p.english ? a.depth * 12.0 : a.depth);
+    }
+  }
+  std::sort(p.support_levels.begin(), p.support_levels.end());
+  p.support_levels.erase(
+      std::unique(p.support_levels.begin(), p.support_levels.end(),
+                  [](double a, double b) { return std::fabs(a - b) <= kTol; }),
+      p.support_levels.end());
 
   std::vector<Layer> layers;
   for (const engine::SoilLayer& in : soil.layers) {
@@ -203,7 +222,7 @@ void compute_pressures(Profile& p) {
     const double t = s.t;
     const double sa = s.ka * p.sigma_v[i];
     const double cohesion = 2.0 * s.c * s.sqrt_ka;
-    s.pa1 = t * sa * s.m;
+    s.pa1 = t * sa * s.m + sublayer_surcharge(p.older, s.ztop, t, p.href);
     const double gamma_eff =
         p.submerged[i] && s.drained ? s.gamma - p.gamma_w : s.gamma;
     s.pa2 = s.ka * 0.5 * s.m * t * t * gamma_eff;
@@ -257,7 +276,7 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
       w = std::max(0.0, s.m * p.gamma_w * (std::min(z, h) - p.zw));
     }
     if (z > p.zwe) w -= s.m * p.gamma_w * (z - p.zwe);
-    const double surcharge = 0.0;  // discrete loadings
+    const double surcharge = surcharge_at(p, z);
     // No point carries a zero or negative load.
     const double tiny = double(static_cast<float>(k) * 1.0e-12f);
     if (a < kTol) {
@@ -297,7 +316,173 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
       point(i, p.sub[i].ztop + j * p.sub[i].t / steps);
     }
   }
+  if (p.option == 3 || p.option == 5 || p.option == 6) envelope(p, points);
   return points;
+}
+
+double surcharge_at(const Profile& p, double z) {
+  return surcharge_pressure(p.loadings, z, p.wall_length, p.href);
+}
+
+namespace {
+
+// The trapezoid-rule total of a column over the points down to the
+// excavation line, on the grid step of 1 inch or 0.05 m.
+template <typename Value>
+double total_above(const Profile& p, const std::vector<DistributionPoint>& pts,
+                   Value value) {
+  const double step = p.english ? 1.0 : 0.05;
+  double sum = 0.0;
+  for (size_t k = 1; k < pts.size() && pts[k].col[1] <= p.height + kTol; ++k) {
+    sum += 0.5 * (value(pts[k - 1]) + value(pts[k])) * step;
+  }
+  return sum;
+}
+
+// The ordinate of the uniform clay envelope at the excavation line:
+// Ka sigma_v m of the first sublayer at or below it.
+double clay_ordinate(const Profile& p) {
+  for (size_t j = 0; j < p.sub.size(); ++j) {
+    const Sublayer& s = p.sub[j];
+    if (s.ztop < p.height - kTol) continue;
+    if (std::fabs(s.ztop - p.height) < kTol || j == 0) {
+      return s.ka * p.sigma_v[j] * s.m;
+    }
+    const double f = (p.height - p.ztop[j - 1]) / (s.ztop - p.ztop[j - 1]);
+    const double sv = p.sigma_v[j - 1] + f * (p.sigma_v[j] - p.sigma_v[j - 1]);
+    return s.ka * sv * s.m;
+  }
+  return 0.0;
+}
+
+// The envelopes of options 3, 5 and 6 on the points above the excavation
+// line; below it the water part joins the soil column.
+void envelope(const Profile& p, std::vector<DistributionPoint>& pts) {
+  const double h = p.height;
+  const double soil_total =
+      total_above(p, pts, [](const DistributionPoint& d) { return d.col[7]; });
+  const double soil_water_total = total_above(
+      p, pts, [](const DistributionPoint& d) { return d.col[7] + d.col[8]; });
+  const double all_total = total_above(p, pts, [](const DistributionPoint& d) {
+    return d.col[7] + d.col[8] + d.col[10];
+  });
+  const double p5 = clay_ordinate(p);
+  const TerzaghiPeck tp = terzaghi_peck(p);
+  const double m = p.m;
+  for (DistributionPoint& d : pts) {
+    const double z = d.col[1];
+    if (!(z < h - kTol)) {
+      d.col[7] += d.col[8];
+      d.col[8] = 0.0;
+      d.col[11] = 0.0;
+      continue;
+    }
+    const double water = d.col[8];
+    const double surcharge = d.col[10];
+    double ordinate = 0.0;
+    if (p.option == 3) {
+      ordinate = anchored_envelope(p, soil_total, z);
+      d.col[12] = ordinate + water + surcharge;
+      d.col[3] = anchored_envelope(p, soil_water_total, z);
+    } else if (p.option == 5) {
+      double shape = 1.0;
+      if (p.first_layer_type == 1) {
+        shape = z < 0.25 * h ? z / (0.25 * h) : 1.0;
+      } else if (!p.support_levels.empty()) {
+        shape = anchored_shape(p, z);
+      }
+      ordinate = p5 * shape;
+      d.col[12] = ordinate + surcharge;
+      d.col[9] = p5 != 0.0 ? p.sigma_v[0] * p.sub[0].ka * p.sub[0].m *
+                                 ordinate / p5
+                           : 0.0;
+      d.col[3] = anchored_envelope(p, all_total, z);
+    } else {
+      ordinate = terzaghi_peck_shape(p, tp, z) * m;
+      d.col[12] = ordinate + surcharge;
+      double cohesion = 0.0;
+      if (!tp.granular && tp.soft) {
+        const double r = (tp.q1 - 4.0 * tp.cbar + tp.gbar * z) * m;
+        cohesion = r < 0.0 ? (-4.0 * tp.cbar - r) * m : -4.0 * tp.cbar * m;
+      }
+      d.col[13] = cohesion;
+    }
+    d.col[11] = ordinate;
+    d.col[2] = d.col[12];
+  }
+}
+
+}  // namespace
+
+double anchored_shape(const Profile& p, double z) {
+  const size_t n = p.support_levels.size();
+  const double h = p.height;
+  if (n == 0) return 1.0;
+  const double z1 = p.support_levels.front();
+  const double zn = p.support_levels.back();
+  const double top = 2.0 * z1 / 3.0;
+  const double bottom = n == 1 ? top + h / 3.0 : h - 2.0 * (h - zn) / 3.0;
+  if (z < top) return z / top;
+  if (z <= bottom) return 1.0;
+  return bottom < h ? (h - z) / (h - bottom) : 1.0;
+}
+
+double anchored_envelope(const Profile& p, double total, double z) {
+  const size_t n = p.support_levels.size();
+  const double h = p.height;
+  if (n == 0 || !(h > 0.0)) return 0.0;
+  const double z1 = p.support_levels.front();
+  const double zn = p.support_levels.back();
+  const double peak = n == 1 ? 3.9 * total / (2.0 * h)
+                             : 1.3 * total / (h - ((h - zn) + z1) / 3.0);
+  return peak * anchored_shape(p, z);
+}
+
+TerzaghiPeck terzaghi_peck(const Profile& p) {
+  constexpr double kFlat = double(1.0e-10f);
+  constexpr double kQuarterPi = 0.7853978872299194;
+  TerzaghiPeck tp;
+  const double h = p.height;
+  if (!(h > 0.0)) return tp;
+  double weight = 0.0, granular = 0.0, cbar = 0.0, fbar = 0.0, sigma = 0.0;
+  for (size_t i = 0; i < p.above_excavation(); ++i) {
+    const Sublayer& s = p.sub[i];
+    sigma += s.gamma * s.t;
+    weight += s.gamma * s.t;
+    if (s.phi >= kFlat) {
+      granular += s.t;
+      cbar += s.t * sigma * std::tan(radians(s.phi));
+      fbar += s.t * radians(s.phi);
+    } else {
+      cbar += s.t * s.c;
+      fbar += s.t * std::atan2(s.c, sigma);
+    }
+  }
+  tp.gbar = weight / h;
+  tp.cbar = cbar / h;
+  tp.q1 = p.sigma_v.empty() ? 0.0 : p.sigma_v[0];
+  const double f = fbar / h;
+  tp.granular = granular / h >= 0.5;
+  if (tp.granular) {
+    const double t = std::tan(kQuarterPi - f / 2.0);
+    tp.p = 0.65 * t * t * (tp.gbar * h + tp.q1);
+  } else {
+    tp.soft = tp.cbar > 0.0 ? tp.gbar * h / tp.cbar >= 6.0 : true;
+    tp.p = tp.soft ? tp.gbar * h - 4.0 * tp.cbar + tp.q1
+                   : 0.3 * (tp.gbar * h + tp.q1);
+  }
+  tp.p = std::max(tp.p, 0.0);
+  return tp;
+}
+
+double terzaghi_peck_shape(const Profile& p, const TerzaghiPeck& tp,
+                           double z) {
+  const double h = p.height;
+  if (tp.granular) return tp.p;
+  const double quarter = 0.25 * h;
+  if (z < quarter) return tp.p * z / quarter;
+  if (tp.soft || z <= h - quarter) return tp.p;
+  return tp.p * (h - z) / quarter;
 }
 
 }  // namespace korvan::pressure

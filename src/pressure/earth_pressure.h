@@ -51,6 +51,16 @@ struct Profile {
   double zw = 0.0, zwe = 0.0, q = 0.0, beta = 0.0, m = 0.0, z0 = 0.0;
   double gamma_w = 0.0;
   int option = 0;      // earth-pressure option
+  // Discrete surcharge loadings, the older-style single values, the wall
+  // length (N h) and the reference height of the surcharge formulas.
+  std::vector<engine::Surcharge> loadings;
+  engine::SurfaceLoads older;
+  double wall_length = 0.0;
+  double href = 0.0;
+  // Distinct depths of the tie backs and struts/rakers, shallowest first
+  // (the support levels of the envelopes).
+  std::vector<double> support_levels;
+  int first_layer_type = 0;
   int water_flag = 0;  // 1: backfill water pressure in the distribution
   bool english = true;
 
@@ -91,9 +101,33 @@ struct DistributionPoint {
   double col[14] = {};  // 1-based
 };
 
-// The distribution of option 2 (and the basis of the others): the top
-// point, then N_i points in every sublayer.
+// The distribution: the top point, then N_i points in every sublayer. Every
+// point carries the triangular distribution of option 2; with options 3, 5
+// and 6 the points above the excavation line carry the envelope instead
+// (column 11, and column 12 the envelope plus the water part for option 3
+// and plus the surcharge part), and the points from the excavation line
+// down have the water part merged into the soil column.
 std::vector<DistributionPoint> distribution(const Profile& p);
+
+// The discrete surcharge pressure at depth z.
+double surcharge_at(const Profile& p, double z);
+
+// Envelope ordinates above the excavation line (before the modification
+// factor where stated): the apparent-pressure envelope for anchored walls
+// (option 3) for a total force P, its ramps set by the support levels; the
+// Terzaghi and Peck envelope (option 6).
+double anchored_envelope(const Profile& p, double total, double z);
+// Its shape (0..1): rising over the top 2 z1/3, constant, falling over the
+// bottom 2 (H - zn)/3 (2 (H - z1)/3 with one level); 1 without supports.
+double anchored_shape(const Profile& p, double z);
+struct TerzaghiPeck {
+  double p = 0.0;       // peak ordinate before m
+  bool granular = false;
+  bool soft = false;    // Ns >= 6
+  double gbar = 0.0, cbar = 0.0, q1 = 0.0;
+};
+TerzaghiPeck terzaghi_peck(const Profile& p);
+double terzaghi_peck_shape(const Profile& p, const TerzaghiPeck& tp, double z);
 
 // The number of grid steps of a sublayer: one per inch or per 0.05 m.
 int grid_steps(double thickness, bool english);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/constants.h"
+
 namespace korvan::pressure {
 
 void apply_widths(std::vector<DistributionPoint>& points, double wa,
@@ -18,22 +20,55 @@ void to_station_loads(std::vector<DistributionPoint>& points, double h) {
   for (DistributionPoint& p : points) p.col[2] *= h;
 }
 
+double interpolate(const std::vector<DistributionPoint>& pts, double x,
+                   int col) {
+  if (pts.empty()) return 0.0;
+  if (pts.size() == 1) return pts[0].col[col];
+  size_t j = 1;
+  while (j + 1 < pts.size() && pts[j].col[1] < x) ++j;
+  const DistributionPoint& a = pts[j - 1];
+  const DistributionPoint& b = pts[j];
+  const double span = b.col[1] - a.col[1];
+  const double f = span != 0.0 ? (x - a.col[1]) / span : 0.0;
+  return a.col[col] + f * (b.col[col] - a.col[col]);
+}
+
 std::vector<double> station_loads(const std::vector<DistributionPoint>& pts,
                                   double h, int increments) {
   std::vector<double> loads(static_cast<size_t>(increments) + 1, 0.0);
   if (pts.size() < 2) return loads;
   const int last = static_cast<int>(std::round(pts.back().col[1] / h)) + 1;
-  size_t j = 1;
   for (int s = 1; s < last && s <= increments; ++s) {
-    const double x = s * h;
-    while (j + 1 < pts.size() && pts[j].col[1] < x) ++j;
-    const DistributionPoint& a = pts[j - 1];
-    const DistributionPoint& b = pts[j];
-    const double span = b.col[1] - a.col[1];
-    const double f = span != 0.0 ? (x - a.col[1]) / span : 0.0;
-    loads[static_cast<size_t>(s)] = a.col[2] + f * (b.col[2] - a.col[2]);
+    loads[static_cast<size_t>(s)] = interpolate(pts, s * h, 2);
   }
   return loads;
+}
+
+std::vector<MovementCurve> movement_curves(
+    const std::vector<DistributionPoint>& pts, double h, double excavation,
+    bool english) {
+  const double y = english ? 40.0 : 1.0;
+  const double r = english ? 12.0 : kFootInMetres;
+  const int excavation_station = static_cast<int>(std::round(excavation / h));
+  std::vector<MovementCurve> curves;
+  for (int s = 0; s < excavation_station; ++s) {
+    const double x = s * h;
+    const double passive = interpolate(pts, x, 5);
+    const double at_rest = interpolate(pts, x, 6);
+    const double active = interpolate(pts, x, 12);
+    const double full_passive = 3.0 * r / 80.0;
+    const double small = r / 10667.0;
+    MovementCurve c;
+    c.station = s;
+    c.points = {{-y, passive},
+                {-full_passive, passive},
+                {-small, at_rest + (passive - at_rest) * small / full_passive},
+                {0.0, at_rest},
+                {r / 357.0, active},
+                {y, active}};
+    curves.push_back(std::move(c));
+  }
+  return curves;
 }
 
 std::vector<size_t> shown_rows(size_t count, bool english) {

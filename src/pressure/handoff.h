@@ -23,6 +23,27 @@ void to_station_loads(std::vector<DistributionPoint>& points, double h);
 std::vector<double> station_loads(const std::vector<DistributionPoint>& points,
                                   double h, int increments);
 
+// Column `col` at depth x, interpolated linearly between the two records
+// around x (the first two above the second record's depth).
+double interpolate(const std::vector<DistributionPoint>& points, double x,
+                   int col);
+
+// Soil-movement curves (earth-pressure option 4) for the stations above
+// the excavation line, in place of distribution loads. Each curve has six
+// points at deflections -Y, -3R/80, -R/10667, 0, R/357 and Y (Y = 40 in or
+// 1 m, R one foot): the at-rest pressure at rest, falling linearly to the
+// active pressure at R/357 as the wall moves toward the excavation, rising
+// linearly to the passive pressure at 3R/80 as it is pushed into the
+// backfill, and constant beyond. p is a force per unit length of wall
+// (pressure times width, columns 6, 12 and 5 of the distribution).
+struct MovementCurve {
+  int station = 0;
+  std::vector<std::pair<double, double>> points;  // (y, p)
+};
+std::vector<MovementCurve> movement_curves(
+    const std::vector<DistributionPoint>& points, double h, double excavation,
+    bool english);
+
 // The rows the report and the plot-data file show: all of them up to 50,
 // otherwise every sixth (English) or fourth (metric) from the first, and
 // always the last. 0-based indices.

@@ -1,5 +1,7 @@
 #include "report/pressure_report.h"
 
+#include "pressure/surcharge.h"
+
 namespace korvan::report {
 namespace {
 
@@ -72,6 +74,12 @@ void write_surcharge_information(RecordWriter& out,
     value_line(out, "EQUIVALENT SURFACE PRESSURE  =", p.qeq, l.pressure());
     out.blanks(6).line("DUE TO SLOPE OF BACKFILL");
     out.blanks(6).line("STARTS AT EXCAVATION LINE");
+  }
+  if (!problem.soil.surcharges.empty() &&
+      pressure::uses_wall_length(p.height)) {
+    out.empty_lines(1);
+    out.blanks(6).line("* THE WALL HAS NO FREE HEIGHT: THE SURCHARGE PRESSURES");
+    out.blanks(6).line("  USE THE WALL LENGTH AS THEIR REFERENCE HEIGHT");
   }
   int number = 0;
   for (const engine::Surcharge& s : problem.soil.surcharges) {
