@@ -18,6 +18,8 @@
 #include "pressure/earth_pressure.h"
 #include "pressure/handoff.h"
 #include "report/pressure_report.h"
+#include "py/generator.h"
+#include "report/py_report.h"
 #include "report/results.h"
 #include "wall/solver.h"
 #include "wall/station_model.h"
@@ -85,6 +87,7 @@ class Run {
   void write_plot_block(int stage_value);
   void analyse();
   std::vector<double> generated_loads();
+  std::vector<wall::CurveRecord> generated_curves();
   std::vector<double> specified_loads();
   std::vector<double> loads_from(std::vector<pressure::DistributionPoint> pts,
                                  bool generated);
@@ -101,6 +104,9 @@ class Run {
   std::optional<wall::WallModel> model_;
   // Soil-movement curves of earth-pressure option 4.
   std::vector<wall::CurveRecord> movement_curves_;
+  // The pressure distribution handed to the wall: (depth, load per
+  // station), for the earth-pressure term of the p-y models.
+  std::vector<std::pair<double, double>> pressure_table_;
   std::optional<wall::Solution> solution_;
   std::string shown_input_;
   std::ifstream input_;
@@ -407,9 +413,133 @@ std::vector<double> Run::loads_from(
     }
   }
   pressure::to_station_loads(points, h);
+  for (const pressure::DistributionPoint& d : points) {
+    pressure_table_.emplace_back(d.col[1], d.col[2]);
+  }
   report::plot_distribution(plot_, p.control.earth_pressure_option, points,
                             rows, h);
   return pressure::station_loads(points, h, p.geometry.increments);
+}
+
+// p-y option 2: the curves of every derived layer, printed, written to the
+// p-y curve file with the user curves ahead of them, and read back.
+std::vector<wall::CurveRecord> Run::generated_curves() {
+  const engine::Problem& p = problem_;
+  if (!(p.soil.wall.width_resistance > 0.0) ||
+      !(p.soil.wall.width_pressure > 0.0)) {
+    throw InputError(StopKind::kInvalid,
+                     shown_input_ + ": earth-pressure wall record: the widths "
+                                    "WA and WP must be positive to generate "
+                                    "p-y curves");
+  }
+  const py::PySoil soil = py::build_py_soil(p, pressure_table_);
+  report::write_soil_data(report_, soil, labels_);
+  const py::Generation g = py::generate_curves(soil);
+  for (const py::GeneratedCurve& c : g.curves) {
+    report::write_generated_curve(report_, c, soil, labels_);
+  }
+  if (g.unavailable_type) {
+    throw InputError(StopKind::kInvalid,
+                     shown_input_ + ": soil layer data: the p-y model of soil "
+                                    "type " +
+                         std::to_string(*g.unavailable_type) +
+                         " is not available in this version");
+  }
+  if (g.stop) {
+    report::write_py_stop(report_, *g.stop);
+    throw GeneratorStop{
+        g.stop->code,
+        shown_input_ + ": p-y generation: stop code " +
+            std::to_string(g.stop->code) + ": a depth lies beyond the input " +
+            (g.stop->code == 4 ? std::string("unit-weight")
+                               : std::string("strength")) +
+            " profile",
+        "STOP " + std::to_string(g.stop->code)};
+  }
+
+  const bool with_user =
+      p.control.earth_pressure_option != 4 && !p.user_curves.empty();
+  const std::vector<engine::UserPyCurve> none;
+  const std::vector<engine::UserPyCurve>& user = with_user ? p.user_curves : none;
+  const int count =
+      static_cast<int>(user.size() + 5 * soil.layers.size());
+  {
+    std::ofstream scratch(files_.py_scratch);
+    if (!scratch) {
+      throw InputError(StopKind::kInvalid,
+                       "cannot write the p-y curve file \"" +
+                           files_.py_scratch.string() + "\"");
+    }
+    report::write_py_file(scratch, user, g.curves, count);
+  }
+
+  // Read back: the solver sees the values as the file carries them.
+  std::ifstream scratch(files_.py_scratch);
+  engine::RecordReader in(scratch, files_.py_scratch.string());
+  in.begin("p-y curve count record");
+  const int total = in.integer("number of curves");
+  in.end();
+  if (total > engine::kMaxPyCurves) {
+    in.fail(StopKind::kTooMuchData,
+            std::to_string(total) + " curves, at most " +
+                std::to_string(engine::kMaxPyCurves));
+  }
+  if (total < 0) in.fail(StopKind::kQuiet, "negative number of curves");
+  std::vector<wall::CurveRecord> records;
+  if (total == 0) {
+    report_.empty_lines(1);
+    report_.blanks(20).end_line();
+    return records;
+  }
+  const double h = p.geometry.increment_length;
+  for (size_t u = 0; u < user.size(); ++u) {
+    in.begin("user p-y curve header");
+    wall::CurveRecord r;
+    r.from = r.to = in.integer("station");
+    const int n = in.integer("number of points");
+    in.end();
+    r.contd = user[u].contd;
+    for (int i = 0; i < n; ++i) {
+      in.begin("user p-y curve point");
+      in.integer("point number");
+      const double pv = in.real("p");
+      const double yv = in.real("y");
+      in.end();
+      r.points.emplace_back(yv, pv);
+    }
+    records.push_back(std::move(r));
+  }
+  for (size_t k = 0; k < g.curves.size(); ++k) {
+    in.begin("generated p-y curve header");
+    const double depth = in.real("depth");
+    const int n = in.integer("number of points");
+    in.end();
+    std::vector<std::pair<double, double>> points;  // (y, p) as written
+    for (int i = 0; i < n; ++i) {
+      in.begin("generated p-y curve point");
+      in.integer("point number");
+      const double pv = in.real("p");
+      const double yv = in.real("y");
+      in.end();
+      points.emplace_back(yv, pv);
+    }
+    wall::CurveRecord r;
+    r.from = r.to = static_cast<int>(std::round(depth / h));
+    r.contd = 1;
+    r.group = 1;
+    // Backfill points 17 down to 1 with the deflection negated, then the
+    // excavation points 2 to 17 with the resistance negated.
+    for (int i = 33; i >= 17; --i) {
+      r.points.emplace_back(-points[static_cast<size_t>(i)].first,
+                            points[static_cast<size_t>(i)].second);
+    }
+    for (int i = 1; i <= 16; ++i) {
+      r.points.emplace_back(points[static_cast<size_t>(i)].first,
+                            -points[static_cast<size_t>(i)].second);
+    }
+    records.push_back(std::move(r));
+  }
+  return records;
 }
 
 void Run::analyse() {
@@ -419,7 +549,11 @@ void Run::analyse() {
   } else if (problem_.control.earth_pressure_option == 1) {
     pressure_loads = specified_loads();
   }
+  std::optional<std::vector<wall::CurveRecord>> file_curves;
+  if (problem_.control.py_option == 2) file_curves = generated_curves();
   wall::WallModel& built = model_.emplace(wall::build_wall_model(problem_));
+  if (file_curves) built.curves = std::move(*file_curves);
+  for (wall::CurveRecord& r : movement_curves_) r.group = 2;
   built.curves.insert(built.curves.begin(), movement_curves_.begin(),
                       movement_curves_.end());
   for (size_t s = 0; s < pressure_loads.size(); ++s) {
@@ -479,6 +613,7 @@ void Run::problem_loop() {
     solution_.reset();
     model_.reset();
     movement_curves_.clear();
+    pressure_table_.clear();
 
     problem_.control = engine::read_control(reader_);
     control_line_ = reader_.record_line();

@@ -116,8 +116,14 @@ std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
     // A pair that would end at its own first station is skipped: the
     // record pairs with the one after instead.
     size_t j = i + 1;
-    while (j < curves.size() && curves[j].to == curves[i].from) ++j;
-    if (j >= curves.size()) break;
+    while (j < curves.size() && curves[j].group == curves[i].group &&
+           curves[j].to == curves[i].from) {
+      ++j;
+    }
+    if (j >= curves.size() || curves[j].group != curves[i].group) {
+      i = j;  // no partner in its group: not applied
+      continue;
+    }
     if (curves[j].to < curves[i].from && out_of_order && !*out_of_order) {
       *out_of_order = ranges.size();
     }

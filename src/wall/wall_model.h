@@ -21,6 +21,9 @@ struct CurveRecord {
   int to = 0;
   int contd = 0;  // 1: paired with the next record
   std::vector<std::pair<double, double>> points;
+  // Records pair only within their group (user curves, generated curves,
+  // soil-movement curves).
+  int group = 0;
 };
 
 // An applied couple T at station t, as the equivalent force T/(2h).

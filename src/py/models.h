@@ -1,0 +1,71 @@
+// The p-y models: one function per soil type, each giving the 17 points of
+// both sides of the wall at one curve depth.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "py/soil_layers.h"
+
+namespace korvan::py {
+
+struct CurvePoint {
+  double y = 0.0;
+  double p = 0.0;  // force per unit length of wall
+};
+
+// One side's curve with the values the report shows beside it.
+struct SideCurve {
+  std::array<CurvePoint, 17> points{};  // after multipliers and p0
+  double depth = 0.0;   // the model's depth below the side's surface
+  double width = 0.0;
+  double strength = 0.0;
+  double gamma = 0.0;
+  double eps50 = 0.0;
+  double p_multiplier = 1.0;
+  double y_multiplier = 1.0;
+  std::optional<double> small_deflection_modulus;  // k0, when it was used
+};
+
+// What a model needs at one curve depth.
+struct ModelInput {
+  const PySoil& soil;
+  const std::vector<ProfilePoint>& profile;
+  size_t layer = 0;             // index of the derived layer
+  double z = 0.0;               // curve depth Z
+  double previous_z = 0.0;      // the layer's previous curve depth
+  bool first_of_layer = true;
+  double resistance_above = 0.0;  // sum over the layers above (layering)
+  double equivalent_depth = 0.0;  // of this layer, once computed
+};
+
+struct ModelResult {
+  SideCurve excavation;
+  SideCurve backfill;
+  double resistance = 0.0;  // added to the layer's resistance sum
+  std::optional<double> equivalent_depth;  // set on the layer's first depth
+};
+
+using Model = ModelResult (*)(const ModelInput&, std::optional<PyStop>*);
+
+// The model of a soil type code; nullptr when its model is not available.
+Model model_for(int soil_type);
+
+// Soft clay (Matlock 1970): cube-root curve to the ultimate resistance
+// (static), degrading to a residual value under cyclic loading.
+ModelResult soft_clay(const ModelInput& in, std::optional<PyStop>* stop);
+
+// The default epsilon-50 of a clay of strength c (psi or kPa).
+double default_eps50(double c, bool english);
+
+// The deflections of the 17 points as fractions of 8 y50.
+extern const std::array<double, 17> kSoftClayFractions;
+
+// Equivalent depth of a soft-clay (or rock) layer below others whose
+// resistance sum is `above`: the depth at which the layer's own
+// resistance would build up the same sum.
+double equivalent_depth_soft_clay(double above, double b, double c,
+                                  double gamma, bool cyclic);
+
+}  // namespace korvan::py

@@ -1,0 +1,205 @@
+#include "report/py_report.h"
+
+namespace korvan::report {
+namespace {
+
+constexpr const char* kSoilLines[] = {
+    "THE SOIL IS A SOFT CLAY",
+    "THE SOIL IS A STIFF CLAY WITH FREE WATER      ",
+    "THE SOIL IS A STIFF CLAY WITHOUT FREE WATER   ",
+    "THE SOIL IS A SAND",
+    "THE SOIL IS A SILT",
+    "THE LAYER IS ROCK",
+    "THE LAYER IS WEAK ROCK"};
+
+double feet(double x, bool english) { return english ? x / 12.0 : x; }
+
+}  // namespace
+
+void write_soil_data(RecordWriter& out, const py::PySoil& s,
+                     const engine::UnitLabels& l) {
+  const std::string length = s.english ? l.long_length.substr(0, 3) : l.length;
+  out.empty_lines(1);
+  out.blanks(6).line(std::string(50, '*'));
+  out.blanks(6).line("*        SOIL LAYERS AND STRENGTH DATA           *");
+  out.blanks(6).line(std::string(50, '*'));
+  out.blanks(9)
+      .put("X AT THE SURFACE OF EXCAVATION SIDE     = ")
+      .put(fmt_f(feet(s.height, s.english), 10, 2))
+      .line(length);
+  out.blanks(9)
+      .put(fmt_i(static_cast<long long>(s.layers.size()), 1))
+      .line(" LAYER(S) OF SOIL");
+  int number = 0;
+  for (const py::DerivedLayer& d : s.layers) {
+    out.blanks(9).put("LAYER").line(fmt_i(++number, 3));
+    const int type = d.type >= 1 && d.type <= 7 ? d.type : 1;
+    out.blanks(9).line(kSoilLines[type - 1]);
+    if (s.cyclic && type <= 5) out.line("              CYCLIC MODEL");
+  }
+
+  const std::vector<py::ProfilePoint> profile = py::property_profile(s);
+  out.empty_lines(1);
+  out.blanks(9).line("DISTRIBUTION OF EFFECTIVE UNIT WEIGHT WITH DEPTH");
+  out.blanks(27)
+      .put(fmt_i(static_cast<long long>(profile.size()), 2))
+      .line(" POINTS");
+  out.blanks(13).put("X,").put(length).blanks(6).put("WEIGHT,").line(
+      l.unit_weight());
+  for (const py::DerivedLayer& d : s.layers) {
+    for (auto [z, gamma] : {std::pair{d.top, d.gamma_top},
+                            {d.bottom, d.gamma_bottom}}) {
+      // Effective below the excavation-side water table.
+      const double depth = z + s.height;
+      const bool wet = !s.excavation.rows.empty() &&
+                       [&] {
+                         for (const py::SideRow& r : s.excavation.rows) {
+                           if (depth >= r.top && depth <= r.bottom) {
+                             return r.water > 0.0;
+                           }
+                         }
+                         return false;
+                       }();
+      out.blanks(5)
+          .put(fmt_f(feet(depth, s.english), 15, 4))
+          .line(fmt_e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1));
+    }
+  }
+
+  out.empty_lines(1);
+  out.blanks(9).line("DISTRIBUTION OF STRENGTH PARAMETERS WITH DEPTH");
+  out.blanks(27)
+      .put(fmt_i(static_cast<long long>(profile.size()), 2))
+      .line(" POINTS");
+  out.blanks(13)
+      .put("X,")
+      .put(length)
+      .blanks(8)
+      .put("C,")
+      .put(l.pressure())
+      .blanks(2)
+      .put("PHI,DEGREE ")
+      .blanks(6)
+      .put("E50")
+      .blanks(9)
+      .put("KPY,")
+      .line(l.unit_weight());
+  for (const py::ProfilePoint& p : profile) {
+    out.blanks(5)
+        .put(fmt_f(feet(p.depth + s.height, s.english), 15, 2))
+        .blanks(2)
+        .put(fmt_e(p.v.strength, 13, 4, 1))
+        .blanks(2)
+        .put(fmt_f(p.v.phi * 180.0 / double(3.1416f), 13, 3))
+        .put(fmt_e(p.v.eps50, 15, 4, 1))
+        .blanks(2)
+        .line(fmt_e(p.v.k, 13, 4, 1));
+  }
+
+  if (!s.factors.empty()) {
+    out.empty_lines(1);
+    out.blanks(9).line("REDUCTION FACTORS FOR CLOSELY-SPACED WALL ELEMENTS");
+    out.blanks(7 + 33).end_line();
+    out.blanks(7).line("      DEPTH     P-FACTOR     Y-FACTOR        ");
+    for (const py::FactorRow& r : s.factors) {
+      out.blanks(12)
+          .put(fmt_f(r.depth, 7, 2))
+          .blanks(4)
+          .put(fmt_f(r.p, 6, 2))
+          .blanks(6)
+          .line(fmt_f(r.y, 6, 2));
+    }
+  }
+  out.empty_lines(1);
+  out.blanks(8).line("P-Y CURVES DATA");
+  out.empty_lines(1);
+}
+
+void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
+                           const py::PySoil& s, const engine::UnitLabels& l) {
+  const std::string length = s.english ? l.long_length.substr(0, 3) : l.length;
+  for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
+    out.empty_lines(1);
+    out.blanks(9).line(side == &c.excavation ? "AT THE EXCAVATION SIDE"
+                                             : "AT THE BACKFILL SIDE");
+    out.put("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
+    out.end_line();
+    out.blanks(7)
+        .put(length)
+        .blanks(8)
+        .put(l.length)
+        .blanks(1)
+        .put(l.pressure())
+        .blanks(1)
+        .line(l.unit_weight());
+    out.put(fmt_f(feet(side->depth, s.english), 10, 2))
+        .put(fmt_f(side->width, 10, 3))
+        .put(fmt_e(side->strength, 11, 4, 1))
+        .put(fmt_e(side->gamma, 11, 4, 1))
+        .line(fmt_e(side->eps50, 12, 4, 1));
+    if (side->small_deflection_modulus) {
+      out.line("**** WARNING ****");
+      out.line("DEFLECTION IS LESS THAN 1.0E-14.  THE PROGRAM");
+      out.put("USED A SOIL MODULUS OF ")
+          .line(fmt_e(*side->small_deflection_modulus, 12, 4, 1));
+    }
+    out.blanks(21)
+        .put(fmt_a("Y,", 17))
+        .put(l.length)
+        .put(fmt_a("P,", 17))
+        .put(l.force)
+        .put("/")
+        .line(l.short_length);
+    for (const py::CurvePoint& p : side->points) {
+      out.blanks(21).put(fmt_f(p.y, 20, 3)).line(fmt_f(p.p, 20, 3));
+    }
+    out.blanks(21)
+        .put(" P-Multiplier = ")
+        .put(fmt_e(side->p_multiplier, 10, 3, 1))
+        .put(" Y-Multiplier = ")
+        .line(fmt_e(side->y_multiplier, 10, 3, 1));
+  }
+}
+
+void write_py_stop(RecordWriter& out, const py::PyStop& stop) {
+  out.empty_lines(2);
+  out.line("**** WARNING ****");
+  out.put("THE VALUE OF X =")
+      .line(fmt_e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1));
+  out.line(" IS BEYOND THE EXTENT OF");
+  out.line(stop.code == 4 ? "THE INPUT CURVE FOR UNIT WEIGHT"
+                          : "THE INPUT " + stop.curve + " CURVE");
+}
+
+void write_py_file(std::ostream& file,
+                   const std::vector<engine::UserPyCurve>& user,
+                   const std::vector<py::GeneratedCurve>& generated,
+                   int count) {
+  RecordWriter out(file);
+  out.line(list_int(count));
+  for (const engine::UserPyCurve& c : user) {
+    out.put(list_int(c.station))
+        .line(list_int(static_cast<long long>(c.points.size())));
+    int n = 0;
+    for (const auto& [y, p] : c.points) {
+      out.put(list_int(++n))
+          .put(list_real(p * c.p_multiplier))
+          .line(list_real(y * c.y_multiplier));
+    }
+  }
+  for (const py::GeneratedCurve& c : generated) {
+    out.put(list_real(c.depth)).line(list_int(34));
+    for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
+      int n = 0;
+      for (const py::CurvePoint& p : side->points) {
+        out.put(fmt_i(++n, 5))
+            .blanks(1)
+            .put(fmt_e(p.p, 10, 3, 1))
+            .blanks(1)
+            .line(fmt_e(p.y, 10, 3, 1));
+      }
+    }
+  }
+}
+
+}  // namespace korvan::report
