@@ -197,6 +197,36 @@ double look_up(const std::vector<ProfilePoint>& p, Property what, double z,
   return span != 0.0 ? a + (z - p[j - 1].depth) / span * (upper - a) : upper;
 }
 
+double average_strength(const std::vector<ProfilePoint>& p, size_t layer,
+                        double z, bool* warned) {
+  const size_t top = 2 * layer, bottom = 2 * layer + 1;
+  if (p.empty() || z < p.front().depth || bottom >= p.size()) return 0.0;
+  if (z - p[top].depth < 1.0e-5) {
+    return look_up(p, Property::kStrength, z, nullptr);
+  }
+  const double thickness = p[bottom].depth - p[top].depth;
+  if (thickness < 1.0e-6) return 0.0;
+  const double c_top = p[top].v.strength;
+  const double at_z =
+      c_top + (z - p[top].depth) / thickness *
+                  (p[bottom].v.strength - c_top);
+  if (z < p[bottom].depth) return 0.5 * (c_top + at_z);
+  if (z <= p.back().depth) return 0.0;
+  if (warned != nullptr) *warned = true;
+  return 0.5 * (c_top + at_z);
+}
+
+double coefficient(const CoefficientTable& t, double r) {
+  const auto& x = t.relative_depth;
+  const auto& v = t.value;
+  if (x.size() < 2) return v.empty() ? 0.0 : v.front();
+  size_t j = 1;
+  while (j + 1 < x.size() && x[j] < r) ++j;
+  const double span = x[j] - x[j - 1];
+  return span != 0.0 ? v[j - 1] + (r - x[j - 1]) / span * (v[j] - v[j - 1])
+                     : v[j];
+}
+
 namespace {
 // Stress sum and thickness sum from a side's surface down to depth d.
 bool side_sums(const SideProfile& side, double d, double& stress,

@@ -101,6 +101,21 @@ enum class Property { kStrength, kPhi, kEps50, kModulus, kRqd };
 double look_up(const std::vector<ProfilePoint>& profile, Property what,
                double z, std::optional<PyStop>* stop);
 
+// Average strength of layer `layer` (0-based) from its top down to Z: the
+// mean of the strength at the top and at Z. 0 above the profile, for a
+// layer thinner than 1E-6, and for Z below the layer within the profile;
+// beyond the last profile point `warned` is set and the mean is used.
+double average_strength(const std::vector<ProfilePoint>& profile,
+                        size_t layer, double z, bool* warned);
+
+// A coefficient from a table by relative depth r = depth / width: linear
+// within the table, its first or last interval extended outside it.
+struct CoefficientTable {
+  std::vector<double> relative_depth;
+  std::vector<double> value;
+};
+double coefficient(const CoefficientTable& table, double relative_depth);
+
 // Average effective unit weight and vertical stress at depth d below a
 // side's surface; beyond the profile the run stops with code 4.
 double average_unit_weight(const SideProfile& side, double d,

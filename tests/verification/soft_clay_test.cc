@@ -193,6 +193,23 @@ TEST(LookUps, LayerBoundariesAndProfileEnds) {
   ASSERT_TRUE(stop.has_value());
   EXPECT_EQ(stop->code, 1);
 
+  // Average strength of the first layer: the mean of its top value and the
+  // value at the depth; 0 below the layer within the profile; beyond the
+  // profile a warning and the mean.
+  bool warned = false;
+  EXPECT_DOUBLE_EQ(average_strength(p, 0, 4.0, &warned), 0.5 * (2.0 + 3.2));
+  EXPECT_EQ(average_strength(p, 0, 15.0, &warned), 0.0);
+  EXPECT_FALSE(warned);
+  std::vector<ProfilePoint> one(p.begin(), p.begin() + 2);
+  EXPECT_DOUBLE_EQ(average_strength(one, 0, 12.0, &warned), 0.5 * (2.0 + 5.6));
+  EXPECT_TRUE(warned);
+
+  // Coefficients by relative depth, the end intervals extended.
+  const CoefficientTable t{{0.0, 1.0, 2.0, 3.0}, {2.0, 1.5, 1.0, 1.0}};
+  EXPECT_DOUBLE_EQ(coefficient(t, 0.5), 1.75);
+  EXPECT_DOUBLE_EQ(coefficient(t, 5.0), 1.0);
+  EXPECT_DOUBLE_EQ(coefficient(t, -1.0), 2.5);
+
   // Side profile: nothing at its surface; below the water table the
   // effective weight.
   SideProfile side;
