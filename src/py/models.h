@@ -23,6 +23,17 @@ struct SideCurve {
   double strength = 0.0;
   double gamma = 0.0;
   double eps50 = 0.0;
+  // Further values some models print: average strength (stiff clays),
+  // initial modulus k (stiff clay with free water, sand), friction angle in
+  // degrees, coefficients A and B, and the wedge and flow-around
+  // resistances of sand (flow-around 0 for a continuous wall, whose single
+  // resistance stands in `wedge`).
+  double average_strength = 0.0;
+  double k = 0.0;
+  double phi_degrees = 0.0;
+  double a = 0.0, b = 0.0;
+  double wedge = 0.0, flow = 0.0;
+  bool continuous = false;
   double p_multiplier = 1.0;
   double y_multiplier = 1.0;
   std::optional<double> small_deflection_modulus;  // k0, when it was used
@@ -55,6 +66,32 @@ Model model_for(int soil_type);
 // Soft clay (Matlock 1970): cube-root curve to the ultimate resistance
 // (static), degrading to a residual value under cyclic loading.
 ModelResult soft_clay(const ModelInput& in, std::optional<PyStop>* stop);
+
+// Stiff clay with free water (Reese, Cox and Koop 1975): As/Ac tables,
+// five-segment static curve and cyclic curve.
+ModelResult stiff_clay_with_water(const ModelInput& in,
+                                  std::optional<PyStop>* stop);
+// Stiff clay without free water (Welch and Reese 1972): quarter-power
+// curve with load cycles.
+ModelResult stiff_clay_without_water(const ModelInput& in,
+                                     std::optional<PyStop>* stop);
+// Sand (Reese, Cox and Koop 1974): wedge and flow-around resistance, A and
+// B coefficients, four-piece curve.
+ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop);
+
+// Equivalent depths (layering method) of the other branches, with the
+// layer's properties at its first curve depth.
+double equivalent_depth_stiff_clay_with_water(double above, double b,
+                                              double width_for_tables,
+                                              double c, double ca,
+                                              double gamma, bool cyclic);
+double equivalent_depth_stiff_clay_without_water(double above, double b,
+                                                 double c, double ca,
+                                                 double gamma);
+// Sand (and weak rock): xc is the model's depth x of the curve depth.
+double equivalent_depth_sand(double above, double b, double width_for_tables,
+                             double phi, double gamma, bool cyclic,
+                             double xc);
 
 // The default epsilon-50 of a clay of strength c (psi or kPa).
 double default_eps50(double c, bool english);
