@@ -16,13 +16,14 @@ Generation generate_curves(const PySoil& soil) {
     double above = 0.0;
     for (size_t j = 0; j < i; ++j) above += sums[j];
     double equivalent = 0.0;
+    LayerState state;
     for (int k = layer.first_curve; k <= layer.last_curve; ++k) {
       const bool first = k == layer.first_curve;
       ModelInput in{soil,  profile,
                     i,     soil.curve_depths[static_cast<size_t>(k)],
                     first ? 0.0 : soil.curve_depths[static_cast<size_t>(k - 1)],
                     first, above,
-                    equivalent};
+                    equivalent, &state};
       const ModelResult r = model(in, &g.stop);
       if (r.equivalent_depth) equivalent = *r.equivalent_depth;
       sums[i] += r.resistance;

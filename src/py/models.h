@@ -39,6 +39,14 @@ struct SideCurve {
   std::optional<double> small_deflection_modulus;  // k0, when it was used
 };
 
+// What a model carries from one curve depth of a layer to the next; the
+// driver starts it afresh for every layer.
+struct LayerState {
+  double previous_ultimate = 0.0;  // pu of the previous curve depth
+  double running_sum = 0.0;        // running mean of a strength
+  int running_count = 0;
+};
+
 // What a model needs at one curve depth.
 struct ModelInput {
   const PySoil& soil;
@@ -49,6 +57,7 @@ struct ModelInput {
   bool first_of_layer = true;
   double resistance_above = 0.0;  // sum over the layers above (layering)
   double equivalent_depth = 0.0;  // of this layer, once computed
+  LayerState* state = nullptr;    // never null when called by the driver
 };
 
 struct ModelResult {

@@ -1,0 +1,1 @@
+// stiff_clay_without_water
