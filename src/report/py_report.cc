@@ -115,28 +115,83 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   out.empty_lines(1);
 }
 
+namespace {
+
+// The heading and value line of a side, by soil model.
+void model_values(RecordWriter& out, int type, const py::SideCurve& c,
+                  bool english, const std::string& length,
+                  const engine::UnitLabels& l) {
+  const double depth = feet(c.depth, english);
+  switch (type) {
+    case 2:
+    case 3:
+      out.line("  DEPTH BELOW GS      DIAM         C      CAVG GAMMA AVG"
+               "         E50" +
+               std::string(type == 2 ? "         KPY" : ""));
+      out.blanks(7)
+          .put(length)
+          .blanks(8)
+          .put(l.length)
+          .put(l.pressure())
+          .put(l.pressure())
+          .line(l.unit_weight());
+      out.put(fmt_f(depth, 10, 2)).put(fmt_f(c.width, 10, 3));
+      for (double v : {c.strength, c.average_strength, c.gamma}) {
+        if (type == 2) out.blanks(1);
+        out.put(fmt_e(v, 10, 2, 1));
+      }
+      out.put(fmt_e(c.eps50, 12, 4, 1));
+      if (type == 2) out.put(fmt_e(c.k, 12, 5, 1));
+      out.end_line();
+      break;
+    case 4:
+      out.line(std::string("  DEPTH BELOW GS   DIAM    PHI GAMMA AVG      KPY") +
+               "    A    B" + (c.continuous ? "      PC " : "      PCT      PCD"));
+      out.blanks(7).put(length).blanks(5).put(l.length).blanks(3).put("DEG")
+          .blanks(1).put(l.unit_weight()).blanks(1).line(l.unit_weight());
+      out.put(fmt_f(depth, 10, 2))
+          .put(fmt_f(c.width, 7, 2))
+          .put(fmt_f(c.phi_degrees, 7, 2))
+          .put(fmt_e(c.gamma, 9, 2, 1))
+          .put(fmt_e(c.k, 9, 2, 1))
+          .put(fmt_f(c.a, 5, 2))
+          .put(fmt_f(c.b, 5, 2))
+          .put(fmt_e(c.wedge, 9, 2, 1));
+      if (!c.continuous) out.put(fmt_e(c.flow, 9, 2, 1));
+      out.end_line();
+      break;
+    default:
+      out.line("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
+      out.blanks(7)
+          .put(length)
+          .blanks(8)
+          .put(l.length)
+          .blanks(1)
+          .put(l.pressure())
+          .blanks(1)
+          .line(l.unit_weight());
+      out.put(fmt_f(depth, 10, 2))
+          .put(fmt_f(c.width, 10, 3))
+          .put(fmt_e(c.strength, 11, 4, 1))
+          .put(fmt_e(c.gamma, 11, 4, 1))
+          .line(fmt_e(c.eps50, 12, 4, 1));
+      break;
+  }
+}
+
+}  // namespace
+
 void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
                            const py::PySoil& s, const engine::UnitLabels& l) {
   const std::string length = s.english ? l.long_length.substr(0, 3) : l.length;
+  const int type = s.layers[c.layer].type;
+  // The stiff clay without free water prints its points with 5 decimals.
+  const int decimals = type == 3 ? 5 : 3;
   for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
     out.empty_lines(1);
     out.blanks(9).line(side == &c.excavation ? "AT THE EXCAVATION SIDE"
                                              : "AT THE BACKFILL SIDE");
-    out.put("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
-    out.end_line();
-    out.blanks(7)
-        .put(length)
-        .blanks(8)
-        .put(l.length)
-        .blanks(1)
-        .put(l.pressure())
-        .blanks(1)
-        .line(l.unit_weight());
-    out.put(fmt_f(feet(side->depth, s.english), 10, 2))
-        .put(fmt_f(side->width, 10, 3))
-        .put(fmt_e(side->strength, 11, 4, 1))
-        .put(fmt_e(side->gamma, 11, 4, 1))
-        .line(fmt_e(side->eps50, 12, 4, 1));
+    model_values(out, type, *side, s.english, length, l);
     if (side->small_deflection_modulus) {
       out.line("**** WARNING ****");
       out.line("DEFLECTION IS LESS THAN 1.0E-14.  THE PROGRAM");
@@ -151,7 +206,9 @@ void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
         .put("/")
         .line(l.short_length);
     for (const py::CurvePoint& p : side->points) {
-      out.blanks(21).put(fmt_f(p.y, 20, 3)).line(fmt_f(p.p, 20, 3));
+      out.blanks(21)
+          .put(fmt_f(p.y, 20, decimals))
+          .line(fmt_f(p.p, 20, decimals));
     }
     out.blanks(21)
         .put(" P-Multiplier = ")
