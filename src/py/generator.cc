@@ -27,7 +27,8 @@ Generation generate_curves(const PySoil& soil) {
       const ModelResult r = model(in, &g.stop);
       if (r.equivalent_depth) equivalent = *r.equivalent_depth;
       sums[i] += r.resistance;
-      g.curves.push_back({in.z + soil.height, i, r.excavation, r.backfill});
+      g.curves.push_back(
+          {in.z + soil.height, i, layer.type, r.excavation, r.backfill});
       if (g.stop) return g;
     }
   }

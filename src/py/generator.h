@@ -14,6 +14,7 @@ namespace korvan::py {
 struct GeneratedCurve {
   double depth = 0.0;  // below the top of the wall (Z + H)
   size_t layer = 0;
+  int type = 1;  // soil type code of the layer
   SideCurve excavation;
   SideCurve backfill;
 };

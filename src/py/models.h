@@ -34,6 +34,8 @@ struct SideCurve {
   double a = 0.0, b = 0.0;
   double wedge = 0.0, flow = 0.0;
   bool continuous = false;
+  // Weak rock: rock mass modulus, krm and RQD (percent).
+  double modulus = 0.0, krm = 0.0, rqd = 0.0;
   double p_multiplier = 1.0;
   double y_multiplier = 1.0;
   std::optional<double> small_deflection_modulus;  // k0, when it was used
@@ -88,6 +90,15 @@ ModelResult stiff_clay_without_water(const ModelInput& in,
 // B coefficients, four-piece curve.
 ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop);
 
+// Silt, soil with cohesion and friction: the sand model's frictional
+// resistance with a clay-type cohesive part, curves of three forms.
+ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop);
+// Rock (code 6) and weak rock (code 7, Reese 1997): no load p0 and no
+// resistance sums. A weak-rock layer of zero strength stops the run with
+// PyStop{5, depth, "WEAK ROCK STRENGTH"}.
+ModelResult rock(const ModelInput& in, std::optional<PyStop>* stop);
+ModelResult weak_rock(const ModelInput& in, std::optional<PyStop>* stop);
+
 // Equivalent depths (layering method) of the other branches, with the
 // layer's properties at its first curve depth.
 double equivalent_depth_stiff_clay_with_water(double above, double b,
@@ -100,6 +111,10 @@ double equivalent_depth_stiff_clay_without_water(double above, double b,
 // Sand (and weak rock): xc is the model's depth x of the curve depth.
 double equivalent_depth_sand(double above, double b, double width_for_tables,
                              double phi, double gamma, bool cyclic,
+                             double xc);
+
+double equivalent_depth_silt(double above, double b, double width_for_tables,
+                             double phi, double c, double gamma, bool cyclic,
                              double xc);
 
 // The default epsilon-50 of a clay of strength c (psi or kPa).
