@@ -447,14 +447,19 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   }
   if (g.stop) {
     report::write_py_stop(report_, *g.stop);
-    throw GeneratorStop{
-        g.stop->code,
-        shown_input_ + ": p-y generation: stop code " +
-            std::to_string(g.stop->code) + ": a depth lies beyond the input " +
-            (g.stop->code == 4 ? std::string("unit-weight")
-                               : std::string("strength")) +
-            " profile",
-        "STOP " + std::to_string(g.stop->code)};
+    const int code = g.stop->code;
+    const std::string reason =
+        code == 5 ? "a weak-rock layer has no strength"
+        : code == 4
+            ? "a depth lies beyond the input unit-weight profile"
+            : "a depth lies beyond the input " +
+                  std::string(g.stop->curve == "PHI" ? "friction-angle"
+                                                     : "strength") +
+                  " profile";
+    throw GeneratorStop{code,
+                        shown_input_ + ": p-y generation: stop code " +
+                            std::to_string(code) + ": " + reason,
+                        "STOP " + std::to_string(code)};
   }
 
   const bool with_user =

@@ -160,6 +160,36 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
       if (!c.continuous) out.put(fmt_e(c.flow, 9, 2, 1));
       out.end_line();
       break;
+    case 5:
+      out.line(std::string("DEPTH B GS      DIAM       PHI GAMMA AVG       KPY") +
+               "         A         B       PCT       PCC");
+      out.put(fmt_f(depth, 10, 2))
+          .put(fmt_f(c.width, 10, 2))
+          .put(fmt_f(c.phi_degrees, 10, 1))
+          .put(fmt_e(c.gamma, 10, 3, 1))
+          .put(fmt_e(c.k, 10, 3, 1))
+          .put(fmt_f(c.a, 10, 2))
+          .put(fmt_f(c.b, 10, 2))
+          .put(fmt_e(c.wedge, 10, 3, 1))
+          .line(fmt_e(c.flow, 10, 3, 1));
+      break;
+    case 6:
+      out.put(fmt_f(depth, 10, 2))
+          .put(fmt_f(c.width, 10, 3))
+          .line(fmt_e(c.strength, 10, 1, 1));
+      break;
+    case 7:
+      out.line("DEPTH B GS      DIAM        Qu       Eu  GAMMA AVG         E50"
+               "      RQD");
+      out.blanks(55).line("%");
+      out.put(fmt_f(depth, 10, 2))
+          .put(fmt_f(c.width, 10, 3))
+          .put(fmt_e(c.strength, 10, 2, 1))
+          .put(fmt_e(c.modulus, 10, 2, 1))
+          .put(fmt_e(c.gamma, 10, 2, 1))
+          .put(fmt_e(c.krm, 12, 3, 1))
+          .line(fmt_f(c.rqd, 9, 3));
+      break;
     default:
       out.line("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
       out.blanks(7)
@@ -184,13 +214,22 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
 void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
                            const py::PySoil& s, const engine::UnitLabels& l) {
   const std::string length = s.english ? l.long_length.substr(0, 3) : l.length;
-  const int type = s.layers[c.layer].type;
-  // The stiff clay without free water prints its points with 5 decimals.
+  const int type = c.type;
+  // The stiff clay without free water prints its points with 5 decimals;
+  // silt and the rocks print theirs in exponent form.
   const int decimals = type == 3 ? 5 : 3;
+  const bool exponent = type >= 5 && type <= 7;
+  const bool soil_model = type < 6 || type > 7;
   for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
     out.empty_lines(1);
-    out.blanks(9).line(side == &c.excavation ? "AT THE EXCAVATION SIDE"
-                                             : "AT THE BACKFILL SIDE");
+    const bool excavation = side == &c.excavation;
+    if (type == 6) {
+      out.put(excavation ? "DEPTH-EXCAVATION SIDE" : "DEPTH-BACKFILL SIDE  ")
+          .line("      DIAM         C");
+    } else {
+      out.blanks(9).line(excavation ? "AT THE EXCAVATION SIDE"
+                                    : "AT THE BACKFILL SIDE");
+    }
     model_values(out, type, *side, s.english, length, l);
     if (side->small_deflection_modulus) {
       out.line("**** WARNING ****");
@@ -206,10 +245,14 @@ void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
         .put("/")
         .line(l.short_length);
     for (const py::CurvePoint& p : side->points) {
-      out.blanks(21)
-          .put(fmt_f(p.y, 20, decimals))
-          .line(fmt_f(p.p, 20, decimals));
+      out.blanks(21);
+      if (exponent) {
+        out.put(fmt_e(p.y, 20, 3, 1)).line(fmt_e(p.p, 20, 3, 1));
+      } else {
+        out.put(fmt_f(p.y, 20, decimals)).line(fmt_f(p.p, 20, decimals));
+      }
     }
+    if (!soil_model) continue;
     out.blanks(21)
         .put(" P-Multiplier = ")
         .put(fmt_e(side->p_multiplier, 10, 3, 1))
@@ -220,6 +263,14 @@ void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
 
 void write_py_stop(RecordWriter& out, const py::PyStop& stop) {
   out.empty_lines(2);
+  if (stop.code == 5) {
+    out.blanks(7).line("--------------------WARNING----------------------");
+    out.blanks(7).line(
+        "THE COHESIVE STRENGTH IS 0 FOR ROCK ACCORING TO THE INPUT");
+    out.blanks(7).line(
+        "DATA. PLEASE ENTER THE CORRECT VALUE AND RUN IT AGAIN.");
+    return;
+  }
   out.line("**** WARNING ****");
   out.put("THE VALUE OF X =")
       .line(fmt_e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1));
@@ -249,11 +300,18 @@ void write_py_file(std::ostream& file,
     for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
       int n = 0;
       for (const py::CurvePoint& p : side->points) {
-        out.put(fmt_i(++n, 5))
-            .blanks(1)
-            .put(fmt_e(p.p, 10, 3, 1))
-            .blanks(1)
-            .line(fmt_e(p.y, 10, 3, 1));
+        out.put(fmt_i(++n, 5));
+        if (c.type == 5 || c.type == 7) {
+          out.blanks(2).put(fmt_e(p.p, 10, 3)).blanks(2).line(
+              fmt_e(p.y, 10, 3));
+        } else if (c.type == 6) {
+          out.blanks(1).put(fmt_e(p.p, 10, 3, 1)).line(fmt_e(p.y, 10, 3, 1));
+        } else {
+          out.blanks(1)
+              .put(fmt_e(p.p, 10, 3, 1))
+              .blanks(1)
+              .line(fmt_e(p.y, 10, 3, 1));
+        }
       }
     }
   }
