@@ -4,7 +4,8 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 EXAMPLE ?= examples/cantilever_sheet_pile.dat
 
-.PHONY: deps build demo test test-sanitize golden-update bench clean
+.PHONY: deps build demo test test-sanitize golden-update bench fuzz clean
+FUZZ_SECONDS ?= 60
 
 deps:
 	@scripts/install-deps.sh
@@ -38,5 +39,17 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/korvan_bench
 
+# Coverage-guided fuzzing of whole runs (clang, libFuzzer, ASan, UBSan),
+# seeded with the examples and the golden inputs.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_FUZZ=ON -DKORVAN_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target korvan_fuzz
+	mkdir -p $(BUILD)-fuzz/corpus
+	cp examples/*.dat $(BUILD)-fuzz/corpus/
+	for d in tests/golden/*/; do cp $$d/input.dat $(BUILD)-fuzz/corpus/golden-$$(basename $$d).dat; done
+	$(BUILD)-fuzz/korvan_fuzz $(BUILD)-fuzz/corpus tests/fuzz -dict=fuzz/korvan.dict \
+	  -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 \
+	  -artifact_prefix=$(BUILD)-fuzz/
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz

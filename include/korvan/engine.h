@@ -43,6 +43,9 @@ struct RunOptions {
   // When set, the report header shows this path for the input data file
   // (folder and name), and diagnostics name the file by it.
   std::optional<std::string> shown_input_path;
+  // When positive, an upper bound on the iterations of every problem (the
+  // iteration limit of the input applies below it).
+  int max_iterations = 0;
   // Where one-line diagnostics go (input errors with file, line and record
   // group; generator stops). Null: nowhere.
   std::ostream* diagnostics = nullptr;

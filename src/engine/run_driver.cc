@@ -565,6 +565,10 @@ void Run::analyse() {
     built.stations.load[wall::StationModel::index(static_cast<int>(s))] +=
         pressure_loads[s];
   }
+  if (options_.max_iterations > 0 &&
+      built.max_iterations > options_.max_iterations) {
+    built.max_iterations = options_.max_iterations;
+  }
   const wall::WallModel& model = built;
   if (wall::has_data_beyond_end(model.stations)) refuse_data_beyond_end();
   std::optional<size_t> out_of_order;
