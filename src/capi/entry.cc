@@ -1,5 +1,6 @@
 // The exported entry point of the shared library, and nothing else.
 #include <iostream>
+#include <mutex>
 
 #include "korvan/engine.h"
 #include "korvan/korvan.h"
@@ -9,6 +10,10 @@ extern "C" KORVAN_API int32_t KORVAN_CALL IKORVAN(int32_t code1,
   if (code1 != KORVAN_INTERFACE_CODE || code2 != KORVAN_INTERFACE_CODE) {
     return 1;
   }
+  // Calls are serialised: a run reads NAMES.dat and writes its files in
+  // the current directory, so a second caller waits for the first.
+  static std::mutex serial;
+  const std::lock_guard<std::mutex> lock(serial);
   // Nothing may escape into the host process; the outcome of the run is in
   // its report file.
   try {

@@ -449,6 +449,13 @@ CrossSection read_cross_section(RecordReader& in, int number) {
     c.bottom_extra = in.real("further value");
     in.end();
   }
+  if (!(c.properties[3] > 0.0 && c.properties[8] > 0.0) ||
+      (c.bottom_rows > 0 &&
+       !(c.bottom_properties[3] > 0.0 && c.bottom_properties[8] > 0.0))) {
+    in.fail(StopKind::kInvalid,
+            "the moment of inertia and the modulus of elasticity must be "
+            "positive");
+  }
   in.begin(block + ", option record");
   read_ints(in, c.options, "option");
   c.option_value = in.real("option value");
@@ -530,6 +537,10 @@ void check_nonlinear_table(const RecordReader& in, int section,
   if (table == nullptr || table->size() < 2) {
     in.fail(StopKind::kInvalid,
             what + " needs a moment-curvature table of 2 or more points");
+  }
+  if (!((*table)[1].moment > 0.0)) {
+    in.fail(StopKind::kInvalid, what + ": the moment of the second point "
+                                       "of its table must be above zero");
   }
   if (!((*table)[1].curvature > 0.0)) {
     in.fail(StopKind::kInvalid, what + ": the curvature of the second point "
@@ -663,6 +674,11 @@ SoilLayer read_soil_layer(RecordReader& in, int number) {
   layer.top = in.real("top depth");
   layer.bottom = in.real("bottom depth");
   in.end();
+  // A layer without thickness would end the soil profile there and drop
+  // every layer below it.
+  if (!(layer.bottom > layer.top)) {
+    in.fail(StopKind::kInvalid, "the bottom must lie below the top");
+  }
   layer.at_top = read_soil_values(in, block + ", top values record");
   layer.at_bottom = read_soil_values(in, block + ", bottom values record");
   return layer;

@@ -217,10 +217,26 @@ void Run::end_of_analysis() {
     out->empty_lines(2);
     out->line("     END OF ANALYSIS                             ");
   }
-  report_file_.close();
+  // A file that could not be written completely (a full disk, a lost
+  // device) is reported, not ignored.
+  struct Written {
+    std::ofstream& stream;
+    const std::filesystem::path& path;
+    const char* role;
+  };
+  for (const Written& w : {Written{report_file_, files_.report, "report file"},
+                           Written{plot_file_, files_.plot, "plot-data file"},
+                           Written{iteration_file_, files_.iteration,
+                                   "iteration file"}}) {
+    w.stream.close();
+    if (w.stream.fail() && result_.status != RunStatus::kFileError) {
+      result_.status = RunStatus::kFileError;
+      result_.message = "cannot write the " + std::string(w.role) + " \"" +
+                        w.path.string() + "\"";
+      diagnose(result_.message);
+    }
+  }
   input_.close();
-  plot_file_.close();
-  iteration_file_.close();
 }
 
 void Run::write_plot_block(int stage_value) {
@@ -313,6 +329,15 @@ std::vector<double> Run::generated_loads() {
                                "EXCAVATION LINE")
                  : std::string("MORE THAN 21 SUBLAYERS IN THE SOIL "
                                "PROFILE"))};
+  }
+  if (profile.beta > 0.0 && !profile.sub.empty() &&
+      !(profile.beta < 45.0 + profile.sub[0].phi / 2.0)) {
+    throw InputError(StopKind::kInvalid,
+                     shown_input_ + ": earth-pressure wall record, field 8 "
+                                    "(slope of the backfill): a slope of " +
+                         std::to_string(profile.beta) +
+                         " degrees is too steep for the equivalent surface "
+                         "pressure of the first layer (below 45 + phi/2)");
   }
   pressure::compute_pressures(profile);
   report::write_overburden_table(report_, profile, labels_);
@@ -596,6 +621,20 @@ void Run::analyse() {
                             report::write_iteration_line(iteration_, r);
                           });
   deflections_ = solution_->deflections;
+  // A solution that is not finite would print as NaN: the stiffnesses or
+  // loads of the input cannot be solved.
+  for (const wall::StationResult& r : solution_->stations) {
+    for (double v : {r.deflection, r.slope, r.moment, r.shear,
+                     r.soil_reaction, r.net_force, r.rigidity}) {
+      if (!std::isfinite(v)) {
+        throw InputError(
+            StopKind::kInvalid,
+            shown_input_ + ": the solution of problem " +
+                std::to_string(result_.problems) +
+                " is not finite: check the stiffnesses and loads");
+      }
+    }
+  }
   report::write_results(report_, iteration_, problem_, model, *solution_,
                         labels_);
   if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {

@@ -1,6 +1,7 @@
 /* The exported entry point, called from C as a front end calls it. */
 #define _DEFAULT_SOURCE
 #include <dirent.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -48,6 +49,11 @@ static int file_contains(const char* name, const char* text) {
   return strstr(buffer, text) != NULL;
 }
 
+static void* call_entry(void* result) {
+  *(int*)result = IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE);
+  return NULL;
+}
+
 int main(void) {
   char dir[] = "/tmp/korvan-capi-XXXXXX";
   CHECK(mkdtemp(dir) != NULL);
@@ -74,6 +80,28 @@ int main(void) {
                          "10 twelve\n");
   CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE) == 0);
   CHECK(file_contains("wall.out", "expected a real, found \"twelve\""));
+
+  /* Calls from several threads are serialised: each run's report is whole
+     (one banner, one end). */
+  {
+    pthread_t threads[4];
+    int results[4];
+    int i;
+    write_file("wall.dat",
+               "SMALL WALL\n1 1 1 1 0 0 1 0 0 0 0 0 0 0 0\n"
+               "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n3 10 0 0\n"
+               "0 10 1\n0 0 1 0\nS\n12 7*0\n1 2*0 100 4*0 2.9E7 3*0\n"
+               "0 0 0.0 6*0\nN\n0 0\n1\n0 0 0 100 0 0\n0\n0\n");
+    for (i = 0; i < 4; ++i) {
+      pthread_create(&threads[i], NULL, call_entry, &results[i]);
+    }
+    for (i = 0; i < 4; ++i) {
+      pthread_join(threads[i], NULL);
+      CHECK(results[i] == 0);
+    }
+    CHECK(file_contains("wall.out", "ANALYSIS COMPLETED"));
+    CHECK(file_contains("wall.out", "END OF ANALYSIS"));
+  }
 
   /* NAMES.dat with four lines: blank names, nothing can be opened. */
   write_file("NAMES.dat", "TEST 1.0\na\nb\n3\n");

@@ -129,6 +129,32 @@ TEST_F(RunTest, UnopenableInputIsReportedInTheReport) {
   EXPECT_NE(diagnostics.str().find("absent.dat"), std::string::npos);
 }
 
+TEST_F(RunTest, AFullDiskIsReportedNotIgnored) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  write("wall.dat", kWall);
+  RunFiles f = files_for("wall");
+  f.report = "/dev/full";
+  std::ostringstream diagnostics;
+  RunOptions options;
+  options.diagnostics = &diagnostics;
+  const RunResult result = Engine().run(f, options);
+  EXPECT_EQ(result.status, RunStatus::kFileError);
+  EXPECT_NE(diagnostics.str().find("cannot write the report file"),
+            std::string::npos);
+  // The other files are complete.
+  EXPECT_NE(read(dir_ / "wall.iter").find("END OF ANALYSIS"), std::string::npos);
+}
+
+TEST_F(RunTest, IterationBoundOfTheCaller) {
+  write("wall.dat", kWall);
+  RunOptions options;
+  options.max_iterations = 1;
+  const RunResult result = Engine().run(files_for("wall"), options);
+  EXPECT_EQ(result.status, RunStatus::kNotClosed);
+  EXPECT_NE(read(dir_ / "wall.out").find("SOLUTION NOT CLOSED"),
+            std::string::npos);
+}
+
 TEST_F(RunTest, InputErrorStatusAndMessage) {
   write("bad.dat", "WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 6.0 10.0\n");
   const RunResult result = Engine().run(files_for("bad"));
