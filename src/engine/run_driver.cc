@@ -1,5 +1,6 @@
 // The run driver: opens the files of a run, loops over the problems of the
 // input data file, and closes the run.
+#include <charconv>
 #include <cmath>
 #include <ctime>
 #include <fstream>
@@ -41,6 +42,13 @@ namespace {
 using engine::InputError;
 using engine::StopKind;
 using report::RecordWriter;
+
+// A number in its shortest exact spelling, for diagnostics.
+std::string shortest(double x) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
 
 ClockTime clock_now() {
   const std::time_t now = std::time(nullptr);
@@ -335,7 +343,7 @@ std::vector<double> Run::generated_loads() {
     throw InputError(StopKind::kInvalid,
                      shown_input_ + ": earth-pressure wall record, field 8 "
                                     "(slope of the backfill): a slope of " +
-                         std::to_string(profile.beta) +
+                         shortest(profile.beta) +
                          " degrees is too steep for the equivalent surface "
                          "pressure of the first layer (below 45 + phi/2)");
   }
