@@ -1,0 +1,53 @@
+// Replays every input kept under tests/fuzz/ (reproducers of fuzzing
+// findings): each run must end with "END OF ANALYSIS" in its report and
+// iteration files, whatever the input.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "korvan/engine.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(FuzzReproducers, EveryRunEndsCleanly) {
+  const fs::path dir = KORVAN_FUZZ_DIR;
+  const fs::path out = fs::temp_directory_path() / "korvan-fuzz-replay";
+  fs::create_directories(out);
+  int replayed = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (!entry.is_regular_file() || entry.path().filename() == ".keep") {
+      continue;
+    }
+    korvan::RunFiles files;
+    files.input = entry.path();
+    files.report = out / "r.out";
+    files.plot = out / "r.plot";
+    files.iteration = out / "r.iter";
+    files.py_scratch = out / "r.pyc";
+    files.pressure_scratch = out / "r.epd";
+    korvan::RunOptions options;
+    options.max_iterations = 200;
+    korvan::Engine().run(files, options);
+    EXPECT_NE(slurp(files.report).find("END OF ANALYSIS"), std::string::npos)
+        << entry.path();
+    EXPECT_NE(slurp(files.iteration).find("END OF ANALYSIS"),
+              std::string::npos)
+        << entry.path();
+    ++replayed;
+  }
+  fs::remove_all(out);
+  RecordProperty("replayed", replayed);
+}
+
+}  // namespace
