@@ -11,6 +11,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "korvan/results.h"
 
 namespace korvan {
 
@@ -43,6 +46,8 @@ struct RunOptions {
   // When set, the report header shows this path for the input data file
   // (folder and name), and diagnostics name the file by it.
   std::optional<std::string> shown_input_path;
+  // Keep the results of every problem in RunResult::results.
+  bool collect_results = false;
   // When positive, an upper bound on the iterations of every problem (the
   // iteration limit of the input applies below it).
   int max_iterations = 0;
@@ -67,6 +72,7 @@ struct RunResult {
   int problems = 0;        // problems whose title was read
   int stop_code = 0;       // generator stop code, with kGeneratorStop
   std::string message;     // one line for kInputError..kFileError
+  std::vector<ProblemResults> results;  // with RunOptions::collect_results
 };
 
 // NAMES.dat: the run-control file written by the front end.

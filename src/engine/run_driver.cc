@@ -93,6 +93,7 @@ class Run {
   [[noreturn]] void refuse_data_beyond_end() const;
   void stop_on_input_error(const InputError& e);
   void write_plot_block(int stage_value);
+  void collect_results();
   void analyse();
   std::vector<double> generated_loads();
   std::vector<wall::CurveRecord> generated_curves();
@@ -252,6 +253,103 @@ void Run::write_plot_block(int stage_value) {
                            model_ ? &*model_ : nullptr,
                            solution_ ? &*solution_ : nullptr);
   plot_written_ = true;
+  if (options_.collect_results) collect_results();
+}
+
+// The problem's results as values for the caller.
+void Run::collect_results() {
+  const engine::Problem& p = problem_;
+  ProblemResults r;
+  r.number = result_.problems;
+  const std::string title = p.title.substr(0, 70);
+  r.title = title.substr(0, title.find_last_not_of(' ') + 1);
+  r.stage_code = p.control.stage_code;
+  r.english = p.units() == engine::UnitSystem::kEnglish;
+  r.increments = p.geometry.increments;
+  r.increment_length = p.geometry.increment_length;
+  if (p.has_soil_profile) {
+    r.excavation_depth = p.soil.wall.free_height;
+    r.water_backfill = p.soil.wall.water_backfill;
+    r.water_excavation = p.soil.wall.water_excavation;
+  }
+  const double h = p.geometry.increment_length;
+  for (const auto& [depth, load] : pressure_table_) {
+    r.pressure.push_back({depth, h > 0.0 ? load / h : 0.0});
+  }
+  if (!solution_) {
+    r.outcome = "stopped";
+    result_.results.push_back(std::move(r));
+    return;
+  }
+  const wall::Solution& s = *solution_;
+  switch (s.outcome) {
+    case wall::Outcome::kDeflectionExceeded:
+      r.outcome = "deflection exceeded";
+      break;
+    case wall::Outcome::kNotClosed:
+      r.outcome = "not closed";
+      break;
+    default:
+      r.outcome = "completed";
+      break;
+  }
+  r.iterations = s.iterations;
+  if (model_) {
+    for (const wall::CurveRecord& c : model_->curves) {
+      r.curves.push_back({c.from, c.from * h, c.group == 1, c.points});
+    }
+  }
+  if (!s.has_results() || !model_) {
+    result_.results.push_back(std::move(r));
+    return;
+  }
+  int k = 0;
+  for (const wall::StationResult& x : s.stations) {
+    r.stations.push_back({k++, x.depth, x.deflection, x.slope, x.moment,
+                          x.shear, x.soil_reaction, x.net_force, x.rigidity});
+  }
+  for (const wall::Support& support : model_->supports) {
+    const wall::SupportForces f =
+        wall::support_forces(support, p, s.deflections);
+    SupportResults sr;
+    sr.number = support.number;
+    sr.tie_back = support.tie_back;
+    sr.station = support.station;
+    sr.depth = support.station * h;
+    sr.angle = support.input->angle;
+    sr.spacing = support.input->spacing;
+    sr.prestress = support.tie_back ? support.input->prestress : 0.0;
+    sr.horizontal_per_station = f.horizontal;
+    sr.along_per_station = f.along;
+    sr.per_support = f.per_support;
+    sr.wale = p.control.wale_flag > 0;
+    sr.wale_reaction = f.wale_reaction;
+    sr.wale_load = f.wale_load;
+    sr.wale_moment = f.wale_moment;
+    r.supports.push_back(sr);
+  }
+  for (const wall::RestraintForce& f : wall::restraint_forces(p, s.stations)) {
+    r.restraints.push_back({f.station, f.station * h, f.force, f.moment});
+  }
+  int entry = 0;
+  for (const engine::SpecifiedCondition& c : p.conditions) {
+    const bool on_wall =
+        c.station >= 0 && c.station < static_cast<int>(s.stations.size());
+    r.node_reactions.push_back(
+        {++entry, c.station, c.station * h,
+         on_wall ? s.stations[static_cast<size_t>(c.station)].net_force : 0.0});
+  }
+  for (const StationResults& x : r.stations) {
+    if (std::fabs(x.deflection) > std::fabs(r.max_deflection.value)) {
+      r.max_deflection = {x.deflection, x.depth};
+    }
+    if (x.moment > r.max_moment.value) r.max_moment = {x.moment, x.depth};
+    if (x.moment < r.min_moment.value) r.min_moment = {x.moment, x.depth};
+    if (std::fabs(x.shear) > std::fabs(r.max_shear.value)) {
+      r.max_shear = {x.shear, x.depth};
+    }
+  }
+  result_.results.push_back(std::move(r));
 }
 
 // Names the first entry whose range leaves the wall with a non-zero value.

@@ -1,0 +1,106 @@
+// korvan: the results of a run as values, for callers that want numbers
+// rather than the fixed-column report (JSON and HTML writers, scripts).
+//
+// Lengths and depths are in the internal length unit of the problem
+// (inch in English units, metre in metric); forces in pounds or kilonewtons.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvan {
+
+// Results at one station 0..N.
+struct StationResults {
+  int station = 0;
+  double depth = 0.0;
+  double deflection = 0.0;
+  double slope = 0.0;          // radians
+  double moment = 0.0;         // force x length
+  double shear = 0.0;          // force
+  double soil_reaction = 0.0;  // force per unit length of wall
+  double net_force = 0.0;      // force per station
+  double rigidity = 0.0;       // EI, force x length^2
+};
+
+// A tie back or strut/raker and its wale.
+struct SupportResults {
+  int number = 0;        // tie backs first, then struts/rakers
+  bool tie_back = true;
+  int station = 0;
+  double depth = 0.0;
+  double angle = 0.0;    // degrees
+  double spacing = 0.0;  // as entered (feet in English units)
+  double prestress = 0.0;
+  double horizontal_per_station = 0.0;
+  double along_per_station = 0.0;
+  double per_support = 0.0;
+  bool wale = false;
+  double wale_reaction = 0.0;
+  double wale_load = 0.0;
+  double wale_moment = 0.0;
+};
+
+struct RestraintResults {
+  int station = 0;
+  double depth = 0.0;
+  double force = 0.0;
+  double moment = 0.0;
+};
+
+struct NodeReaction {
+  int number = 0;
+  int station = 0;
+  double depth = 0.0;
+  double force = 0.0;
+};
+
+// A point of the earth pressure on the wall: pressure times width, a force
+// per unit length of wall.
+struct PressurePoint {
+  double depth = 0.0;
+  double load = 0.0;
+};
+
+// A p-y curve as the solver uses it: (y, p) from the backfill side
+// (negative y) to the excavation side, p per unit length of wall.
+struct CurveResults {
+  int station = 0;
+  double depth = 0.0;
+  bool generated = false;
+  std::vector<std::pair<double, double>> points;
+};
+
+struct Extreme {
+  double value = 0.0;
+  double depth = 0.0;
+};
+
+struct ProblemResults {
+  int number = 0;  // 1-based within the run
+  std::string title;
+  int stage_code = 0;
+  bool english = true;
+  // "completed", "deflection exceeded", "not closed", or "stopped" for a
+  // problem whose analysis did not run to its end.
+  std::string outcome;
+  int iterations = 0;
+  int increments = 0;
+  double increment_length = 0.0;
+  std::optional<double> excavation_depth;  // free height H
+  std::optional<double> water_backfill;
+  std::optional<double> water_excavation;
+  std::vector<StationResults> stations;  // empty without results
+  std::vector<SupportResults> supports;
+  std::vector<RestraintResults> restraints;
+  std::vector<NodeReaction> node_reactions;
+  std::vector<PressurePoint> pressure;
+  std::vector<CurveResults> curves;
+  // Largest deflection by magnitude, largest positive and negative moment,
+  // largest shear by magnitude (with sign).
+  Extreme max_deflection, max_moment, min_moment, max_shear;
+};
+
+}  // namespace korvan
