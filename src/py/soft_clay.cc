@@ -172,9 +172,11 @@ ModelResult soft_clay(const ModelInput& in, std::optional<PyStop>* stop) {
 
 Model model_for(int soil_type) {
   switch (soil_type) {
+    case 2:
+      return stiff_clay_with_water;
     case 3:
       return stiff_clay_without_water;
-    case 2: case 4: case 5: case 6: case 7:
+    case 4: case 5: case 6: case 7:
       return nullptr;
     default:
       return soft_clay;
