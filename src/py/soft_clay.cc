@@ -176,7 +176,9 @@ Model model_for(int soil_type) {
       return stiff_clay_with_water;
     case 3:
       return stiff_clay_without_water;
-    case 4: case 5: case 6: case 7:
+    case 4:
+      return sand;
+    case 5: case 6: case 7:
       return nullptr;
     default:
       return soft_clay;
