@@ -267,6 +267,7 @@ void Run::collect_results() {
   r.english = p.units() == engine::UnitSystem::kEnglish;
   r.increments = p.geometry.increments;
   r.increment_length = p.geometry.increment_length;
+  r.reference_depth = p.geometry.reference_depth;
   if (p.has_soil_profile) {
     r.excavation_depth = p.soil.wall.free_height;
     r.water_backfill = p.soil.wall.water_backfill;
@@ -562,6 +563,16 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
                      shown_input_ + ": earth-pressure wall record: the widths "
                                     "WA and WP must be positive to generate "
                                     "p-y curves");
+  }
+  for (size_t i = 0; i < p.soil.layers.size(); ++i) {
+    const engine::SoilLayer& l = p.soil.layers[i];
+    if (l.type == 7 && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
+                         l.at_top.subgrade_modulus > 0.0)) {
+      throw InputError(StopKind::kInvalid,
+                       shown_input_ + ": soil layer " + std::to_string(i + 1) +
+                           ": weak rock needs a positive krm (epsilon-50 "
+                           "column) and rock mass modulus (k column, top)");
+    }
   }
   const py::PySoil soil = py::build_py_soil(p, pressure_table_);
   report::write_soil_data(report_, soil, labels_);

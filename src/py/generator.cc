@@ -25,11 +25,11 @@ Generation generate_curves(const PySoil& soil) {
                     first, above,
                     equivalent, &state};
       const ModelResult r = model(in, &g.stop);
+      if (g.stop) return g;
       if (r.equivalent_depth) equivalent = *r.equivalent_depth;
       sums[i] += r.resistance;
       g.curves.push_back(
           {in.z + soil.height, i, layer.type, r.excavation, r.backfill});
-      if (g.stop) return g;
     }
   }
   return g;

@@ -178,7 +178,11 @@ Model model_for(int soil_type) {
       return stiff_clay_without_water;
     case 4:
       return sand;
-    case 5: case 6: case 7:
+    case 6:
+      return rock;
+    case 7:
+      return weak_rock;
+    case 5:
       return nullptr;
     default:
       return soft_clay;

@@ -102,6 +102,8 @@ PySoil build_py_soil(const engine::Problem& problem,
     d.top = previous;
     const double top_depth = std::max(in.top, h);
     d.at_top = at(top_depth);
+    // The rock mass modulus of weak rock is its top value alone.
+    if (in.type == 7) d.at_top.k = top.k;
     d.gamma_top = gamma_at(top_depth);
     d.bottom = in.bottom - h;
     bool last = false;
@@ -182,7 +184,8 @@ double look_up(const std::vector<ProfilePoint>& p, Property what, double z,
   if (z == p[j].depth) {
     if (j + 1 < p.size() && p[j + 1].depth == p[j].depth) {
       const double lower = field(p[j + 1].v, what);
-      if (what == Property::kEps50 || what == Property::kModulus) {
+      if (what == Property::kEps50 || what == Property::kModulus ||
+          what == Property::kRqd) {
         const bool a = upper >= kNotGiven, b = lower >= kNotGiven;
         if (a && b) return 0.5 * (upper + lower);
         if (b) return lower;
