@@ -183,7 +183,7 @@ Model model_for(int soil_type) {
     case 7:
       return weak_rock;
     case 5:
-      return nullptr;
+      return silt;
     default:
       return soft_clay;
   }
