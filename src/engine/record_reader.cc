@@ -11,7 +11,12 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_value(char c) { return is_blank(c) || c == ',' || c == '/'; }
 
 std::string shown(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted.append(text);
+  quoted += '"';
+  return quoted;
 }
 
 // Parses a Fortran real constant: optional sign, digits with an optional

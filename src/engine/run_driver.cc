@@ -58,6 +58,9 @@ ClockTime clock_now() {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+// The largest earth-pressure distribution (points of its depth grid).
+constexpr long long kMaxDistributionPoints = 200000;
+
 // The run ends without an error: a negative iteration limit.
 struct EndOfRun {};
 
@@ -422,6 +425,19 @@ std::vector<double> Run::generated_loads() {
   const engine::Problem& p = problem_;
   const int option = p.control.earth_pressure_option;
   pressure::Profile profile = pressure::build_profile(p);
+  // The distribution takes a point per inch or per 0.05 m of the profile:
+  // a profile kilometres deep is refused before its tables are made.
+  long long grid_points = 1;
+  for (const pressure::Sublayer& s : profile.sub) {
+    grid_points += pressure::grid_steps(s.t, profile.english);
+  }
+  if (grid_points > kMaxDistributionPoints) {
+    throw InputError(StopKind::kInvalid,
+                     shown_input_ + ": soil layer data: the soil profile "
+                                    "needs " + std::to_string(grid_points) +
+                         " distribution points, at most " +
+                         std::to_string(kMaxDistributionPoints));
+  }
   report::write_wall_information(report_, p, profile, labels_);
   report::write_surcharge_information(report_, p, profile, labels_);
   report::write_soil_information(report_, profile);
