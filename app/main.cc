@@ -1,9 +1,14 @@
 // korvan: command-line program for the analysis of flexible retaining walls.
 #include <CLI/CLI.hpp>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "korvan/engine.h"
+#include "report/html_report.h"
+#include "report/json_results.h"
+#include "report/summary.h"
 
 namespace fs = std::filesystem;
 
@@ -17,10 +22,44 @@ const char* kStatusHelp = R"(Exit status:
   1  some problem not closed, or its allowable deflection exceeded
   2  an input error stop (the message names the file, line and record group)
   3  a stop inside an earth-pressure or p-y generator (its stop code is shown)
-  4  unusable arguments, or a file that cannot be opened)";
+  4  unusable arguments, or a file that cannot be opened or written)";
+
+// What a run writes besides the fixed-column files.
+struct Extras {
+  bool json = false;
+  bool html = false;
+  bool summary = false;
+  bool any() const { return json || html || summary; }
+};
+
+std::string local_time_text() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  char text[32];
+  return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) > 0
+             ? std::string(text)
+             : std::string();
+}
+
+// Writes one results file; false (with a message) when it cannot be
+// written.
+template <typename Writer>
+bool write_results_file(const fs::path& path, const char* role,
+                        Writer&& write) {
+  std::ofstream out(path);
+  if (out) write(out);
+  out.close();
+  if (!out) {
+    std::cerr << "cannot write the " << role << " \"" << path.string()
+              << "\"\n";
+    return false;
+  }
+  return true;
+}
 
 int run_input(const fs::path& input, const std::string& out_dir,
-              bool keep_scratch) {
+              bool keep_scratch, const Extras& extras) {
   const fs::path dir = out_dir.empty() ? input.parent_path() : fs::path(out_dir);
   const std::string stem = input.stem().string();
   if (!out_dir.empty()) {
@@ -43,6 +82,7 @@ int run_input(const fs::path& input, const std::string& out_dir,
 
   korvan::RunOptions options;
   options.diagnostics = &std::cerr;
+  options.collect_results = extras.any();
   korvan::Engine engine;
   const korvan::RunResult result = engine.run(files, options);
   if (!keep_scratch) {
@@ -50,7 +90,31 @@ int run_input(const fs::path& input, const std::string& out_dir,
     fs::remove(files.py_scratch, ignored);
     fs::remove(files.pressure_scratch, ignored);
   }
-  return static_cast<int>(result.status);
+  int status = static_cast<int>(result.status);
+  if (!extras.any()) return status;
+
+  korvan::report::ResultsSource source;
+  source.input_name = input.filename().string();
+  source.version = KORVAN_VERSION;
+  bool written = true;
+  if (extras.json) {
+    written &= write_results_file(
+        dir / (stem + ".json"), "JSON results file", [&](std::ostream& out) {
+          korvan::report::write_json_results(out, result, source);
+        });
+  }
+  if (extras.html) {
+    source.generated = local_time_text();
+    written &= write_results_file(
+        dir / (stem + ".html"), "HTML report", [&](std::ostream& out) {
+          korvan::report::write_html_report(out, result, source);
+        });
+  }
+  if (extras.summary) korvan::report::write_summary(std::cout, result, source);
+  if (!written) {
+    status = std::max(status, static_cast<int>(korvan::RunStatus::kFileError));
+  }
+  return status;
 }
 
 int run_names(const std::string& folder) {
@@ -77,6 +141,7 @@ int main(int argc, char** argv) {
   std::string input;
   std::string out_dir;
   bool keep_scratch = false;
+  Extras extras;
   CLI::App* run = app.add_subcommand(
       "run", "Analyse one input data file; writes <stem>.out (report), "
              "<stem>.plot (plot data) and <stem>.iter (iteration log)");
@@ -86,6 +151,22 @@ int main(int argc, char** argv) {
   run->add_flag("--keep-scratch", keep_scratch,
                 "keep the p-y curve (.pyc) and earth-pressure (.epd) scratch "
                 "files");
+  run->add_flag("--json", extras.json,
+                "also write <stem>.json: the results of every problem as "
+                "data (see docs/json-results.md)");
+  run->add_flag("--html", extras.html,
+                "also write <stem>.html: a printable page with the summary "
+                "and the diagrams of every problem");
+  run->add_flag("--summary", extras.summary,
+                "print the summary table (maxima and support forces)");
+
+  CLI::App* summary = app.add_subcommand(
+      "summary", "Analyse one input data file as `run` does and print the "
+                 "summary table (same as run --summary)");
+  summary->add_option("INPUT", input, "input data file (.dat)")->required();
+  summary->add_option("-o,--output-dir", out_dir,
+                      "folder for the output files (default: the input's "
+                      "folder)");
 
   std::string folder;
   CLI::App* names = app.add_subcommand(
@@ -103,6 +184,10 @@ int main(int argc, char** argv) {
     app.exit(e);
     return kUsageError;
   }
-  if (run->parsed()) return run_input(input, out_dir, keep_scratch);
+  if (run->parsed()) return run_input(input, out_dir, keep_scratch, extras);
+  if (summary->parsed()) {
+    extras.summary = true;
+    return run_input(input, out_dir, false, extras);
+  }
   return run_names(folder);
 }

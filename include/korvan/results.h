@@ -90,6 +90,9 @@ struct ProblemResults {
   int increments = 0;
   double increment_length = 0.0;
   std::optional<double> excavation_depth;  // free height H
+  // Reference depth of the wall-geometry record: the excavation line of a
+  // problem without a soil profile.
+  double reference_depth = 0.0;
   std::optional<double> water_backfill;
   std::optional<double> water_excavation;
   std::vector<StationResults> stations;  // empty without results

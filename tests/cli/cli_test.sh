@@ -91,5 +91,25 @@ expect_file_has "$work/front/wall.out" "Version FRONT 1"
 expect_status 4 "names without NAMES.dat" "$korvan" names "$work/out"
 expect_file_has "$work/stderr" "PLEASE CREATE AN INPUT DATA FILE AND SAVE IT"
 
+# Results as data, as a page and as a summary, beside the other outputs.
+expect_status 0 "json and html" \
+  "$korvan" run "$src/examples/staged_excavation.dat" -o "$work/res" --json --html
+expect_file_has "$work/res/staged_excavation.json" '"problems": ['
+expect_file_has "$work/res/staged_excavation.html" '<svg xmlns="http://www.w3.org/2000/svg"'
+[ -f "$work/res/staged_excavation.out" ] || { echo "FAIL: no report beside the results"; failures=$((failures + 1)); }
+expect_status 0 "summary" "$korvan" summary "$src/examples/staged_excavation.dat" -o "$work/res"
+expect_file_has "$work/stdout" "strut 1 (per strut)"
+expect_status 0 "run --summary" \
+  "$korvan" run "$src/examples/staged_excavation.dat" -o "$work/res" --summary
+expect_file_has "$work/stdout" "max deflection"
+expect_status 2 "input error with results" "$korvan" run "$work/bad.dat" --json --summary
+expect_file_has "$work/bad.json" '"status": "input error"'
+mkdir -p "$work/blocked/stages.json"
+cp "$work/stages.dat" "$work/blocked/stages.dat"
+expect_status 4 "results file cannot be written" "$korvan" run "$work/blocked/stages.dat" --json
+expect_file_has "$work/stderr" "cannot write the JSON results file"
+expect_status 0 "help" "$korvan" run --help
+expect_file_has "$work/stdout" "--html"
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((failures > 0))

@@ -1,0 +1,548 @@
+#include "report/html_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <set>
+
+#include "report/svg_chart.h"
+
+namespace korvan::report {
+namespace {
+
+using svg::xml_escape;
+
+const char* const kStyle = R"(
+@page { size: A4; margin: 12mm 12mm 14mm 12mm; }
+html { background: #f4f4f2; }
+body { font-family: "Helvetica Neue", Helvetica, Arial, sans-serif;
+  font-size: 14px; color: #1d1d1d; max-width: 1080px; margin: 0 auto;
+  padding: 18px 28px 40px; background: #ffffff; line-height: 1.35; }
+h1 { font-size: 22px; margin: 6px 0 4px; }
+h2 { font-size: 18px; margin: 0 0 4px; padding-bottom: 3px;
+  border-bottom: 2px solid #1f5fa8; }
+h3 { font-size: 15px; margin: 18px 0 6px; }
+p { margin: 4px 0; }
+.meta { color: #555555; font-size: 13px; }
+.status { font-weight: bold; }
+.status.bad { color: #b02a1f; }
+section { margin-top: 26px; }
+table { border-collapse: collapse; font-size: 12.5px; margin: 4px 0 6px; }
+th, td { border: 1px solid #c9c9c9; padding: 3px 7px; }
+th { background: #eef2f7; font-weight: 600; text-align: center; }
+td { text-align: right; white-space: nowrap; }
+td.text { text-align: left; white-space: normal; }
+td.name { text-align: left; }
+td .at { display: block; color: #666666; font-size: 11px; }
+.facts { color: #333333; font-size: 13px; }
+.charts { display: grid; grid-template-columns: repeat(3, 1fr);
+  gap: 10px 18px; margin-top: 10px; }
+.curves { display: grid; grid-template-columns: repeat(3, 1fr);
+  gap: 10px 18px; }
+figure { margin: 0; break-inside: avoid; page-break-inside: avoid; }
+figure.key { align-self: start; }
+figcaption { font-size: 12px; color: #444444; margin-top: 2px; }
+svg { display: block; width: 100%; height: auto; }
+.note { color: #555555; font-size: 12px; }
+@media print {
+  html { background: none; }
+  body { max-width: none; padding: 0; font-size: 9.5pt; }
+  h1 { font-size: 15pt; }
+  h2 { font-size: 12.5pt; }
+  h3 { font-size: 10.5pt; margin-top: 10pt; }
+  table { font-size: 8pt; }
+  td .at { font-size: 7pt; }
+  .meta, .facts, figcaption, .note { font-size: 8.5pt; }
+  section { margin-top: 0; }
+  section.problem { break-before: page; page-break-before: always; }
+  .charts { gap: 3mm 5mm; }
+  table, .block { break-inside: avoid; page-break-inside: avoid; }
+  h2, h3 { break-after: avoid; page-break-after: avoid; }
+}
+)";
+
+std::string depth_text(double depth, const Units& u) {
+  return fixed_text(depth * u.depth_factor, 2);
+}
+
+std::string td(const std::string& content, const std::string& cls = "") {
+  return (cls.empty() ? "<td>" : "<td class=\"" + cls + "\">") + content +
+         "</td>";
+}
+
+std::string th(const std::string& content) {
+  return "<th>" + content + "</th>";
+}
+
+// A value with its unit, and the depth below it.
+std::string value_at(std::optional<double> value, const std::string& unit,
+                     double depth, const Units& u) {
+  if (!value) return td("none");
+  return td(xml_escape(number_text(*value)) + " " + xml_escape(unit) +
+            "<span class=\"at\">at " + depth_text(depth, u) + " " + u.depth +
+            "</span>");
+}
+
+std::string problem_name(const ProblemResults& p) {
+  if (const auto stage = stage_number(p)) {
+    return "Stage " + std::to_string(*stage);
+  }
+  return "Problem " + std::to_string(p.number);
+}
+
+void write_summary_section(std::ostream& out, const RunResult& run) {
+  out << "<section class=\"summary\">\n<h2>Summary</h2>\n";
+  if (run.results.empty()) {
+    out << "<p>No problem was analysed.</p>\n</section>\n";
+    return;
+  }
+  out << "<table class=\"summary\">\n<thead><tr>" << th("Problem")
+      << th("Outcome") << th("Iterations") << th("Max deflection")
+      << th("Max positive moment") << th("Max negative moment")
+      << th("Max shear") << "</tr></thead>\n<tbody>\n";
+  for (const ProblemResults& p : run.results) {
+    const Units u = units_of(p.english);
+    out << "<tr>"
+        << td("<b>" + problem_name(p) + "</b> " + xml_escape(p.title), "text")
+        << td(xml_escape(p.outcome), "text") << td(std::to_string(p.iterations));
+    if (p.stations.empty()) {
+      out << "<td colspan=\"4\" class=\"text\">no station results</td>";
+    } else {
+      out << value_at(p.max_deflection.value * u.deflection_factor,
+                      u.deflection, p.max_deflection.depth, u)
+          << value_at(shown_max_moment(p), u.moment, p.max_moment.depth, u)
+          << value_at(shown_min_moment(p), u.moment, p.min_moment.depth, u)
+          << value_at(p.max_shear.value, u.force, p.max_shear.depth, u);
+    }
+    out << "</tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+
+  bool supports = false;
+  for (const ProblemResults& p : run.results) {
+    supports = supports || !p.supports.empty();
+  }
+  if (supports) {
+    out << "<h3>Support forces</h3>\n<table class=\"support-forces\">\n"
+        << "<thead><tr>" << th("Problem") << th("Support") << th("Depth")
+        << th("Force per support") << th("Horizontal force per station")
+        << "</tr></thead>\n<tbody>\n";
+    for (const ProblemResults& p : run.results) {
+      const Units u = units_of(p.english);
+      for (const SupportResults& s : p.supports) {
+        out << "<tr>" << td(problem_name(p), "name")
+            << td(support_name(s), "name")
+            << td(depth_text(s.depth, u) + " " + u.depth)
+            << td(number_text(s.per_support) + " " + u.force)
+            << td(number_text(s.horizontal_per_station) + " " + u.force)
+            << "</tr>\n";
+      }
+    }
+    out << "</tbody>\n</table>\n";
+  }
+  out << "<p class=\"note\">Depths are below the top of the wall.";
+  if (supports) {
+    out << " Forces of supports holding the wall back toward the backfill "
+           "are negative.";
+  }
+  out << "</p>\n</section>\n";
+}
+
+// The facts of one problem in one line.
+std::string facts(const ProblemResults& p) {
+  const Units u = units_of(p.english);
+  const double length = p.increments * p.increment_length;
+  std::string s = std::string(p.english ? "English" : "Metric") +
+                  " units; wall " + depth_text(length, u) + " " + u.depth +
+                  " long in " + std::to_string(p.increments) +
+                  " increments of " + number_text(p.increment_length) + " " +
+                  u.length;
+  if (const auto e = excavation_line(p)) {
+    s += "; excavation line at " + depth_text(*e, u) + " " + u.depth;
+  }
+  auto water = [&](const std::optional<double>& w, const char* side) {
+    if (!w) return;
+    s += std::string("; water table ") + side + " at " + depth_text(*w, u) +
+         " " + u.depth;
+    if (*w > length) s += " (below the toe)";
+  };
+  water(p.water_backfill, "behind the wall");
+  water(p.water_excavation, "in front of the wall");
+  s += "; " + p.outcome;
+  if (p.outcome != "stopped") {
+    s += " after " + std::to_string(p.iterations) +
+         (p.iterations == 1 ? " iteration" : " iterations");
+  }
+  return s + ".";
+}
+
+struct Quantity {
+  const char* id;
+  const char* title;
+  std::string unit;
+  double factor;  // from the internal unit to the shown one
+  double (*value)(const StationResults&);
+};
+
+// The diagrams of a group of problems drawn together.
+void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
+                  const std::vector<size_t>& group) {
+  std::vector<const ProblemResults*> drawn;
+  for (size_t i : group) {
+    if (!all[i].stations.empty()) drawn.push_back(&all[i]);
+  }
+  if (drawn.empty()) {
+    out << "<p>No station results to draw.</p>\n";
+    return;
+  }
+  const Units u = units_of(drawn.front()->english);
+  const bool staged = group.size() > 1;
+  double wall_end = 0.0;
+  bool pressure = true;
+  for (const ProblemResults* p : drawn) {
+    wall_end = std::max(wall_end, p->stations.back().depth);
+    pressure = pressure && !p->pressure.empty();
+  }
+
+  // Levels on the wall: each stage's excavation line, then water tables
+  // and supports once per depth.
+  std::vector<svg::Level> levels;
+  std::set<std::pair<int, long long>> seen;
+  auto once = [&](int kind, double depth) {
+    return depth >= 0.0 && depth <= wall_end * (1.0 + 1e-9) &&
+           seen.insert({kind, std::llround(depth * 1e6)}).second;
+  };
+  for (const ProblemResults* p : drawn) {
+    // Every stage its own excavation line.
+    if (const auto e = excavation_line(*p); e && once(-p->number, *e)) {
+      std::string label = "excavation";
+      if (staged) label += ", stage " + std::to_string(p->number);
+      levels.push_back(
+          {svg::Level::Kind::kExcavation, *e * u.depth_factor, label});
+    }
+    for (const auto& [w, label] :
+         {std::pair{p->water_backfill, "water behind"},
+          std::pair{p->water_excavation, "water in front"}}) {
+      if (w && once(1, *w)) {
+        levels.push_back({svg::Level::Kind::kWater, *w * u.depth_factor,
+                          label});
+      }
+    }
+    for (const SupportResults& s : p->supports) {
+      if (once(2, s.depth)) {
+        levels.push_back({svg::Level::Kind::kSupport, s.depth * u.depth_factor,
+                          (s.tie_back ? "T" : "S") + std::to_string(s.number)});
+      }
+    }
+  }
+
+  const Quantity quantities[] = {
+      {"deflection", "Deflection", u.deflection, u.deflection_factor,
+       [](const StationResults& s) { return s.deflection; }},
+      {"moment", "Moment", u.moment, 1.0,
+       [](const StationResults& s) { return s.moment; }},
+      {"shear", "Shear", u.force, 1.0,
+       [](const StationResults& s) { return s.shear; }},
+      {"soil-reaction", "Soil reaction", u.line_load, 1.0,
+       [](const StationResults& s) { return s.soil_reaction; }},
+  };
+  out << "<div class=\"charts\">\n";
+  auto chart_base = [&](const char* id, const char* title,
+                        const std::string& unit) {
+    svg::Chart c;
+    c.id = id;
+    c.title = title;
+    c.x_unit = unit;
+    c.y_title = "Depth";
+    c.y_unit = u.depth;
+    c.y_end = wall_end * u.depth_factor;
+    c.levels = levels;
+    return c;
+  };
+  bool first = true;
+  for (const Quantity& q : quantities) {
+    svg::Chart c = chart_base(q.id, q.title, q.unit);
+    c.level_labels = first;
+    first = false;
+    int k = 0;
+    for (const ProblemResults* p : drawn) {
+      svg::Series s;
+      s.name = problem_name(*p);
+      s.style = k++;
+      for (const StationResults& st : p->stations) {
+        s.points.emplace_back(q.value(st) * q.factor,
+                              st.depth * u.depth_factor);
+      }
+      c.series.push_back(std::move(s));
+    }
+    out << "<figure>" << svg::render(c) << "</figure>\n";
+  }
+  // Earth pressure as generated or given, else the net load on the wall.
+  {
+    svg::Chart c = chart_base(pressure ? "earth-pressure" : "net-load",
+                              pressure ? "Earth pressure" : "Net load",
+                              u.line_load);
+    int k = 0;
+    for (const ProblemResults* p : drawn) {
+      svg::Series s;
+      s.name = problem_name(*p);
+      s.style = k++;
+      if (pressure) {
+        const double end = p->stations.back().depth;
+        for (const PressurePoint& q : p->pressure) {
+          if (q.depth <= end * (1.0 + 1e-9)) {
+            s.points.emplace_back(q.load, q.depth * u.depth_factor);
+          }
+        }
+      } else {
+        const double h = p->increment_length;
+        for (const StationResults& st : p->stations) {
+          s.points.emplace_back(h > 0.0 ? st.net_force / h : 0.0,
+                                st.depth * u.depth_factor);
+        }
+      }
+      c.series.push_back(std::move(s));
+    }
+    out << "<figure>" << svg::render(c) << "</figure>\n";
+  }
+
+  // The key: stages, then the kinds of level present.
+  std::vector<svg::LegendEntry> key;
+  if (staged) {
+    int k = 0;
+    for (const ProblemResults* p : drawn) {
+      key.push_back({problem_name(*p), k++, std::nullopt});
+    }
+  }
+  auto present = [&](svg::Level::Kind kind) {
+    return std::any_of(levels.begin(), levels.end(),
+                       [&](const svg::Level& l) { return l.kind == kind; });
+  };
+  if (present(svg::Level::Kind::kExcavation)) {
+    key.push_back({"Excavation line", 0, svg::Level::Kind::kExcavation});
+  }
+  if (present(svg::Level::Kind::kWater)) {
+    key.push_back({"Water table", 0, svg::Level::Kind::kWater});
+  }
+  if (present(svg::Level::Kind::kSupport)) {
+    key.push_back({"Support (T tie back, S strut)", 0,
+                   svg::Level::Kind::kSupport});
+  }
+  out << "<figure class=\"key\">";
+  if (!key.empty()) out << svg::render_legend(key);
+  out << "<figcaption>";
+  if (pressure) {
+    out << "Earth pressure: the distribution on the wall, pressure times "
+           "width, per unit length of wall.";
+  } else {
+    out << "Net load: the net force on each station divided by the "
+           "increment length (loads, soil reaction and supports).";
+  }
+  out << " Dots mark the largest magnitudes. Deflection is positive toward "
+         "the excavation.</figcaption></figure>\n";
+  out << "</div>\n";
+}
+
+void write_support_tables(std::ostream& out,
+                          const std::vector<ProblemResults>& all,
+                          const std::vector<size_t>& group) {
+  const bool staged = group.size() > 1;
+  bool supports = false, restraints = false, reactions = false, wales = false;
+  for (size_t i : group) {
+    supports = supports || !all[i].supports.empty();
+    restraints = restraints || !all[i].restraints.empty();
+    reactions = reactions || !all[i].node_reactions.empty();
+    for (const SupportResults& s : all[i].supports) wales = wales || s.wale;
+  }
+  const Units u = units_of(all[group.front()].english);
+  auto stage_cell = [&](const ProblemResults& p) {
+    return staged ? td(problem_name(p), "name") : std::string();
+  };
+  auto stage_head = [&]() { return staged ? th("Stage") : std::string(); };
+  if (supports) {
+    out << "<h3>Tie backs and struts</h3>\n<table class=\"supports\">\n"
+        << "<thead><tr>" << stage_head() << th("Support") << th("Station")
+        << th("Depth (" + u.depth + ")") << th("Angle (deg)")
+        << th("Spacing (" + u.spacing + ")")
+        << th("Prestress (" + u.force + ")")
+        << th("Horizontal force per station (" + u.force + ")")
+        << th("Force per station (" + u.force + ")")
+        << th("Force per support (" + u.force + ")");
+    if (wales) {
+      out << th("Wale reaction (" + u.force + ")")
+          << th("Wale load (" + xml_escape(u.wale_load) + ")")
+          << th("Wale moment (" + xml_escape(u.wale_moment) + ")");
+    }
+    out << "</tr></thead>\n<tbody>\n";
+    for (size_t i : group) {
+      for (const SupportResults& s : all[i].supports) {
+        out << "<tr>" << stage_cell(all[i]) << td(support_name(s), "name")
+            << td(std::to_string(s.station)) << td(depth_text(s.depth, u))
+            << td(number_text(s.angle)) << td(number_text(s.spacing))
+            << td(s.tie_back ? number_text(s.prestress) : "-")
+            << td(number_text(s.horizontal_per_station))
+            << td(number_text(s.along_per_station))
+            << td("<b>" + number_text(s.per_support) + "</b>");
+        if (wales) {
+          if (s.wale) {
+            out << td(number_text(s.wale_reaction))
+                << td(number_text(s.wale_load))
+                << td(number_text(s.wale_moment));
+          } else {
+            out << td("-") << td("-") << td("-");
+          }
+        }
+        out << "</tr>\n";
+      }
+    }
+    out << "</tbody>\n</table>\n";
+  }
+  if (restraints) {
+    out << "<h3>Restraints</h3>\n<table class=\"restraints\">\n<thead><tr>"
+        << stage_head() << th("Station") << th("Depth (" + u.depth + ")")
+        << th("Force (" + u.force + ")") << th("Moment (" + u.moment + ")")
+        << "</tr></thead>\n<tbody>\n";
+    for (size_t i : group) {
+      for (const RestraintResults& r : all[i].restraints) {
+        out << "<tr>" << stage_cell(all[i]) << td(std::to_string(r.station))
+            << td(depth_text(r.depth, u)) << td(number_text(r.force))
+            << td(number_text(r.moment)) << "</tr>\n";
+      }
+    }
+    out << "</tbody>\n</table>\n";
+  }
+  if (reactions) {
+    out << "<h3>Node reactions</h3>\n<table class=\"node-reactions\">\n"
+        << "<thead><tr>" << stage_head() << th("Point") << th("Station")
+        << th("Depth (" + u.depth + ")") << th("Force (" + u.force + ")")
+        << "</tr></thead>\n<tbody>\n";
+    for (size_t i : group) {
+      for (const NodeReaction& r : all[i].node_reactions) {
+        out << "<tr>" << stage_cell(all[i]) << td(std::to_string(r.number))
+            << td(std::to_string(r.station)) << td(depth_text(r.depth, u))
+            << td(number_text(r.force)) << "</tr>\n";
+      }
+    }
+    out << "</tbody>\n</table>\n";
+  }
+}
+
+// Up to three curves of a problem, spread over its depths: the generated
+// curves when there are any, else the curves given in the input.
+std::vector<const CurveResults*> chosen_curves(const ProblemResults& p) {
+  std::vector<const CurveResults*> pool;
+  for (const CurveResults& c : p.curves) {
+    if (c.generated && c.points.size() > 1) pool.push_back(&c);
+  }
+  if (pool.empty()) {
+    for (const CurveResults& c : p.curves) {
+      if (c.points.size() > 1) pool.push_back(&c);
+    }
+  }
+  std::stable_sort(pool.begin(), pool.end(),
+                   [](const CurveResults* a, const CurveResults* b) {
+                     return a->depth < b->depth;
+                   });
+  if (pool.size() <= 3) return pool;
+  return {pool.front(), pool[pool.size() / 2], pool.back()};
+}
+
+void write_curves(std::ostream& out, const std::vector<ProblemResults>& all,
+                  const std::vector<size_t>& group) {
+  const bool staged = group.size() > 1;
+  std::string charts;
+  for (size_t i : group) {
+    const ProblemResults& p = all[i];
+    const Units u = units_of(p.english);
+    for (const CurveResults* c : chosen_curves(p)) {
+      svg::Chart chart;
+      chart.id = "py";
+      chart.depth_down = false;
+      chart.mark_extremes = false;
+      chart.title = "y";
+      chart.x_unit = u.deflection;
+      chart.y_title = "p";
+      chart.y_unit = u.line_load;
+      chart.heading = (staged ? problem_name(p) + ", " : std::string()) +
+                      depth_text(c->depth, u) + " " + u.depth + " (station " +
+                      std::to_string(c->station) + ")";
+      svg::Series s;
+      s.name = c->generated ? "generated" : "given";
+      s.style = 0;
+      for (const auto& [y, pv] : c->points) {
+        s.points.emplace_back(y * u.deflection_factor, pv);
+      }
+      chart.series.push_back(std::move(s));
+      charts += "<figure>" + svg::render(chart) + "<figcaption>" +
+                (c->generated ? "Generated from the soil layers"
+                              : "Given in the input") +
+                "</figcaption></figure>\n";
+    }
+  }
+  if (charts.empty()) return;
+  out << "<div class=\"block\">\n<h3>p-y curves</h3>\n<p class=\"note\">Soil "
+         "resistance p per unit length of wall against deflection y "
+         "(positive toward the excavation); the resistance opposes the "
+         "deflection.</p>\n"
+      << "<div class=\"curves\">\n" << charts << "</div>\n</div>\n";
+}
+
+void write_group(std::ostream& out, const std::vector<ProblemResults>& all,
+                 const std::vector<size_t>& group) {
+  const ProblemResults& head = all[group.front()];
+  const bool staged = group.size() > 1;
+  out << "<section class=\"problem\" id=\"problem-" << head.number << "\">\n";
+  if (staged) {
+    out << "<h2>Stages " << head.number << " to "
+        << all[group.back()].number << ": " << xml_escape(head.title)
+        << "</h2>\n";
+    for (size_t i : group) {
+      out << "<p class=\"facts\"><b>" << problem_name(all[i]) << "</b> "
+          << xml_escape(all[i].title) << ". " << xml_escape(facts(all[i]))
+          << "</p>\n";
+    }
+  } else {
+    out << "<h2>" << problem_name(head) << ": " << xml_escape(head.title)
+        << "</h2>\n<p class=\"facts\">" << xml_escape(facts(head)) << "</p>\n";
+  }
+  write_charts(out, all, group);
+  write_support_tables(out, all, group);
+  write_curves(out, all, group);
+  out << "</section>\n";
+}
+
+}  // namespace
+
+void write_html_report(std::ostream& out, const RunResult& run,
+                       const ResultsSource& source) {
+  const std::string heading =
+      run.results.empty() ? source.input_name : run.results.front().title;
+  out << "<!DOCTYPE html>\n"
+      << "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\" "
+         "xml:lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
+      << "<meta name=\"viewport\" content=\"width=device-width, "
+         "initial-scale=1\"/>\n"
+      << "<meta name=\"generator\" content=\"korvan "
+      << xml_escape(source.version) << "\"/>\n"
+      << "<title>" << xml_escape(heading) << " - "
+      << xml_escape(source.input_name) << "</title>\n"
+      << "<style>" << kStyle << "</style>\n</head>\n<body>\n";
+  out << "<header>\n<h1>" << xml_escape(heading) << "</h1>\n"
+      << "<p class=\"meta\">Input file " << xml_escape(source.input_name)
+      << " &#183; korvan " << xml_escape(source.version);
+  if (!source.generated.empty()) {
+    out << " &#183; analysed " << xml_escape(source.generated);
+  }
+  out << "</p>\n<p class=\"status"
+      << (run.status == RunStatus::kCompleted ? "" : " bad") << "\">Run "
+      << status_name(run.status);
+  if (!run.message.empty()) out << ": " << xml_escape(run.message);
+  out << "</p>\n</header>\n";
+  write_summary_section(out, run);
+  for (const std::vector<size_t>& group : problem_groups(run.results)) {
+    write_group(out, run.results, group);
+  }
+  out << "</body>\n</html>\n";
+}
+
+}  // namespace korvan::report

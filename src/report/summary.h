@@ -1,0 +1,78 @@
+// The results of a run as people read them: the units values are shown in,
+// numbers as short text, and the summary table printed on the terminal.
+// Shared by the JSON results, the HTML report and the command line.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "korvan/engine.h"
+#include "korvan/results.h"
+
+namespace korvan::report {
+
+// What a results document says about where it comes from.
+struct ResultsSource {
+  std::string input_name;  // the input data file as shown (file name)
+  std::string version;     // program version
+  std::string generated;   // date and time of the run; empty: not shown
+};
+
+// The unit system of a problem, with its unit names: `internal_*` name the
+// values as the engine holds them (JSON), the others the values as shown
+// (HTML and terminal), which are the internal values times the factors.
+struct Units {
+  bool english = true;
+  // Internal names.
+  std::string length, force, moment, line_load, rigidity, spacing,
+      wale_load, wale_moment;
+  // Shown names and factors from the internal unit.
+  std::string depth;        // ft or m
+  double depth_factor = 1.0;
+  std::string deflection;   // in or mm
+  double deflection_factor = 1.0;
+};
+Units units_of(bool english);
+
+// "completed", "not closed", ... for a run's status.
+std::string status_name(RunStatus status);
+
+// Fixed-point text with `decimals` decimals; a value that rounds to zero
+// has no sign.
+std::string fixed_text(double value, int decimals);
+// Text with about `digits` significant digits: fixed-point for magnitudes
+// from 0.001 to below 10^6 (all integer digits kept), otherwise exponent
+// form (1.234E+07).
+std::string number_text(double value, int digits = 4);
+
+// A value that is round-off beside `reference` (below a millionth of it),
+// such as a moment of 1E-6 lb-in in a wall carrying 1E+5: shown as none.
+bool negligible(double value, double reference);
+// The largest positive and negative moment as shown: none when there is
+// no such moment or it is negligible beside the other.
+std::optional<double> shown_max_moment(const ProblemResults& p);
+std::optional<double> shown_min_moment(const ProblemResults& p);
+
+// The stage number of a problem that is a stage of a staged excavation.
+std::optional<int> stage_number(const ProblemResults& p);
+// Problems drawn together: the consecutive stages of a staged excavation in
+// one group (same unit system), every other problem alone. Indices into
+// `problems`.
+std::vector<std::vector<size_t>> problem_groups(
+    const std::vector<ProblemResults>& problems);
+
+// The excavation line of a problem: the free height of its soil profile,
+// else a positive reference depth.
+std::optional<double> excavation_line(const ProblemResults& p);
+
+// "tie back 1", "strut 2".
+std::string support_name(const SupportResults& s);
+
+// The summary table: per problem its outcome, the largest deflection,
+// moments and shear with their depths, and each support force.
+void write_summary(std::ostream& out, const RunResult& run,
+                   const ResultsSource& source);
+
+}  // namespace korvan::report

@@ -1,0 +1,343 @@
+// The HTML report parsed as XML: each chart's points against the results it
+// draws and its axis ranges, the marked levels, the summary; every golden
+// input's page and JSON document; the axes and number text; the terminal
+// summary.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "report/html_report.h"
+#include "report/json_results.h"
+#include "report/svg_chart.h"
+#include "unit/report/example_runs.h"
+#include "unit/report/xml_lite.h"
+
+namespace korvan {
+namespace {
+
+using testing::ExampleRun;
+using xml_lite::Element;
+using Points = std::vector<std::pair<double, double>>;
+
+std::unique_ptr<Element> page_of(const RunResult& run) {
+  std::ostringstream out;
+  report::write_html_report(out, run, {"wall.dat", "TEST", ""});
+  return xml_lite::parse(out.str());  // throws unless well-formed
+}
+
+bool has_class(const Element& e, const std::string& cls) {
+  return (" " + e.attr("class") + " ").find(" " + cls + " ") != std::string::npos;
+}
+
+std::vector<const Element*> with_class(const Element& in, const std::string& tag,
+                                       const std::string& cls) {
+  return in.find_all(
+      [&](const Element& e) { return e.name == tag && has_class(e, cls); });
+}
+
+std::map<std::string, const Element*> charts_of(const Element& section) {
+  std::map<std::string, const Element*> charts;
+  for (const Element* svg : section.find_all("svg")) {
+    if (svg->attr("data-chart") != "py") charts[svg->attr("data-chart")] = svg;
+  }
+  return charts;
+}
+
+Points points_of(const Element& polyline) {
+  Points points;
+  std::istringstream in(polyline.attr("points"));
+  for (std::string xy; in >> xy;) {
+    points.emplace_back(std::stod(xy), std::stod(xy.substr(xy.find(',') + 1)));
+  }
+  return points;
+}
+
+// A chart's axes and plot area, read back from its <svg>.
+struct Frame {
+  double x_min, x_max, y_min, y_max, left, top, width, height;
+  explicit Frame(const Element& svg) {
+    const Element& area = *with_class(svg, "rect", "plot-area").at(0);
+    x_min = std::stod(svg.attr("data-x-min"));
+    x_max = std::stod(svg.attr("data-x-max"));
+    y_min = std::stod(svg.attr("data-y-min"));
+    y_max = std::stod(svg.attr("data-y-max"));
+    left = std::stod(area.attr("x"));
+    top = std::stod(area.attr("y"));
+    width = std::stod(area.attr("width"));
+    height = std::stod(area.attr("height"));
+  }
+  double px(double x) const { return left + (x - x_min) / (x_max - x_min) * width; }
+  double py(double depth) const {
+    return top + (depth - y_min) / (y_max - y_min) * height;
+  }
+};
+
+constexpr double kPixel = 0.051;  // coordinates carry one decimal
+
+// A depth chart against its series of (value, depth) in shown units.
+void check_depth_chart(const Element& svg, const std::vector<Points>& series,
+                       double wall_end) {
+  SCOPED_TRACE("chart " + svg.attr("data-chart"));
+  const Frame f(svg);
+  const auto lines = with_class(svg, "polyline", "series");
+  ASSERT_EQ(lines.size(), series.size());
+  double lo = 0.0, hi = 0.0;
+  for (const Points& s : series) {
+    for (const auto& [v, d] : s) {
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  }
+  // The value axis holds the values and zero without wasting the width
+  // (round-off beside zero aside); the depth axis runs past the toe.
+  const double slack = 1e-8 * (f.x_max - f.x_min);
+  EXPECT_LE(f.x_min, lo + slack);
+  EXPECT_GE(f.x_max, hi - slack);
+  if (hi > lo) {
+    EXPECT_LE(f.x_max - f.x_min, 2.01 * (hi - lo));
+  }
+  EXPECT_EQ(f.y_min, 0.0);
+  EXPECT_GE(f.y_max, wall_end * (1.0 - 1e-12));
+  EXPECT_LE(f.y_max, 2.0 * wall_end);
+  for (size_t k = 0; k < series.size(); ++k) {
+    const Points drawn = points_of(*lines[k]);
+    ASSERT_EQ(drawn.size(), series[k].size()) << "series " << k;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+      EXPECT_NEAR(drawn[i].first, f.px(series[k][i].first), kPixel) << i;
+      EXPECT_NEAR(drawn[i].second, f.py(series[k][i].second), kPixel) << i;
+    }
+  }
+}
+
+class ExampleHtml : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ExampleHtml, ChartsDrawTheResults) {
+  const ExampleRun run = ExampleRun::example(GetParam());
+  const auto root = page_of(run.result);
+  EXPECT_EQ(root->attr("xmlns"), "http://www.w3.org/1999/xhtml");
+  // Self-contained: no script, nothing fetched.
+  EXPECT_TRUE(root->find_all([](const Element& e) {
+                    return e.name == "script" || e.name == "link" || e.name == "img" ||
+                           e.has("src") || e.has("href");
+                  }).empty());
+  for (const Element* style : root->find_all("style")) {
+    EXPECT_EQ(style->text.find("url("), std::string::npos);
+  }
+  const auto& problems = run.result.results;
+  ASSERT_EQ(with_class(*root, "table", "summary").at(0)->find_all("tr").size(),
+            problems.size() + 1);
+
+  const auto groups = report::problem_groups(problems);
+  const auto sections = with_class(*root, "section", "problem");
+  ASSERT_EQ(sections.size(), groups.size());
+  for (size_t g = 0; g < groups.size(); ++g) {
+    std::vector<const ProblemResults*> stages;
+    double wall_end = 0.0;
+    for (size_t i : groups[g]) {
+      ASSERT_FALSE(problems[i].stations.empty());
+      stages.push_back(&problems[i]);
+      wall_end = std::max(wall_end, problems[i].stations.back().depth);
+    }
+    const report::Units u = report::units_of(stages[0]->english);
+    wall_end *= u.depth_factor;
+    auto charts = charts_of(*sections[g]);
+    auto series = [&](auto value) {
+      std::vector<Points> all;
+      for (const ProblemResults* p : stages) {
+        Points s;
+        for (const StationResults& st : p->stations) {
+          s.emplace_back(value(*p, st), st.depth * u.depth_factor);
+        }
+        all.push_back(s);
+      }
+      return all;
+    };
+    check_depth_chart(*charts.at("deflection"),
+                      series([&](auto&, auto& s) { return s.deflection * u.deflection_factor; }),
+                      wall_end);
+    check_depth_chart(*charts.at("moment"), series([](auto&, auto& s) { return s.moment; }),
+                      wall_end);
+    check_depth_chart(*charts.at("shear"), series([](auto&, auto& s) { return s.shear; }),
+                      wall_end);
+    check_depth_chart(*charts.at("soil-reaction"),
+                      series([](auto&, auto& s) { return s.soil_reaction; }), wall_end);
+    // Earth pressure down to the toe when there is a distribution, else the
+    // net force per unit length.
+    if (stages[0]->pressure.empty()) {
+      check_depth_chart(*charts.at("net-load"), series([](auto& p, auto& s) {
+                          return s.net_force / p.increment_length;
+                        }),
+                        wall_end);
+    } else {
+      Points pressure;
+      for (const PressurePoint& q : stages[0]->pressure) {
+        if (q.depth <= stages[0]->stations.back().depth) {
+          pressure.emplace_back(q.load, q.depth * u.depth_factor);
+        }
+      }
+      check_depth_chart(*charts.at("earth-pressure"), {pressure}, wall_end);
+    }
+    // Up to three p-y curves per problem, each with all its points inside
+    // its plot area.
+    size_t curves = 0;
+    for (const ProblemResults* p : stages) curves += std::min<size_t>(3, p->curves.size());
+    const auto py = sections[g]->find_all(
+        [](const Element& e) { return e.attr("data-chart") == "py"; });
+    EXPECT_EQ(py.size(), curves);
+    for (const Element* svg : py) {
+      const Frame f(*svg);
+      for (const auto& [x, y] : points_of(*svg->find_all("polyline").at(0))) {
+        EXPECT_TRUE(x > f.left - kPixel && x < f.left + f.width + kPixel &&
+                    y > f.top - kPixel && y < f.top + f.height + kPixel);
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleHtml, ::testing::ValuesIn(testing::kExamples),
+                         [](const auto& info) { return testing::test_name(info.param); });
+
+TEST(HtmlReport, StagesShareTheirChartsWithTheirLevelsMarked) {
+  const auto root = page_of(ExampleRun::example("staged_excavation.dat").result);
+  const auto sections = with_class(*root, "section", "problem");
+  ASSERT_EQ(sections.size(), 1u);
+  const std::string key = with_class(*sections[0], "svg", "legend").at(0)->all_text();
+  for (const char* entry : {"Stage 1", "Stage 2", "Excavation line", "Support"}) {
+    EXPECT_NE(key.find(entry), std::string::npos) << entry;
+  }
+  const Element& deflection = *charts_of(*sections[0]).at("deflection");
+  const Frame f(deflection);
+  EXPECT_EQ(f.y_max, 25.0);  // the 24 ft wall on a 5 ft grid
+  // The excavation lines of both stages (6 and 14 ft) and the strut (3 ft).
+  const auto levels = with_class(deflection, "line", "level");
+  ASSERT_EQ(levels.size(), 3u);
+  for (double depth : {6.0, 14.0, 3.0}) {
+    EXPECT_TRUE(std::any_of(levels.begin(), levels.end(), [&](const Element* l) {
+      return std::fabs(std::stod(l->attr("y1")) - f.py(depth)) < kPixel;
+    })) << depth << " ft";
+  }
+  EXPECT_NE(deflection.all_text().find("excavation, stage 2"), std::string::npos);
+}
+
+TEST(HtmlReport, SummaryInShownUnits) {
+  const auto root = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  // The report prints -1.604E-02 M at 0.0 M and -9.1293E+01 KN per tie back.
+  const std::string row = with_class(*root, "table", "summary").at(0)->all_text();
+  EXPECT_NE(row.find("-16.04 mmat 0.00 m"), std::string::npos) << row;
+  EXPECT_NE(with_class(*root, "table", "support-forces").at(0)->all_text().find("-91.29 kN"),
+            std::string::npos);
+}
+
+TEST(HtmlReport, TextFromTheInputIsEscaped) {
+  RunResult run;
+  run.status = RunStatus::kInputError;
+  run.message = "wall.dat:3: bad <record> & worse";
+  ProblemResults p;
+  p.title = "WALL <A> & 'B' \"C\" \xE9T\xC9";  // markup and Latin-1 bytes
+  p.outcome = "stopped";
+  run.results.push_back(p);
+  std::unique_ptr<Element> root;
+  ASSERT_NO_THROW(root = page_of(run));
+  EXPECT_EQ(root->find_all("h1").at(0)->text, "WALL <A> & 'B' \"C\" \xEF\xBF\xBDT\xEF\xBF\xBD");
+  const auto status = with_class(*root, "p", "status");
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_TRUE(has_class(*status[0], "bad"));
+  EXPECT_NE(status[0]->text.find("bad <record> & worse"), std::string::npos);
+  EXPECT_TRUE(charts_of(*root).empty());  // a stopped problem: nothing drawn
+}
+
+// Every golden input, stops and refusals included: a well-formed page that
+// draws each problem with results, and a JSON document with the run's
+// status and all stations of a problem or none.
+TEST(ResultsWriters, EveryGoldenInput) {
+  int inputs = 0;
+  for (const auto& dir :
+       std::filesystem::directory_iterator(testing::source_dir() / "tests" / "golden")) {
+    if (!std::filesystem::exists(dir.path() / "input.dat")) continue;
+    SCOPED_TRACE(dir.path().filename().string());
+    const ExampleRun run = ExampleRun::of(dir.path() / "input.dat");
+    std::unique_ptr<Element> root;
+    ASSERT_NO_THROW(root = page_of(run.result));
+    size_t drawn = 0;
+    for (const Element* svg : root->find_all("svg")) {
+      if (svg->attr("data-chart") == "deflection") drawn += svg->find_all("polyline").size();
+    }
+    std::ostringstream out;
+    report::write_json_results(out, run.result, {"input.dat", "TEST", ""});
+    const auto doc = nlohmann::json::parse(out.str());
+    EXPECT_EQ(doc["exit_status"], static_cast<int>(run.result.status));
+    ASSERT_EQ(doc["problems"].size(), run.result.results.size());
+    size_t with_results = 0;
+    for (const auto& p : doc["problems"]) {
+      const size_t n = p["stations"].size();
+      EXPECT_TRUE(n == 0 || n == p["increments"].get<size_t>() + 1);
+      EXPECT_EQ(p["summary"]["max_deflection"].is_null(), n == 0);
+      with_results += n > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(drawn, with_results);
+    ++inputs;
+  }
+  EXPECT_GT(inputs, 20);
+}
+
+TEST(XmlLite, RefusesWhatIsNotWellFormed) {
+  for (const char* bad : {"<a><b></a></b>", "<a x=1/>", "<a>&nbsp;</a>",
+                          "<a x=\"1\" x=\"2\"/>", "<a>1 < 2</a>", "<a/><b/>", "<a>"}) {
+    EXPECT_THROW(xml_lite::parse(bad), std::runtime_error) << bad;
+  }
+}
+
+TEST(ChartAxes, RoundTicksCoverTheValues) {
+  for (const auto& [lo, hi] : std::vector<std::pair<double, double>>{
+           {0.0, 0.4242}, {-165786.0, 611999.0}, {-0.0160, 0.0159}, {0.0, 24.0},
+           {-26763.0, 25583.0}, {0.0, 0.0}, {5.0, 5.0}, {-2e-7, 0.0}}) {
+    SCOPED_TRACE(std::to_string(lo) + " .. " + std::to_string(hi));
+    const report::svg::Axis a = report::svg::nice_axis(lo, hi, 4, true);
+    EXPECT_LE(a.min, std::min(lo, 0.0));
+    EXPECT_GE(a.max, std::max(hi, 0.0));
+    const double intervals = (a.max - a.min) / a.step;
+    EXPECT_NEAR(intervals, std::round(intervals), 1e-9);
+    EXPECT_TRUE(intervals >= 2.0 && intervals <= 8.0) << intervals;
+    // 1, 2, 2.5 or 5 times a power of ten.
+    const double m = a.step / std::pow(10.0, std::floor(std::log10(a.step) + 1e-12));
+    EXPECT_TRUE(std::fabs(m - 1.0) < 1e-9 || std::fabs(m - 2.0) < 1e-9 ||
+                std::fabs(m - 2.5) < 1e-9 || std::fabs(m - 5.0) < 1e-9)
+        << m;
+  }
+  EXPECT_EQ(report::svg::nice_axis(-165786.0, 611999.0, 4, true).power, 3);
+  EXPECT_EQ(report::svg::nice_axis(0.0, 4.2e-4, 4, true).power, -6);
+  EXPECT_EQ(report::svg::power_label(-6), "×10⁻⁶");
+}
+
+TEST(NumberText, ShortAndWithoutFalseSigns) {
+  EXPECT_EQ(report::fixed_text(-0.001, 2), "0.00");
+  EXPECT_EQ(report::fixed_text(-1005.0, 0), "-1005");
+  EXPECT_EQ(report::number_text(0.0), "0");
+  EXPECT_EQ(report::number_text(0.42423916), "0.4242");
+  EXPECT_EQ(report::number_text(611999.203), "611999");
+  EXPECT_EQ(report::number_text(0.00123456), "0.001235");
+  EXPECT_EQ(report::number_text(-1.146e-6), "-1.146E-06");
+  EXPECT_EQ(report::number_text(1.1397e10), "1.140E+10");
+  EXPECT_TRUE(report::negligible(-1.146e-6, 112354.0));
+  EXPECT_FALSE(report::negligible(-1.0, 112354.0));
+}
+
+TEST(TerminalSummary, StagesAndSupportForces) {
+  const ExampleRun run = ExampleRun::example("staged_excavation.dat");
+  std::ostringstream out;
+  report::write_summary(out, run.result, {"staged_excavation.dat", "TEST", ""});
+  const std::string text = out.str();
+  EXPECT_NE(text.find("staged_excavation.dat: 2 problems, completed"), std::string::npos);
+  // Stage 1, a cantilever, has no negative moment.
+  const size_t negative = text.find("max negative moment");
+  ASSERT_LT(negative, text.find("Stage 2:"));
+  EXPECT_EQ(text.substr(text.find('\n', negative) - 4, 4), "none");
+  // The report prints the strut force as -5.0231E+04 LBS at 3.0 ft.
+  EXPECT_NE(text.find("strut 1 (per strut)                 -50231 lb         3.00 ft"),
+            std::string::npos)
+      << text;
+}
+
+}  // namespace
+}  // namespace korvan
