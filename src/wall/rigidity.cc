@@ -43,6 +43,14 @@ RigidityModel rigidity_model(const engine::Problem& problem) {
   return m;
 }
 
+bool rigidity_varies(const RigidityModel& m) {
+  if (m.adjust) return true;
+  for (const SectionRigidity& s : m.sections) {
+    if (s.nonlinear) return true;
+  }
+  return false;
+}
+
 double secant_rigidity(const std::vector<engine::CurvaturePoint>& t,
                        double phi, double unchanged) {
   if (t.size() < 2) return unchanged;

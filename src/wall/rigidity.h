@@ -32,6 +32,10 @@ struct RigidityModel {
   double spacing = 0.0;
 };
 
+// True when a re-evaluation inside the iteration can change EI: a
+// nonlinear section, or the section adjustment.
+bool rigidity_varies(const RigidityModel& model);
+
 // Builds the rigidity model of a problem. The cross sections named by the
 // wall sections exist (checked on reading).
 RigidityModel rigidity_model(const engine::Problem& problem);

@@ -151,12 +151,15 @@ Solution solve(const WallModel& m, const StationTable& start,
 
   StationTable f = st.flexural_rigidity;
   evaluate_rigidity(m.rigidity, w, false, f);
+  const bool varies = rigidity_varies(m.rigidity);
   const StationTable& q = st.load;
   const StationTable& t = st.torque;
   const StationTable& r = st.rotational;
   const StationTable& p = st.axial;
 
   StationTable qw{}, sw{}, sr{}, ca{}, cb{}, cc{};
+  StationTable ka_{}, kb_{}, kc_f{}, kc_rp{}, kd_{}, ke_{}, kt_{};
+  bool stale = true;
   StationTable w1 = w, w2{}, w3{};
   int nrelax = 0;
 
@@ -169,18 +172,32 @@ Solution solve(const WallModel& m, const StationTable& start,
     sr.fill(0.0);
     apply_curves(m, ranges, w, qw, sw, sr);
 
+    // The parts of the coefficients that depend on F, R, P and T only are
+    // made again only when F has changed; the sums keep their order.
+    if (stale) {
+      for (int k = -1; k <= n + 1; ++k) {
+        const int i = at(k);
+        ka_[i] = f[i - 1] - quarter_h * (r[i - 1] + h * p[i - 1]);
+        kb_[i] = -2.0 * (f[i - 1] + f[i]);
+        kc_f[i] = f[i - 1] + 4.0 * f[i] + f[i + 1];
+        kc_rp[i] = quarter_h * (r[i - 1] + r[i + 1] + h * (p[i - 1] + p[i + 1]));
+        kd_[i] = -2.0 * (f[i] + f[i + 1]);
+        ke_[i] = f[i + 1] - quarter_h * (r[i + 1] + h * p[i + 1]);
+        kt_[i] = half_h2 * (t[i - 1] - t[i + 1]);
+      }
+      stale = false;
+    }
+
     // Forward recursion over the five-term equations.
     double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;  // saved above a slope
     for (int k = -1; k <= n + 1; ++k) {
       const int i = at(k);
-      const double ak = f[i - 1] - quarter_h * (r[i - 1] + h * p[i - 1]);
-      const double bk = -2.0 * (f[i - 1] + f[i]);
-      const double ck = f[i - 1] + 4.0 * f[i] + f[i + 1] + h3 * sw[i] +
-                        quarter_h * (r[i - 1] + r[i + 1] +
-                                     h * (p[i - 1] + p[i + 1]));
-      const double dk = -2.0 * (f[i] + f[i + 1]);
-      const double ek = f[i + 1] - quarter_h * (r[i + 1] + h * p[i + 1]);
-      const double fk = h3 * qw[i] - half_h2 * (t[i - 1] - t[i + 1]);
+      const double ak = ka_[i];
+      const double bk = kb_[i];
+      const double ck = kc_f[i] + h3 * sw[i] + kc_rp[i];
+      const double dk = kd_[i];
+      const double ek = ke_[i];
+      const double fk = h3 * qw[i] - kt_[i];
       const double bp = bk + ak * ca[i - 2];
       const double e = ck + bp * ca[i - 1] + ak * cb[i - 2];
       const double d = e == 0.0 ? 0.0 : -1.0 / e;
@@ -274,9 +291,16 @@ Solution solve(const WallModel& m, const StationTable& start,
     if (it >= 3) w3 = w1;
     w1 = w;
 
-    evaluate_rigidity(m.rigidity, w, true, f);
+    // Elastic sections give the same EI whatever the deflections.
+    if (varies) {
+      evaluate_rigidity(m.rigidity, w, true, f);
+      stale = true;
+    }
     for (int s : m.hinge_stations) {
-      if (st.in_tables(s)) f[at(s)] = 0.0;
+      if (st.in_tables(s) && f[at(s)] != 0.0) {
+        f[at(s)] = 0.0;
+        stale = true;
+      }
     }
     if (it + 1 > m.max_iterations) {
       sol.outcome = nopen > 0 ? Outcome::kNotClosed : Outcome::kCompleted;
