@@ -1,6 +1,15 @@
 // korvan: command-line program for the analysis of flexible retaining walls.
 #include <CLI/CLI.hpp>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <ctime>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -46,29 +55,35 @@ std::string local_time_text() {
 // written.
 template <typename Writer>
 bool write_results_file(const fs::path& path, const char* role,
-                        Writer&& write) {
+                        std::ostream& diag, Writer&& write) {
   std::ofstream out(path);
   if (out) write(out);
   out.close();
   if (!out) {
-    std::cerr << "cannot write the " << role << " \"" << path.string()
-              << "\"\n";
+    diag << "cannot write the " << role << " \"" << path.string() << "\"\n";
     return false;
   }
   return true;
 }
 
-int run_input(const fs::path& input, const std::string& out_dir,
-              bool keep_scratch, const Extras& extras) {
+// The outcome of one input file.
+struct FileOutcome {
+  int status = 0;
+  int problems = 0;
+};
+
+FileOutcome run_file(const fs::path& input, const std::string& out_dir,
+                     bool keep_scratch, const Extras& extras,
+                     std::ostream& diag, std::ostream& out) {
   const fs::path dir = out_dir.empty() ? input.parent_path() : fs::path(out_dir);
   const std::string stem = input.stem().string();
   if (!out_dir.empty()) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec) {
-      std::cerr << "cannot create the output folder \"" << dir.string()
-                << "\": " << ec.message() << "\n";
-      return static_cast<int>(korvan::RunStatus::kFileError);
+      diag << "cannot create the output folder \"" << dir.string()
+           << "\": " << ec.message() << "\n";
+      return {static_cast<int>(korvan::RunStatus::kFileError), 0};
     }
   }
   korvan::RunFiles files;
@@ -81,7 +96,7 @@ int run_input(const fs::path& input, const std::string& out_dir,
   files.pressure_scratch = dir / (stem + ".epd");
 
   korvan::RunOptions options;
-  options.diagnostics = &std::cerr;
+  options.diagnostics = &diag;
   options.collect_results = extras.any();
   korvan::Engine engine;
   const korvan::RunResult result = engine.run(files, options);
@@ -91,7 +106,7 @@ int run_input(const fs::path& input, const std::string& out_dir,
     fs::remove(files.pressure_scratch, ignored);
   }
   int status = static_cast<int>(result.status);
-  if (!extras.any()) return status;
+  if (!extras.any()) return {status, result.problems};
 
   korvan::report::ResultsSource source;
   source.input_name = input.filename().string();
@@ -99,22 +114,82 @@ int run_input(const fs::path& input, const std::string& out_dir,
   bool written = true;
   if (extras.json) {
     written &= write_results_file(
-        dir / (stem + ".json"), "JSON results file", [&](std::ostream& out) {
-          korvan::report::write_json_results(out, result, source);
+        dir / (stem + ".json"), "JSON results file", diag,
+        [&](std::ostream& file) {
+          korvan::report::write_json_results(file, result, source);
         });
   }
   if (extras.html) {
     source.generated = local_time_text();
     written &= write_results_file(
-        dir / (stem + ".html"), "HTML report", [&](std::ostream& out) {
-          korvan::report::write_html_report(out, result, source);
+        dir / (stem + ".html"), "HTML report", diag, [&](std::ostream& file) {
+          korvan::report::write_html_report(file, result, source);
         });
   }
-  if (extras.summary) korvan::report::write_summary(std::cout, result, source);
+  if (extras.summary) korvan::report::write_summary(out, result, source);
   if (!written) {
     status = std::max(status, static_cast<int>(korvan::RunStatus::kFileError));
   }
-  return status;
+  return {status, result.problems};
+}
+
+int run_input(const fs::path& input, const std::string& out_dir,
+              bool keep_scratch, const Extras& extras) {
+  return run_file(input, out_dir, keep_scratch, extras, std::cerr, std::cout)
+      .status;
+}
+
+// Many input files, one engine per worker thread; each file's messages are
+// printed together, a progress line goes to a terminal, and a summary ends
+// the batch. The exit status is the worst of the runs.
+int run_batch(const std::vector<std::string>& inputs,
+              const std::string& out_dir, bool keep_scratch,
+              const Extras& extras, unsigned jobs) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  std::vector<FileOutcome> outcomes(inputs.size());
+  std::atomic<size_t> next{0};
+  std::mutex print;
+  size_t done = 0;
+  auto worker = [&] {
+    for (size_t i = next++; i < inputs.size(); i = next++) {
+      std::ostringstream diag, out;
+      outcomes[i] =
+          run_file(inputs[i], out_dir, keep_scratch, extras, diag, out);
+      const std::lock_guard<std::mutex> lock(print);
+      ++done;
+      if (terminal) std::cerr << "\r\033[K";
+      std::cerr << diag.str();
+      std::cout << out.str();
+      if (terminal) {
+        std::cerr << "[" << done << "/" << inputs.size() << "] " << inputs[i]
+                  << std::flush;
+      }
+    }
+  };
+  jobs = std::max(1u, std::min<unsigned>(jobs, inputs.size()));
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < jobs; ++t) threads.emplace_back(worker);
+  worker();
+  for (std::thread& t : threads) t.join();
+  if (terminal) std::cerr << "\r\033[K";
+
+  int worst = 0, problems = 0;
+  int by_status[5] = {0, 0, 0, 0, 0};
+  for (const FileOutcome& o : outcomes) {
+    worst = std::max(worst, o.status);
+    problems += o.problems;
+    ++by_status[std::clamp(o.status, 0, 4)];
+  }
+  const double seconds = std::chrono::duration<double>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+  std::cerr << inputs.size() << " files, " << problems << " problems in "
+            << seconds << " s with " << jobs << " threads: " << by_status[0]
+            << " completed, " << by_status[1] << " not closed, "
+            << by_status[2] << " input errors, " << by_status[3]
+            << " generator stops, " << by_status[4] << " file errors\n";
+  return worst;
 }
 
 int run_names(const std::string& folder) {
@@ -145,7 +220,15 @@ int main(int argc, char** argv) {
   CLI::App* run = app.add_subcommand(
       "run", "Analyse one input data file; writes <stem>.out (report), "
              "<stem>.plot (plot data) and <stem>.iter (iteration log)");
-  run->add_option("INPUT", input, "input data file (.dat)")->required();
+  std::vector<std::string> inputs;
+  unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+  run->add_option("INPUT", inputs,
+                  "input data files (.dat); several are analysed in parallel")
+      ->required();
+  run->add_option("-j,--jobs", jobs,
+                  "worker threads for several input files (default: the "
+                  "number of cores)")
+      ->check(CLI::PositiveNumber);
   run->add_option("-o,--output-dir", out_dir,
                   "folder for the output files (default: the input's folder)");
   run->add_flag("--keep-scratch", keep_scratch,
@@ -184,7 +267,12 @@ int main(int argc, char** argv) {
     app.exit(e);
     return kUsageError;
   }
-  if (run->parsed()) return run_input(input, out_dir, keep_scratch, extras);
+  if (run->parsed()) {
+    if (inputs.size() == 1) {
+      return run_input(inputs.front(), out_dir, keep_scratch, extras);
+    }
+    return run_batch(inputs, out_dir, keep_scratch, extras, jobs);
+  }
   if (summary->parsed()) {
     extras.summary = true;
     return run_input(input, out_dir, false, extras);

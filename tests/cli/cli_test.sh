@@ -111,5 +111,16 @@ expect_file_has "$work/stderr" "cannot write the JSON results file"
 expect_status 0 "help" "$korvan" run --help
 expect_file_has "$work/stdout" "--html"
 
+# A batch: every file analysed, the worst status returned, a summary.
+mkdir -p "$work/batch"
+cp "$work/stages.dat" "$work/batch/a.dat"
+cp "$work/stages.dat" "$work/batch/b.dat"
+cp "$work/bad.dat" "$work/batch/c.dat"
+expect_status 2 "batch with a bad file" "$korvan" run "$work/batch/a.dat" "$work/batch/b.dat" "$work/batch/c.dat" -j 2
+expect_file_has "$work/batch/a.out" "ANALYSIS COMPLETED"
+expect_file_has "$work/batch/b.out" "ANALYSIS COMPLETED"
+expect_file_has "$work/stderr" "3 files, 3 problems"
+expect_file_has "$work/stderr" "2 completed, 0 not closed, 1 input errors"
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((failures > 0))
