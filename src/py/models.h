@@ -117,6 +117,16 @@ double equivalent_depth_silt(double above, double b, double width_for_tables,
                              double phi, double c, double gamma, bool cyclic,
                              double xc);
 
+// Defaults of stiff clays by strength c (psi or kPa), from 1000, 2000 and
+// 4000 psf: epsilon-50, and the initial modulus k (lb/in^3 or kN/m^3).
+double default_stiff_clay_eps50(double c, bool english);
+double default_stiff_clay_k(double c, bool english);
+
+// The empirical A and B coefficients of sand by depth / width (Reese, Cox
+// and Koop 1974), static or cyclic.
+const CoefficientTable& sand_a(bool cyclic);
+const CoefficientTable& sand_b(bool cyclic);
+
 // The default epsilon-50 of a clay of strength c (psi or kPa).
 double default_eps50(double c, bool english);
 

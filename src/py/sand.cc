@@ -349,4 +349,12 @@ ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop) {
   return result;
 }
 
+const CoefficientTable& sand_a(bool cyclic) {
+  return cyclic ? kACyclic : kAStatic;
+}
+
+const CoefficientTable& sand_b(bool cyclic) {
+  return cyclic ? kBCyclic : kBStatic;
+}
+
 }  // namespace korvan::py

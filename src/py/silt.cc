@@ -31,35 +31,12 @@ constexpr double kWallFriction = double(0.17453332f);
 constexpr double kCosWallFriction = 0.9848076840296858;
 
 // Coefficients A and B of the sand model by depth / b, constant from 5 on.
-const CoefficientTable kAStatic{
-    {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0},
-    {2.83, 2.48, 2.11, 1.76, 1.48, 1.23, 1.06, 0.90, 0.88, 0.88}};
-const CoefficientTable kBStatic{
-    {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0},
-    {2.14, 1.83, 1.54, 1.27, 1.05, 0.86, 0.71, 0.53, 0.50, 0.50}};
-const CoefficientTable kACyclic{
-    {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0},
-    {0.75, 0.93, 1.07, 1.11, 1.03, 0.98, 0.94, 0.90, 0.88, 0.88}};
-const CoefficientTable kBCyclic{
-    {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0},
-    {0.53, 0.72, 0.83, 0.86, 0.82, 0.77, 0.70, 0.55, 0.55, 0.55}};
 
 // Initial modulus when the profile gives none: the stiff-clay default by
 // strength (Reese, Cox and Koop 1975) plus an increment by friction angle,
 // smaller for submerged soil. lb/in^3 or kN/m^3.
 double default_k(double c, double phi, double gamma, bool english) {
-  double k;
-  if (english) {
-    k = c < double(6.9444447f)   ? 250.0
-        : c < double(13.888889f) ? 500.0
-        : c < double(27.777779f) ? 1000.0
-                                 : 2000.0;
-  } else {
-    k = c < double(47.88026f)   ? 67861.78125
-        : c < double(95.76052f) ? 135723.5625
-        : c < double(191.52104f) ? 271447.125
-                                 : 542894.25;
-  }
+  const double k = default_stiff_clay_k(c, english);
   // [english][submerged][up to 30, up to 36, above 36 degrees]
   static constexpr double kIncrement[2][2][3] = {
       {{6786.18017578125, 24430.240234375, 61075.6015625},
@@ -338,7 +315,7 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
   ps = std::max(ps, 0.0);
 
   const double r = std::max(x, 0.0) / bt;
-  const double a = coefficient(s.cyclic ? kACyclic : kAStatic, r);
+  const double a = coefficient(sand_a(s.cyclic), r);
   const double pu = a * ps;
   const double pm = 1.5 * ps + pc;
   const auto raw = curve(x, sh.k * x, pu, pm, bt);
@@ -353,7 +330,7 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
   out.k = sh.k;
   out.phi_degrees = phi * 180.0 / kPi3_1416;
   out.a = a;
-  out.b = coefficient(s.cyclic ? kBCyclic : kBStatic, r);  // printed only
+  out.b = coefficient(sand_b(s.cyclic), r);  // printed only
   out.continuous = continuous;
   out.wedge = ps;  // the frictional part (Kp sigma b on a continuous wall)
   out.flow = pc;   // the cohesive part
@@ -392,7 +369,7 @@ double equivalent_depth_silt(double above, double b, double width_for_tables,
       tb * (tb * tb * ta +
             kK0 * (tp * std::sin(beta) * (1.0 + 1.0 / std::cos(alpha)) - ta));
   const double c3 = tb * tb * tb * tb * (tb * tb + kK0 * tp) - ka;
-  const CoefficientTable& table = cyclic ? kACyclic : kAStatic;
+  const CoefficientTable& table = sand_a(cyclic);
   auto ultimate = [&](double x) {
     const double r = x / b;
     return (gamma * b + 0.5 * c) * x +

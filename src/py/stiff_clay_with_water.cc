@@ -39,23 +39,6 @@ Thresholds thresholds(bool english) {
   return {double(47.88026f), double(95.76052f), double(191.52104f)};
 }
 
-double default_stiff_eps50(double c, bool english) {
-  const Thresholds t = thresholds(english);
-  if (c < t.low) return 0.011;
-  if (c < t.middle) return 0.007;
-  if (c < t.high) return 0.005;
-  return 0.004;
-}
-
-// lb/in^3, or kN/m^3.
-double default_k(double c, bool english) {
-  const Thresholds t = thresholds(english);
-  if (c < t.low) return english ? 250.0 : 67861.78125;
-  if (c < t.middle) return english ? 500.0 : 135723.5625;
-  if (c < t.high) return english ? 1000.0 : 271447.125;
-  return english ? 2000.0 : 542894.25;
-}
-
 // The share of pc that the layering method counts as carried: the static
 // curve's final value, or the cyclic curve's, in units of pc.
 double residual_factor(double as, double ac, bool cyclic) {
@@ -111,9 +94,9 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
   const SideProfile& profile = excavation ? s.excavation : s.backfill;
   const double gamma = average_unit_weight(profile, x, stop);
   double eps50 = look_up(in.profile, Property::kEps50, z, stop);
-  if (!(eps50 > 0.0)) eps50 = default_stiff_eps50(c, s.english);
+  if (!(eps50 > 0.0)) eps50 = default_stiff_clay_eps50(c, s.english);
   double k = look_up(in.profile, Property::kModulus, z, stop);
-  if (!(k > 0.0)) k = default_k(c, s.english);
+  if (!(k > 0.0)) k = default_stiff_clay_k(c, s.english);
   const double b = s.width;
   const double bt = table_width(s);
 
@@ -169,6 +152,23 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
 }
 
 }  // namespace
+
+double default_stiff_clay_eps50(double c, bool english) {
+  const Thresholds t = thresholds(english);
+  if (c < t.low) return 0.011;
+  if (c < t.middle) return 0.007;
+  if (c < t.high) return 0.005;
+  return 0.004;
+}
+
+// lb/in^3, or kN/m^3.
+double default_stiff_clay_k(double c, bool english) {
+  const Thresholds t = thresholds(english);
+  if (c < t.low) return english ? 250.0 : 67861.78125;
+  if (c < t.middle) return english ? 500.0 : 135723.5625;
+  if (c < t.high) return english ? 1000.0 : 271447.125;
+  return english ? 2000.0 : 542894.25;
+}
 
 double equivalent_depth_stiff_clay_with_water(double above, double b,
                                               double width_for_tables,

@@ -45,15 +45,6 @@ constexpr std::array<double, 14> kFractions = {
 
 // Default epsilon-50 of a stiff clay by strength (psi or kPa): the
 // thresholds are 1000, 2000 and 4000 psf in single precision.
-double default_stiff_eps50(double c, bool english) {
-  const double limits[3] = {english ? double(6.9444447f) : double(47.88026f),
-                            english ? double(13.888889f) : double(95.76052f),
-                            english ? double(27.777779f) : double(191.52104f)};
-  if (c < limits[0]) return 0.011;
-  if (c < limits[1]) return 0.007;
-  if (c < limits[2]) return 0.005;
-  return 0.004;
-}
 
 struct SideResult {
   SideCurve curve;
@@ -76,7 +67,7 @@ SoilAtDepth soil_at(const ModelInput& in, std::optional<PyStop>* stop) {
   bool beyond_profile = false;
   s.ca = average_strength(in.profile, in.layer, in.z, &beyond_profile);
   s.eps50 = look_up(in.profile, Property::kEps50, in.z, stop);
-  if (!(s.eps50 > 0.0)) s.eps50 = default_stiff_eps50(s.c, in.soil.english);
+  if (!(s.eps50 > 0.0)) s.eps50 = default_stiff_clay_eps50(s.c, in.soil.english);
   return s;
 }
 
