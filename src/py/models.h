@@ -127,6 +127,15 @@ double default_stiff_clay_k(double c, bool english);
 const CoefficientTable& sand_a(bool cyclic);
 const CoefficientTable& sand_b(bool cyclic);
 
+// The multipliers of a curve depth Z (taken at Z - z0 + H) and the load p0
+// of the clay models: E(Z + H)/(s/b) - 2 c b, 0 when not above 1E-10.
+struct SideLoads {
+  double p_multiplier = 1.0;
+  double y_multiplier = 1.0;
+  double p0 = 0.0;
+};
+SideLoads clay_side_loads(const PySoil& soil, double z, double c, double b);
+
 // The default epsilon-50 of a clay of strength c (psi or kPa).
 double default_eps50(double c, bool english);
 

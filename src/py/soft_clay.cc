@@ -24,6 +24,14 @@ double default_eps50(double c, bool english) {
   return 0.004;
 }
 
+SideLoads clay_side_loads(const PySoil& s, double z, double c, double b) {
+  const double shifted = z - s.z0 + s.height;
+  double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio -
+              2.0 * c * b;
+  if (!(p0 > 1.0e-10)) p0 = 0.0;
+  return {p_multiplier(s, shifted), y_multiplier(s, shifted), p0};
+}
+
 double equivalent_depth_soft_clay(double above, double b, double c,
                                   double gamma, bool cyclic) {
   const double denominator = gamma * b + 0.5 * c;
@@ -98,12 +106,7 @@ SideResult side(const ModelInput& in, bool excavation,
   const double k0 = 0.5 * pu * std::pow(y50 / kSmallest, 2.0 / 3.0) / y50;
   const double y8 = 8.0 * y50;
 
-  const double shifted = z - s.z0 + s.height;
-  const double pm = p_multiplier(s, shifted);
-  const double ym = y_multiplier(s, shifted);
-  double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio -
-              2.0 * c * b;
-  if (!(p0 > 1.0e-10)) p0 = 0.0;
+  const auto [pm, ym, p0] = clay_side_loads(s, z, c, b);
 
   SideResult r;
   r.pu = pu;

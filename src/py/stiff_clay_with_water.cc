@@ -118,12 +118,7 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
   const double y50 = eps50 * bt;
   const double initial = k * x;  // the initial line p = k x y
 
-  const double shifted = z - s.z0 + s.height;
-  const double pm = p_multiplier(s, shifted);
-  const double ym = y_multiplier(s, shifted);
-  double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio -
-              2.0 * c * b;
-  if (!(p0 > 1.0e-10)) p0 = 0.0;
+  const auto [pm, ym, p0] = clay_side_loads(s, z, c, b);
 
   SideResult r;
   r.pc = pc;

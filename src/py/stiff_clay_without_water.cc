@@ -111,12 +111,7 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
   // Below ymin the curve follows its secant at ymin.
   const double k0 = 0.5 * pu * std::pow(kSmallest / scale, 0.25) / kSmallest;
 
-  const double shifted = z - s.z0 + s.height;
-  const double pm = p_multiplier(s, shifted);
-  const double ym = y_multiplier(s, shifted);
-  double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio -
-              2.0 * c * b;
-  if (!(p0 > 1.0e-10)) p0 = 0.0;
+  const auto [pm, ym, p0] = clay_side_loads(s, z, c, b);
 
   SideResult r;
   r.pu = pu;
