@@ -185,6 +185,7 @@ struct CrossSection {
 
 // Earth-pressure data, form B: the wall record.
 struct EarthPressureWall {
+  int line = 0;                   // line of the input data file
   double free_height = 0.0;       // depth of the excavation line
   double width_pressure = 0.0;    // WA
   double width_resistance = 0.0;  // WP
@@ -229,6 +230,7 @@ struct SoilValues {
 };
 
 struct SoilLayer {
+  int line = 0;  // line of its type record
   int type = 0;  // soil type code
   double top = 0.0;
   double bottom = 0.0;

@@ -584,6 +584,7 @@ EarthPressureWall read_earth_pressure_wall(RecordReader& in) {
   in.begin("earth-pressure wall record");
   EarthPressureWall w;
   w.free_height = in.real("free height");
+  w.line = in.record_line();
   w.width_pressure = in.real("width for earth pressure");
   w.width_resistance = in.real("width for soil resistance");
   w.water_backfill = in.real("water table at the backfill side");
@@ -671,6 +672,7 @@ SoilLayer read_soil_layer(RecordReader& in, int number) {
   SoilLayer layer;
   in.begin(block + ", type record");
   layer.type = in.integer("soil type code");
+  layer.line = in.record_line();
   layer.top = in.real("top depth");
   layer.bottom = in.real("bottom depth");
   in.end();

@@ -8,6 +8,7 @@
 
 #include "engine/constants.h"
 #include "engine/input_error.h"
+#include "engine/rounding.h"
 #include "engine/problem.h"
 #include "engine/problem_reader.h"
 #include "engine/record_reader.h"
@@ -433,8 +434,12 @@ std::vector<double> Run::generated_loads() {
   }
   if (grid_points > kMaxDistributionPoints) {
     throw InputError(StopKind::kInvalid,
-                     shown_input_ + ": soil layer data: the soil profile "
-                                    "needs " + std::to_string(grid_points) +
+                     shown_input_ + ":" +
+                         std::to_string(p.soil.layers.empty()
+                                            ? 0
+                                            : p.soil.layers.back().line) +
+                         ": soil layer data: the soil profile needs " +
+                         std::to_string(grid_points) +
                          " distribution points, at most " +
                          std::to_string(kMaxDistributionPoints));
   }
@@ -456,7 +461,8 @@ std::vector<double> Run::generated_loads() {
   if (profile.beta > 0.0 && !profile.sub.empty() &&
       !(profile.beta < 45.0 + profile.sub[0].phi / 2.0)) {
     throw InputError(StopKind::kInvalid,
-                     shown_input_ + ": earth-pressure wall record, field 8 "
+                     shown_input_ + ":" + std::to_string(p.soil.wall.line) +
+                         ": earth-pressure wall record, field 8 "
                                     "(slope of the backfill): a slope of " +
                          shortest(profile.beta) +
                          " degrees is too steep for the equivalent surface "
@@ -508,14 +514,15 @@ std::vector<double> Run::generated_loads() {
   // place of loads; the station at the excavation line takes nothing.
   const double h = p.geometry.increment_length;
   for (const pressure::MovementCurve& c : pressure::movement_curves(
-           points, h, profile.height, profile.english)) {
+           points, h, profile.height, p.geometry.increments,
+           profile.english)) {
     wall::CurveRecord r;
     r.from = r.to = c.station;
     r.points = c.points;
     movement_curves_.push_back(std::move(r));
   }
   std::vector<double> loads = loads_from(std::move(points), true);
-  const int excavation = static_cast<int>(std::round(profile.height / h));
+  const int excavation = nearest_steps(profile.height / h);
   for (int s = 0; s <= excavation && s < static_cast<int>(loads.size()); ++s) {
     loads[static_cast<size_t>(s)] = 0.0;
   }
@@ -576,17 +583,19 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   if (!(p.soil.wall.width_resistance > 0.0) ||
       !(p.soil.wall.width_pressure > 0.0)) {
     throw InputError(StopKind::kInvalid,
-                     shown_input_ + ": earth-pressure wall record: the widths "
-                                    "WA and WP must be positive to generate "
-                                    "p-y curves");
+                     shown_input_ + ":" + std::to_string(p.soil.wall.line) +
+                         ": earth-pressure wall record, fields 2 and 3 (WA "
+                         "and WP): the widths must be positive to generate "
+                         "p-y curves");
   }
   for (size_t i = 0; i < p.soil.layers.size(); ++i) {
     const engine::SoilLayer& l = p.soil.layers[i];
     if (l.type == 7 && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
                          l.at_top.subgrade_modulus > 0.0)) {
       throw InputError(StopKind::kInvalid,
-                       shown_input_ + ": soil layer " + std::to_string(i + 1) +
-                           ": weak rock needs a positive krm (epsilon-50 "
+                       shown_input_ + ":" + std::to_string(l.line) +
+                           ": soil layer " + std::to_string(i + 1) +
+                           ", values records: weak rock needs a positive krm (epsilon-50 "
                            "column) and rock mass modulus (k column, top)");
     }
   }
@@ -687,7 +696,7 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
       points.emplace_back(yv, pv);
     }
     wall::CurveRecord r;
-    r.from = r.to = static_cast<int>(std::round(depth / h));
+    r.from = r.to = nearest_steps(depth / h);
     r.contd = 1;
     r.group = 1;
     // Backfill points 17 down to 1 with the deflection negated, then the
@@ -753,21 +762,26 @@ void Run::analyse() {
                           [this](const wall::IterationRecord& r) {
                             report::write_iteration_line(iteration_, r);
                           });
-  deflections_ = solution_->deflections;
   // A solution that is not finite would print as NaN: the stiffnesses or
-  // loads of the input cannot be solved.
-  for (const wall::StationResult& r : solution_->stations) {
+  // loads of the input cannot be solved. No result of it is written.
+  auto not_finite = [&](const std::string& where) {
+    solution_.reset();
+    return InputError(StopKind::kInvalid,
+                      shown_input_ + ": the solution of problem " +
+                          std::to_string(result_.problems) + " is not finite " +
+                          where + ": check the stiffnesses and loads");
+  };
+  if (solution_->outcome == wall::Outcome::kNotFinite) {
+    throw not_finite("in iteration " + std::to_string(solution_->iterations));
+  }
+  for (size_t k = 0; k < solution_->stations.size(); ++k) {
+    const wall::StationResult& r = solution_->stations[k];
     for (double v : {r.deflection, r.slope, r.moment, r.shear,
                      r.soil_reaction, r.net_force, r.rigidity}) {
-      if (!std::isfinite(v)) {
-        throw InputError(
-            StopKind::kInvalid,
-            shown_input_ + ": the solution of problem " +
-                std::to_string(result_.problems) +
-                " is not finite: check the stiffnesses and loads");
-      }
+      if (!std::isfinite(v)) throw not_finite("at station " + std::to_string(k));
     }
   }
+  deflections_ = solution_->deflections;
   report::write_results(report_, iteration_, problem_, model, *solution_,
                         labels_);
   if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "engine/rounding.h"
 #include "pressure/surcharge.h"
 
 namespace korvan::pressure {
@@ -28,7 +29,7 @@ double cos_deg(double d) { return std::cos(radians(d)); }
 double radians(double degrees) { return degrees / kDegreesPerRadian; }
 
 int grid_steps(double thickness, bool english) {
-  return static_cast<int>(std::round(english ? thickness : 20.0 * thickness));
+  return nearest_steps(english ? thickness : 20.0 * thickness);
 }
 
 Profile build_profile(const engine::Problem& problem) {

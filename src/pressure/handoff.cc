@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "engine/rounding.h"
 
 namespace korvan::pressure {
 
@@ -37,7 +38,7 @@ std::vector<double> station_loads(const std::vector<DistributionPoint>& pts,
                                   double h, int increments) {
   std::vector<double> loads(static_cast<size_t>(increments) + 1, 0.0);
   if (pts.size() < 2) return loads;
-  const int last = static_cast<int>(std::round(pts.back().col[1] / h)) + 1;
+  const int last = nearest_steps(pts.back().col[1] / h) + 1;
   for (int s = 1; s < last && s <= increments; ++s) {
     loads[static_cast<size_t>(s)] = interpolate(pts, s * h, 2);
   }
@@ -46,12 +47,12 @@ std::vector<double> station_loads(const std::vector<DistributionPoint>& pts,
 
 std::vector<MovementCurve> movement_curves(
     const std::vector<DistributionPoint>& pts, double h, double excavation,
-    bool english) {
+    int increments, bool english) {
   const double y = english ? 40.0 : 1.0;
   const double r = english ? 12.0 : kFootInMetres;
-  const int excavation_station = static_cast<int>(std::round(excavation / h));
+  const int excavation_station = nearest_steps(excavation / h);
   std::vector<MovementCurve> curves;
-  for (int s = 0; s < excavation_station; ++s) {
+  for (int s = 0; s < excavation_station && s <= increments; ++s) {
     const double x = s * h;
     const double passive = interpolate(pts, x, 5);
     const double at_rest = interpolate(pts, x, 6);

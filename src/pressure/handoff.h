@@ -36,13 +36,14 @@ double interpolate(const std::vector<DistributionPoint>& points, double x,
 // linearly to the passive pressure at 3R/80 as it is pushed into the
 // backfill, and constant beyond. p is a force per unit length of wall
 // (pressure times width, columns 6, 12 and 5 of the distribution).
+// Stations below the toe (the last station, N) take no curve.
 struct MovementCurve {
   int station = 0;
   std::vector<std::pair<double, double>> points;  // (y, p)
 };
 std::vector<MovementCurve> movement_curves(
     const std::vector<DistributionPoint>& points, double h, double excavation,
-    bool english);
+    int increments, bool english);
 
 // The rows the report and the plot-data file show: all of them up to 50,
 // otherwise every sixth (English) or fourth (metric) from the first, and

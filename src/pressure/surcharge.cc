@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/rounding.h"
+
 namespace korvan::pressure {
 namespace {
 
@@ -64,7 +66,7 @@ double surcharge_pressure(const std::vector<engine::Surcharge>& loadings,
   double sum = 0.0;
   for (const engine::Surcharge& s : loadings) {
     const double level = s.vertical + z;
-    int j = static_cast<int>(std::floor(level / dz));
+    int j = floor_steps(level / dz);
     if (j > 200) j = 200;
     while (j >= 1 && j * dz >= level) --j;
     if (j < 1) continue;

@@ -76,6 +76,10 @@ Significand significant(double mag, int digits) {
 // the long spelling when it fits, then the short one, then asterisks. NaN
 // is never signed.
 std::string non_finite(double value, int w) {
+#ifdef KORVAN_TRAP_NON_FINITE
+  // Fuzz builds: a number that is not finite must never reach a file.
+  __builtin_trap();
+#endif
   if (std::isnan(value)) return right("NaN", w);
   const bool negative = std::signbit(value);
   if (w >= 8 + negative) return right(negative ? "-Infinity" : "Infinity", w);

@@ -255,6 +255,15 @@ Solution solve(const WallModel& m, const StationTable& start,
       w[i] = value;
     }
 
+    // Loads or stiffnesses beyond the range of the numbers give infinite
+    // or undefined deflections, which would also pass every closure test.
+    bool finite = true;
+    for (int k = -1; k <= n + 1; ++k) finite = finite && std::isfinite(w[at(k)]);
+    if (!finite) {
+      sol.outcome = Outcome::kNotFinite;
+      sol.iterations = it;
+      break;
+    }
     if (m.max_iterations == 0) {
       sol.outcome = Outcome::kCompleted;
       sol.iterations = 0;

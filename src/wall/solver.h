@@ -18,6 +18,7 @@ enum class Outcome {
   kCompleted,           // iteration limit 0, or reached with all closed
   kNotClosed,           // iteration limit reached, stations still open
   kDeflectionExceeded,  // a deflection beyond the allowable one
+  kNotFinite,           // the equations gave deflections out of range
 };
 
 // One iteration as the monitoring line shows it.

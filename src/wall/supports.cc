@@ -3,13 +3,14 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "engine/rounding.h"
 #include "wall/solver.h"
 
 namespace korvan::wall {
 
 int support_station(double depth, double increment_length, bool english) {
   const double x = english ? depth * 12.0 : depth;
-  return static_cast<int>(std::round(x / increment_length));
+  return nearest_steps(x / increment_length);
 }
 
 std::vector<Support> supports_of(const engine::Problem& p) {
