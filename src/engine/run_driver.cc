@@ -8,10 +8,10 @@
 
 #include "engine/constants.h"
 #include "engine/input_error.h"
-#include "engine/rounding.h"
 #include "engine/problem.h"
 #include "engine/problem_reader.h"
 #include "engine/record_reader.h"
+#include "engine/rounding.h"
 #include "engine/units.h"
 #include "korvan/engine.h"
 #include "report/echo.h"
@@ -595,8 +595,9 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
       throw InputError(StopKind::kInvalid,
                        shown_input_ + ":" + std::to_string(l.line) +
                            ": soil layer " + std::to_string(i + 1) +
-                           ", values records: weak rock needs a positive krm (epsilon-50 "
-                           "column) and rock mass modulus (k column, top)");
+                           ", values records: weak rock needs a positive "
+                           "krm (epsilon-50 column) and rock mass modulus "
+                           "(k column, top)");
     }
   }
   const py::PySoil soil = py::build_py_soil(p, pressure_table_);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "engine/rounding.h"
+
 namespace korvan::engine {
 namespace {
 
@@ -38,6 +42,23 @@ TEST(UnitLabels, EnglishMetricAndNeither) {
   const UnitLabels neither = unit_labels(0);
   EXPECT_EQ(neither.pressure(), "   F/ L**2");
   EXPECT_EQ(neither.short_force2, "  F");
+}
+
+// Depth over increment length as a station number: rounding half away from
+// zero like the grid, and quotients beyond any table (increments of a
+// nanometre, NaN) limited instead of overflowing the integer.
+TEST(StationSteps, NearestAndFloorStayInRange) {
+  EXPECT_EQ(nearest_steps(2.5), 3);
+  EXPECT_EQ(nearest_steps(-2.5), -3);
+  EXPECT_EQ(nearest_steps(479.9999), 480);
+  EXPECT_EQ(floor_steps(-0.5), -1);
+  EXPECT_EQ(floor_steps(199.999), 199);
+  EXPECT_EQ(nearest_steps(480.0 / 1.0e-9), kFarSteps);
+  EXPECT_EQ(nearest_steps(-1.0e300), -kFarSteps);
+  EXPECT_EQ(floor_steps(std::numeric_limits<double>::infinity()), kFarSteps);
+  EXPECT_EQ(nearest_steps(std::numeric_limits<double>::quiet_NaN()),
+            -kFarSteps);
+  EXPECT_GT(kFarSteps, 1000000);
 }
 
 }  // namespace
