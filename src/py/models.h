@@ -136,6 +136,16 @@ struct SideLoads {
 };
 SideLoads clay_side_loads(const PySoil& soil, double z, double c, double b);
 
+// The depths of a side's pass at curve depth Z: below that side's surface
+// (the backfill surface lies H - z0 above Z = 0), and the depth the
+// equations use, in which below the first layer the layer's equivalent
+// depth stands in for the soil above it.
+struct SideDepths {
+  double below_surface = 0.0;
+  double in_equations = 0.0;
+};
+SideDepths side_depths(const ModelInput& in, bool excavation);
+
 // The default epsilon-50 of a clay of strength c (psi or kPa).
 double default_eps50(double c, bool english);
 

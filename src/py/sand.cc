@@ -203,13 +203,7 @@ SideResult side(const ModelInput& in, bool excavation, double phi, double k,
                 std::optional<PyStop>* stop) {
   const PySoil& s = in.soil;
   const double z = in.z;
-  const double shift = s.height - s.z0;  // backfill surface above Z = 0
-  const double true_depth = excavation ? z : z + shift;
-  double x = true_depth;
-  if (in.layer > 0) {
-    x = (z - s.layers[in.layer].top) + in.equivalent_depth +
-        (excavation ? 0.0 : shift);
-  }
+  const auto [true_depth, x] = side_depths(in, excavation);
   const SideProfile& profile = excavation ? s.excavation : s.backfill;
   const double gamma = average_unit_weight(profile, true_depth, stop);
   const double b = s.width;

@@ -24,6 +24,17 @@ double default_eps50(double c, bool english) {
   return 0.004;
 }
 
+SideDepths side_depths(const ModelInput& in, bool excavation) {
+  const PySoil& s = in.soil;
+  const double shift = excavation ? 0.0 : s.height - s.z0;
+  SideDepths d;
+  d.below_surface = in.z + shift;
+  d.in_equations = in.layer > 0 ? (in.z - s.layers[in.layer].top) +
+                                      in.equivalent_depth + shift
+                                : d.below_surface;
+  return d;
+}
+
 SideLoads clay_side_loads(const PySoil& s, double z, double c, double b) {
   const double shifted = z - s.z0 + s.height;
   double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio -
@@ -69,14 +80,8 @@ struct SideResult {
 SideResult side(const ModelInput& in, bool excavation,
                 std::optional<PyStop>* stop) {
   const PySoil& s = in.soil;
-  const DerivedLayer& layer = s.layers[in.layer];
   const double z = in.z;
-  const double shift = s.height - s.z0;  // backfill surface above Z = 0
-  const double true_depth = excavation ? z : z + shift;
-  double x = true_depth;
-  if (in.layer > 0) {
-    x = (z - layer.top) + in.equivalent_depth + (excavation ? 0.0 : shift);
-  }
+  const auto [true_depth, x] = side_depths(in, excavation);
   const double c = look_up(in.profile, Property::kStrength, z, stop);
   const SideProfile& profile = excavation ? s.excavation : s.backfill;
   const double gamma = average_unit_weight(profile, true_depth, stop);

@@ -74,14 +74,8 @@ SoilAtDepth soil_at(const ModelInput& in, std::optional<PyStop>* stop) {
 SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
                 std::optional<PyStop>* stop) {
   const PySoil& s = in.soil;
-  const DerivedLayer& layer = s.layers[in.layer];
   const double z = in.z;
-  const double shift = s.height - s.z0;  // backfill surface above Z = 0
-  const double true_depth = excavation ? z : z + shift;
-  double x = true_depth;
-  if (in.layer > 0) {
-    x = (z - layer.top) + in.equivalent_depth + (excavation ? 0.0 : shift);
-  }
+  const auto [true_depth, x] = side_depths(in, excavation);
   const SideProfile& profile = excavation ? s.excavation : s.backfill;
   const double gamma = average_unit_weight(profile, true_depth, stop);
   const double b = s.width;
