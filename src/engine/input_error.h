@@ -2,6 +2,7 @@
 // value that the engine refuses.
 #pragma once
 
+#include <charconv>
 #include <stdexcept>
 #include <string>
 
@@ -29,5 +30,12 @@ class InputError : public std::runtime_error {
  private:
   StopKind kind_;
 };
+
+// A number in its shortest exact spelling, for diagnostics.
+inline std::string shortest(double x) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
 
 }  // namespace korvan::engine

@@ -594,6 +594,18 @@ EarthPressureWall read_earth_pressure_wall(RecordReader& in) {
   w.backfill_slope = in.real("slope of the backfill");
   w.excavation_slope = in.real("slope of the excavation ground");
   in.end();
+  // A ground surface steeper than vertical has no meaning; the p-y models'
+  // slope factors would turn negative and the resistances with them.
+  auto check_slope = [&](double slope, const char* field) {
+    if (!(std::fabs(slope) < 90.0)) {
+      refuse_at(in, w.line, std::string("earth-pressure wall record, ") + field,
+                StopKind::kInvalid,
+                "a slope of " + shortest(slope) +
+                    " degrees is not between -90 and 90 degrees");
+    }
+  };
+  check_slope(w.backfill_slope, "field 8 (slope of the backfill)");
+  check_slope(w.excavation_slope, "field 9 (slope of the excavation ground)");
   return w;
 }
 

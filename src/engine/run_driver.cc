@@ -41,15 +41,9 @@ Engine::~Engine() = default;
 namespace {
 
 using engine::InputError;
+using engine::shortest;
 using engine::StopKind;
 using report::RecordWriter;
-
-// A number in its shortest exact spelling, for diagnostics.
-std::string shortest(double x) {
-  char buffer[32];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return ec == std::errc() ? std::string(buffer, end) : std::string("?");
-}
 
 ClockTime clock_now() {
   const std::time_t now = std::time(nullptr);
