@@ -35,7 +35,9 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
     out.blanks(9).put("LAYER").line(fmt_i(++number, 3));
     const int type = d.type >= 1 && d.type <= 7 ? d.type : 1;
     out.blanks(9).line(kSoilLines[type - 1]);
-    if (s.cyclic && type <= 5) out.line("              CYCLIC MODEL");
+    if (s.cyclic && d.type >= 1 && d.type <= 5) {
+      out.line("              CYCLIC MODEL");
+    }
   }
 
   const std::vector<py::ProfilePoint> profile = py::property_profile(s);
@@ -103,7 +105,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
     out.blanks(7).line("      DEPTH     P-FACTOR     Y-FACTOR        ");
     for (const py::FactorRow& r : s.factors) {
       out.blanks(12)
-          .put(fmt_f(r.depth, 7, 2))
+          .put(fmt_f(feet(r.depth, s.english), 7, 2))
           .blanks(4)
           .put(fmt_f(r.p, 6, 2))
           .blanks(6)
@@ -274,7 +276,9 @@ void write_py_stop(RecordWriter& out, const py::PyStop& stop) {
   out.line("**** WARNING ****");
   out.put("THE VALUE OF X =")
       .line(fmt_e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1));
-  out.line(" IS BEYOND THE EXTENT OF");
+  // Only the friction-angle and k stops lead with a blank.
+  out.line(stop.code == 1 && stop.curve == "PHI" ? " IS BEYOND THE EXTENT OF"
+                                                 : "IS BEYOND THE EXTENT OF");
   out.line(stop.code == 4 ? "THE INPUT CURVE FOR UNIT WEIGHT"
                           : "THE INPUT " + stop.curve + " CURVE");
 }
