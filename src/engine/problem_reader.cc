@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/constants.h"
+
 namespace korvan::engine {
 namespace {
 
@@ -679,7 +681,8 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record) {
 }
 }  // namespace
 
-SoilLayer read_soil_layer(RecordReader& in, int number) {
+SoilLayer read_soil_layer(RecordReader& in, int number,
+                          const SoilLayer* above) {
   const std::string block = numbered("soil layer", number);
   SoilLayer layer;
   in.begin(block + ", type record");
@@ -692,6 +695,20 @@ SoilLayer read_soil_layer(RecordReader& in, int number) {
   // every layer below it.
   if (!(layer.bottom > layer.top)) {
     in.fail(StopKind::kInvalid, "the bottom must lie below the top");
+  }
+  // Earth pressure stacks the layers by thickness, the p-y curves place
+  // them by depth: a gap or an overlap would give the two different soils.
+  if (above != nullptr &&
+      std::fabs(layer.top - above->bottom) > kDepthTolerance) {
+    const bool gap = layer.top > above->bottom;
+    refuse_at(in, layer.line, block + ", type record, field 2 (top depth)",
+              StopKind::kInvalid,
+              "the top depth " + shortest(layer.top) +
+                  (gap ? " leaves a gap below" : " overlaps") +
+                  " soil layer " + std::to_string(number - 1) +
+                  ", which ends at depth " + shortest(above->bottom) +
+                  "; give each layer's top depth equal to the bottom "
+                  "depth of the layer above it");
   }
   layer.at_top = read_soil_values(in, block + ", top values record");
   layer.at_bottom = read_soil_values(in, block + ", bottom values record");

@@ -77,7 +77,10 @@ SurfaceLoads read_surface_loads(RecordReader& in);
 Surcharge read_surcharge(RecordReader& in, int number, UnitSystem units);
 // The soil record; returns the number of layers after checking it.
 int read_soil_record(RecordReader& in, SoilProfile& soil);
-SoilLayer read_soil_layer(RecordReader& in, int number);
+// `above` is the layer read before it (nullptr for the first): a layer
+// must start where the one above it ends.
+SoilLayer read_soil_layer(RecordReader& in, int number,
+                          const SoilLayer* above);
 // The user-specified p-y curves: the count check with p-y option below 2,
 // then one curve. A curve below the reference depth is continued.
 void check_user_curve_count(const RecordReader& in, int count,

@@ -452,16 +452,6 @@ std::vector<double> Run::generated_loads() {
                  : std::string("MORE THAN 21 SUBLAYERS IN THE SOIL "
                                "PROFILE"))};
   }
-  if (profile.beta > 0.0 && !profile.sub.empty() &&
-      !(profile.beta < 45.0 + profile.sub[0].phi / 2.0)) {
-    throw InputError(StopKind::kInvalid,
-                     shown_input_ + ":" + std::to_string(p.soil.wall.line) +
-                         ": earth-pressure wall record, field 8 "
-                                    "(slope of the backfill): a slope of " +
-                         shortest(profile.beta) +
-                         " degrees is too steep for the equivalent surface "
-                         "pressure of the first layer (below 45 + phi/2)");
-  }
   pressure::compute_pressures(profile);
   report::write_overburden_table(report_, profile, labels_);
   report::write_coefficient_table(report_, iteration_, profile);
@@ -710,6 +700,12 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
 }
 
 void Run::analyse() {
+  if (const auto refused =
+          pressure::generation_refusal(problem_, control_line_)) {
+    throw InputError(StopKind::kInvalid, shown_input_ + ":" +
+                                             std::to_string(refused->line) +
+                                             ": " + refused->text);
+  }
   std::vector<double> pressure_loads;
   if (problem_.control.earth_pressure_option >= 2) {
     pressure_loads = generated_loads();
@@ -989,7 +985,8 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   }
   const int layers = engine::read_soil_record(reader_, soil);
   for (int i = 1; i <= layers; ++i) {
-    soil.layers.push_back(engine::read_soil_layer(reader_, i));
+    soil.layers.push_back(engine::read_soil_layer(
+        reader_, i, soil.layers.empty() ? nullptr : &soil.layers.back()));
   }
 }
 

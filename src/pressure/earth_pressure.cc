@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "engine/input_error.h"
 #include "engine/rounding.h"
 #include "pressure/surcharge.h"
 
@@ -137,7 +138,15 @@ Profile build_profile(const engine::Problem& problem) {
   for (double top : p.ztop) {
     p.submerged.push_back(std::fabs(top - p.zw) < kTol || top > p.zw);
   }
+  p.qeq = equivalent_surface_pressure(p);
   return p;
+}
+
+double equivalent_surface_pressure(const Profile& p) {
+  if (!(p.beta > 0.0) || p.sub.empty()) return 0.0;
+  const double phi1 = p.sub[0].phi;
+  return p.sub[0].gamma * tan_deg(p.beta) * sin_deg(45.0 - phi1 / 2.0) *
+         (p.height - p.z0) / sin_deg(45.0 - p.beta + phi1 / 2.0);
 }
 
 std::optional<GenerationStop> profile_stop(const Profile& p) {
@@ -151,17 +160,83 @@ std::optional<GenerationStop> profile_stop(const Profile& p) {
   return std::nullopt;
 }
 
+std::optional<Refusal> generation_refusal(const engine::Problem& problem,
+                                          int control_line) {
+  const engine::SoilProfile& soil = problem.soil;
+  const int option = problem.control.earth_pressure_option;
+  if (!problem.has_soil_profile || soil.layers.empty()) return std::nullopt;
+  const engine::SoilLayer& first = soil.layers.front();
+  const double height = soil.wall.free_height;
+
+  // p-y curves are placed from the excavation line down: soil that starts
+  // below it would leave the curves without soil above them.
+  if (problem.control.py_option == 2 && first.top > height + kTol) {
+    return Refusal{
+        first.line,
+        "soil layer 1, type record, field 2 (top depth): the soil starts at "
+        "depth " + engine::shortest(first.top) +
+            ", below the excavation line at depth " +
+            engine::shortest(height) +
+            " (free height of the earth-pressure wall record); p-y curves "
+            "are generated from the excavation line down, so start the "
+            "first layer at or above it"};
+  }
+  if (option < 2) return std::nullopt;
+
+  const double beta = soil.wall.backfill_slope;
+  if (beta > 0.0 && !(beta < 45.0 + first.at_top.friction_angle / 2.0)) {
+    return Refusal{soil.wall.line,
+                   "earth-pressure wall record, field 8 (slope of the "
+                   "backfill): a slope of " + engine::shortest(beta) +
+                       " degrees is too steep for the equivalent surface "
+                       "pressure of the first layer (below 45 + phi/2)"};
+  }
+  if (option == 3 && problem.tie_backs.empty() && problem.struts.empty()) {
+    return Refusal{control_line,
+                   "control record, field 6 (earth-pressure option): option "
+                   "3, the apparent-pressure envelope for anchored walls, "
+                   "is shaped by the tie backs and struts, and this wall has "
+                   "none: its earth pressure would be zero; give the "
+                   "supports or choose another option"};
+  }
+  if (option == 5) {
+    // The envelope takes Ka from the optional coefficient alone; rock
+    // ignores its coefficient, so the excavation line must lie in soil.
+    for (size_t i = 0; i < soil.layers.size(); ++i) {
+      const engine::SoilLayer& l = soil.layers[i];
+      const bool rock = l.type == 6 || l.type == 7;
+      const bool holds_line =
+          l.top <= height + kTol && height < l.bottom - kTol;
+      const std::string record =
+          "soil layer " + std::to_string(i + 1) +
+          " (its type record; field 6 of its top values record is the "
+          "optional earth-pressure coefficient): ";
+      if (rock && holds_line) {
+        return Refusal{l.line,
+                       record + "earth-pressure option 5 takes Ka from the "
+                                "optional coefficient of the layer at the "
+                                "excavation line, and a rock layer takes "
+                                "none: its earth pressure would be zero; "
+                                "choose another option"};
+      }
+      if (!rock && !(l.at_top.fifth > kGivenTolerance)) {
+        return Refusal{l.line,
+                       record + "earth-pressure option 5 takes Ka from the "
+                                "optional coefficient, which is not given: "
+                                "Ka would be zero and so would the earth "
+                                "pressure; give the coefficient or choose "
+                                "another option"};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 void compute_pressures(Profile& p) {
   const size_t n = p.sub.size();
   const double h = p.height;
 
-  // Equivalent surface pressure of a sloping backfill.
-  p.qeq = 0.0;
-  if (p.beta > 0.0 && n > 0) {
-    const double phi1 = p.sub[0].phi;
-    p.qeq = p.sub[0].gamma * tan_deg(p.beta) * sin_deg(45.0 - phi1 / 2.0) *
-            (h - p.z0) / sin_deg(45.0 - p.beta + phi1 / 2.0);
-  }
+  p.qeq = equivalent_surface_pressure(p);
 
   // Vertical stress on the backfill side: total, then effective.
   double start = p.q;
@@ -179,7 +254,7 @@ void compute_pressures(Profile& p) {
   bool added = false;
   for (size_t i = 0; i < n; ++i) {
     p.sigma_v[i + 1] = p.sigma_v[i] + p.sub[i].gamma * p.sub[i].t;
-    if (held_back && !added && p.ztop[i + 1] == h) {
+    if (held_back && !added && std::fabs(p.ztop[i + 1] - h) <= kTol) {
       p.sigma_v[i + 1] += p.qeq;
       added = true;
     }
@@ -256,7 +331,6 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
   std::vector<DistributionPoint> points;
   if (p.sub.empty()) return points;
   const size_t above = p.above_excavation();
-  const double h = p.height;
   const double sv_exc = p.sigma_v[std::min(above, p.sub.size())];
   int k = 0;
   auto point = [&](size_t i, double z) {
@@ -272,10 +346,9 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
                                  cohesion)
                         : s.m * (s.ka * sv_exc - cohesion);
     const bool backfill_water = p.water_flag == 1 && s.drained && submerged;
-    double w = 0.0;
-    if (backfill_water) {
-      w = std::max(0.0, s.m * p.gamma_w * (std::min(z, h) - p.zw));
-    }
+    // Water is hydrostatic on both sides, below the excavation line too:
+    // below both tables the net is gamma_w (zwe - zw).
+    double w = backfill_water ? s.m * p.gamma_w * (z - p.zw) : 0.0;
     if (z > p.zwe) w -= s.m * p.gamma_w * (z - p.zwe);
     const double surcharge = surcharge_at(p, z);
     // No point carries a zero or negative load.

@@ -87,6 +87,26 @@ Profile build_profile(const engine::Problem& problem);
 // information report).
 std::optional<GenerationStop> profile_stop(const Profile& p);
 
+// An input the generation refuses: the line of the record and the text
+// "record, field k (name): what is wrong".
+struct Refusal {
+  int line = 0;
+  std::string text;
+};
+
+// The inputs refused before anything is generated: with p-y option 2, a
+// soil profile that starts below the excavation line; with options 2 to
+// 6, a backfill slope not below 45 + phi/2 of the first layer; option 3
+// without tie backs or struts; option 5 with a soil layer that has no
+// optional coefficient, or with the excavation line in rock.
+// `control_line` is the line of the control record.
+std::optional<Refusal> generation_refusal(const engine::Problem& problem,
+                                          int control_line);
+
+// The equivalent surface pressure of a sloping backfill, from the first
+// sublayer; 0 for a level or falling backfill.
+double equivalent_surface_pressure(const Profile& p);
+
 // Overburden stress, coefficients, active and water resultants, the net
 // check and the clay-warning flag.
 void compute_pressures(Profile& p);

@@ -34,12 +34,18 @@ double interpolate(const std::vector<DistributionPoint>& pts, double x,
   return a.col[col] + f * (b.col[col] - a.col[col]);
 }
 
+bool above_first_record(const std::vector<DistributionPoint>& pts,
+                        double x) {
+  return !pts.empty() && x < pts.front().col[1] - kDepthTolerance;
+}
+
 std::vector<double> station_loads(const std::vector<DistributionPoint>& pts,
                                   double h, int increments) {
   std::vector<double> loads(static_cast<size_t>(increments) + 1, 0.0);
   if (pts.size() < 2) return loads;
   const int last = nearest_steps(pts.back().col[1] / h) + 1;
   for (int s = 1; s < last && s <= increments; ++s) {
+    if (above_first_record(pts, s * h)) continue;
     loads[static_cast<size_t>(s)] = interpolate(pts, s * h, 2);
   }
   return loads;
@@ -54,6 +60,7 @@ std::vector<MovementCurve> movement_curves(
   std::vector<MovementCurve> curves;
   for (int s = 0; s < excavation_station && s <= increments; ++s) {
     const double x = s * h;
+    if (above_first_record(pts, x)) continue;
     const double passive = interpolate(pts, x, 5);
     const double at_rest = interpolate(pts, x, 6);
     const double active = interpolate(pts, x, 12);

@@ -19,9 +19,14 @@ void to_station_loads(std::vector<DistributionPoint>& points, double h);
 
 // The load on each station 0..N: stations 1 .. nint(zN/h) (and not below
 // the toe) take column 2 interpolated linearly in depth between the two
-// records around them (the first two above the second record's depth).
+// records around them. Stations above the first record take nothing: no
+// soil, no load.
 std::vector<double> station_loads(const std::vector<DistributionPoint>& points,
                                   double h, int increments);
+
+// Whether depth x lies above the first record (by more than 1E-5).
+bool above_first_record(const std::vector<DistributionPoint>& points,
+                        double x);
 
 // Column `col` at depth x, interpolated linearly between the two records
 // around x (the first two above the second record's depth).
@@ -36,7 +41,8 @@ double interpolate(const std::vector<DistributionPoint>& points, double x,
 // linearly to the passive pressure at 3R/80 as it is pushed into the
 // backfill, and constant beyond. p is a force per unit length of wall
 // (pressure times width, columns 6, 12 and 5 of the distribution).
-// Stations below the toe (the last station, N) take no curve.
+// Stations below the toe (the last station, N) and above the first
+// record take no curve.
 struct MovementCurve {
   int station = 0;
   std::vector<std::pair<double, double>> points;  // (y, p)
