@@ -4,16 +4,20 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <climits>
 #include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 
+#include "engine/output_file.h"
 #include "korvan/engine.h"
 #include "report/html_report.h"
 #include "report/json_results.h"
@@ -51,19 +55,105 @@ std::string local_time_text() {
              : std::string();
 }
 
-// Writes one results file; false (with a message) when it cannot be
-// written.
+// Writes one results file whole beside its name and moves it into place;
+// false (with a message) when it cannot be written, the earlier file kept.
 template <typename Writer>
 bool write_results_file(const fs::path& path, const char* role,
                         std::ostream& diag, Writer&& write) {
-  std::ofstream out(path);
-  if (out) write(out);
-  out.close();
-  if (!out) {
-    diag << "cannot write the " << role << " \"" << path.string() << "\"\n";
-    return false;
+  korvan::engine::OutputFile out;
+  bool written = out.open(path);
+  if (written) {
+    write(out.stream());
+    written = out.close() && out.commit();
   }
-  return true;
+  if (!written) {
+    diag << "cannot write the " << role << " \"" << path.string() << "\"\n";
+  }
+  return written;
+}
+
+// The files one input data file is analysed into.
+struct Plan {
+  fs::path input;
+  fs::path dir;
+  korvan::RunFiles files;
+  fs::path json, html;
+};
+
+Plan plan_run(const fs::path& input, const std::string& out_dir,
+              const Extras& extras) {
+  Plan plan;
+  plan.input = input;
+  plan.dir = out_dir.empty() ? input.parent_path() : fs::path(out_dir);
+  const std::string stem = input.stem().string();
+  korvan::RunFiles& files = plan.files;
+  files.version_label = KORVAN_VERSION;
+  files.input = input;
+  files.report = plan.dir / (stem + ".out");
+  files.plot = plan.dir / (stem + ".plot");
+  files.iteration = plan.dir / (stem + ".iter");
+  files.py_scratch = plan.dir / (stem + ".pyc");
+  files.pressure_scratch = plan.dir / (stem + ".epd");
+  if (extras.json) plan.json = plan.dir / (stem + ".json");
+  if (extras.html) plan.html = plan.dir / (stem + ".html");
+  return plan;
+}
+
+// Why the runs cannot go ahead, before any of them starts: an input that is
+// no file, or two names of one file among the inputs and everything the
+// runs write (a run would destroy its own input, or two runs of a batch
+// would write into the same files).
+std::optional<std::string> refuse_plans(const std::vector<Plan>& plans) {
+  for (const Plan& plan : plans) {
+    std::error_code ec;
+    if (plan.input.empty()) return "an input data file name is empty";
+    if (fs::is_directory(plan.input, ec) || !plan.input.has_stem() ||
+        plan.input.filename() == "." || plan.input.filename() == "..") {
+      return "\"" + plan.input.string() +
+             "\" is a folder, not an input data file";
+    }
+  }
+  struct Named {
+    size_t run;
+    const char* role;
+    const fs::path* path;
+  };
+  std::vector<Named> named;
+  for (size_t i = 0; i < plans.size(); ++i) {
+    const Plan& p = plans[i];
+    const std::pair<const char*, const fs::path*> files[] = {
+        {"input data file", &p.files.input},
+        {"report file", &p.files.report},
+        {"plot-data file", &p.files.plot},
+        {"iteration file", &p.files.iteration},
+        {"p-y curve file", &p.files.py_scratch},
+        {"earth-pressure distribution file", &p.files.pressure_scratch},
+        {"JSON results file", &p.json},
+        {"HTML report", &p.html}};
+    for (const auto& [role, path] : files) {
+      if (!path->empty()) named.push_back({i, role, path});
+    }
+  }
+  std::map<std::string, size_t> seen;
+  for (size_t k = 0; k < named.size(); ++k) {
+    for (const std::string& key : korvan::engine::file_keys(*named[k].path)) {
+      const auto [at, fresh] = seen.emplace(key, k);
+      if (fresh || at->second == k) continue;
+      const Named& a = named[at->second];
+      const Named& b = named[k];
+      const std::string files = std::string("the ") + a.role + " \"" +
+                                a.path->string() + "\" and the " + b.role +
+                                " \"" + b.path->string() + "\" are one file";
+      if (a.run == b.run) {
+        return plans[a.run].input.string() + ": " + files +
+               ": the run is refused";
+      }
+      return plans[a.run].input.string() + " and " +
+             plans[b.run].input.string() + ": " + files +
+             ": the runs are refused";
+    }
+  }
+  return std::nullopt;
 }
 
 // The outcome of one input file.
@@ -72,11 +162,11 @@ struct FileOutcome {
   int problems = 0;
 };
 
-FileOutcome run_file(const fs::path& input, const std::string& out_dir,
+FileOutcome run_file(const Plan& plan, const std::string& out_dir,
                      bool keep_scratch, const Extras& extras,
                      std::ostream& diag, std::ostream& out) {
-  const fs::path dir = out_dir.empty() ? input.parent_path() : fs::path(out_dir);
-  const std::string stem = input.stem().string();
+  const fs::path& dir = plan.dir;
+  const fs::path& input = plan.input;
   if (!out_dir.empty()) {
     std::error_code ec;
     fs::create_directories(dir, ec);
@@ -86,43 +176,40 @@ FileOutcome run_file(const fs::path& input, const std::string& out_dir,
       return {static_cast<int>(korvan::RunStatus::kFileError), 0};
     }
   }
-  korvan::RunFiles files;
-  files.version_label = KORVAN_VERSION;
-  files.input = input;
-  files.report = dir / (stem + ".out");
-  files.plot = dir / (stem + ".plot");
-  files.iteration = dir / (stem + ".iter");
-  files.py_scratch = dir / (stem + ".pyc");
-  files.pressure_scratch = dir / (stem + ".epd");
-
+  const korvan::RunFiles& files = plan.files;
   korvan::RunOptions options;
   options.diagnostics = &diag;
   options.collect_results = extras.any();
   korvan::Engine engine;
   const korvan::RunResult result = engine.run(files, options);
-  if (!keep_scratch) {
+  // A run that never started made no scratch file.
+  const bool started = result.files_written || result.problems > 0;
+  if (!keep_scratch && started) {
     std::error_code ignored;
     fs::remove(files.py_scratch, ignored);
     fs::remove(files.pressure_scratch, ignored);
   }
   int status = static_cast<int>(result.status);
   if (!extras.any()) return {status, result.problems};
+  // Results files go with the report: when the report could not be
+  // written, the earlier results stay too.
+  const bool results_files = result.files_written;
 
   korvan::report::ResultsSource source;
   source.input_name = input.filename().string();
   source.version = KORVAN_VERSION;
   bool written = true;
-  if (extras.json) {
+  if (extras.json && results_files) {
     written &= write_results_file(
-        dir / (stem + ".json"), "JSON results file", diag,
+        plan.json, "JSON results file", diag,
         [&](std::ostream& file) {
           korvan::report::write_json_results(file, result, source);
         });
   }
-  if (extras.html) {
+  if (extras.html && results_files) {
     source.generated = local_time_text();
     written &= write_results_file(
-        dir / (stem + ".html"), "HTML report", diag, [&](std::ostream& file) {
+        plan.html, "HTML report", diag, [&](std::ostream& file) {
           korvan::report::write_html_report(file, result, source);
         });
   }
@@ -135,7 +222,13 @@ FileOutcome run_file(const fs::path& input, const std::string& out_dir,
 
 int run_input(const fs::path& input, const std::string& out_dir,
               bool keep_scratch, const Extras& extras) {
-  return run_file(input, out_dir, keep_scratch, extras, std::cerr, std::cout)
+  const std::vector<Plan> plans = {plan_run(input, out_dir, extras)};
+  if (const auto refusal = refuse_plans(plans)) {
+    std::cerr << *refusal << "\n";
+    return static_cast<int>(korvan::RunStatus::kFileError);
+  }
+  return run_file(plans.front(), out_dir, keep_scratch, extras, std::cerr,
+                  std::cout)
       .status;
 }
 
@@ -145,6 +238,14 @@ int run_input(const fs::path& input, const std::string& out_dir,
 int run_batch(const std::vector<std::string>& inputs,
               const std::string& out_dir, bool keep_scratch,
               const Extras& extras, unsigned jobs) {
+  std::vector<Plan> plans;
+  for (const std::string& input : inputs) {
+    plans.push_back(plan_run(input, out_dir, extras));
+  }
+  if (const auto refusal = refuse_plans(plans)) {
+    std::cerr << *refusal << "\n";
+    return static_cast<int>(korvan::RunStatus::kFileError);
+  }
   const auto start = std::chrono::steady_clock::now();
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   std::vector<FileOutcome> outcomes(inputs.size());
@@ -155,7 +256,7 @@ int run_batch(const std::vector<std::string>& inputs,
     for (size_t i = next++; i < inputs.size(); i = next++) {
       std::ostringstream diag, out;
       outcomes[i] =
-          run_file(inputs[i], out_dir, keep_scratch, extras, diag, out);
+          run_file(plans[i], out_dir, keep_scratch, extras, diag, out);
       const std::lock_guard<std::mutex> lock(print);
       ++done;
       if (terminal) std::cerr << "\r\033[K";
@@ -228,7 +329,18 @@ int main(int argc, char** argv) {
   run->add_option("-j,--jobs", jobs,
                   "worker threads for several input files (default: the "
                   "number of cores)")
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            unsigned long long n = 0;
+            const char* end = text.data() + text.size();
+            const auto [at, error] = std::from_chars(text.data(), end, n);
+            if (error != std::errc() || at != end || n < 1 || n > UINT_MAX) {
+              return "the number of worker threads is a whole number, 1 or "
+                     "more, not \"" + text + "\"";
+            }
+            return {};
+          },
+          "N"));
   run->add_option("-o,--output-dir", out_dir,
                   "folder for the output files (default: the input's folder)");
   run->add_flag("--keep-scratch", keep_scratch,

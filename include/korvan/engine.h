@@ -64,7 +64,8 @@ enum class RunStatus {
                         // deflection exceeded
   kInputError = 2,      // an input error stop
   kGeneratorStop = 3,   // a stop inside an earth-pressure or p-y generator
-  kFileError = 4,       // a file of the run could not be opened
+  kFileError = 4,       // a file of the run could not be opened, read or
+                        // written, or the run's names collide
 };
 
 struct RunResult {
@@ -72,6 +73,10 @@ struct RunResult {
   int problems = 0;        // problems whose title was read
   int stop_code = 0;       // generator stop code, with kGeneratorStop
   std::string message;     // one line for kInputError..kFileError
+  // The report, plot-data and iteration files of this run are in place.
+  // False when the run was refused or could not open or write its files:
+  // the files of an earlier run are then left as they were.
+  bool files_written = false;
   std::vector<ProblemResults> results;  // with RunOptions::collect_results
 };
 
@@ -96,12 +101,23 @@ class Engine {
   Engine& operator=(const Engine&) = delete;
 
   // Analyses every problem of files.input. Never throws for bad input or
-  // files that cannot be opened: the outcome is in the result.
+  // files that cannot be opened: the outcome is in the result. Every run
+  // starts afresh: nothing of an earlier run of this engine carries over
+  // (the stages within one input file start from the previous stage).
+  //
+  // Relative names are made absolute once, when the run starts (the current
+  // folder is one per process). A run in which an output or scratch file
+  // names the input or another output is refused before any file is
+  // opened (kFileError). The report, plot-data and iteration files are
+  // written beside their names and moved into place together when the run
+  // ends (files_written); a run that cannot open them, finds no input, or
+  // cannot write them whole leaves the earlier files as they were.
   RunResult run(const RunFiles& files, const RunOptions& options = {});
 
   // Runs from `folder`/NAMES.dat as the library entry point does: the
   // two-line request to create an input file goes to options.diagnostics
-  // when a name cannot be read.
+  // when a name cannot be read. The folder and the names in NAMES.dat are
+  // made absolute before NAMES.dat is opened.
   RunResult run_names(const std::filesystem::path& folder,
                       const RunOptions& options = {});
 

@@ -5,6 +5,22 @@
  * the six file names of the run) and the input data file into the current
  * directory, then calls IKORVAN with the interface code in both arguments.
  * All results go to the files named in NAMES.dat.
+ *
+ * NAMES.dat and the relative names in it are taken from the current folder
+ * when the call starts; the names are made absolute then, so the run's files
+ * stay together even if the folder changes during the call. The current
+ * folder is one per process, shared by all its threads: a host that changes
+ * folder in one thread and calls IKORVAN in another may run in a folder it
+ * did not mean. Calls are serialised. A host that runs analyses in parallel
+ * uses one korvan::Engine per thread with absolute paths
+ * (include/korvan/engine.h).
+ *
+ * A run whose NAMES.dat names one file twice (an output or scratch file that
+ * is the input, or two outputs that are one file) is refused before any file
+ * is opened. The report, plot-data and iteration files are written beside
+ * their names and moved into place when the run ends: a run that cannot open
+ * its files, finds no input or is killed leaves the earlier files as they
+ * were (the reason goes to the standard error stream).
  */
 #ifndef KORVAN_KORVAN_H
 #define KORVAN_KORVAN_H

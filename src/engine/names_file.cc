@@ -56,7 +56,14 @@ NamesFile read_names_file(const std::filesystem::path& path) {
 
 RunResult Engine::run_names(const std::filesystem::path& folder,
                             const RunOptions& options) {
-  NamesFile names = read_names_file(folder / "NAMES.dat");
+  // Every name is made absolute once, here: the current folder is one per
+  // process, and a change of it during the run (by another thread of the
+  // host) must not send some of the run's files elsewhere.
+  std::error_code ec;
+  std::filesystem::path base = std::filesystem::absolute(folder, ec);
+  if (ec) base = folder;
+  base = base.lexically_normal();
+  NamesFile names = read_names_file(base / "NAMES.dat");
   if (names.read_failed && options.diagnostics != nullptr) {
     *options.diagnostics << " PLEASE CREATE AN INPUT DATA FILE AND SAVE IT\n"
                          << " BEFORE COMPUTATION.  TRY IT AGAIN!\n";
@@ -66,7 +73,7 @@ RunResult Engine::run_names(const std::filesystem::path& folder,
   for (std::filesystem::path* p :
        {&f.input, &f.report, &f.plot, &f.iteration, &f.py_scratch,
         &f.pressure_scratch}) {
-    if (!p->empty() && p->is_relative()) *p = folder / *p;
+    if (!p->empty() && p->is_relative()) *p = base / *p;
   }
   return run(f, options);
 }

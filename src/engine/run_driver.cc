@@ -8,6 +8,7 @@
 
 #include "engine/constants.h"
 #include "engine/input_error.h"
+#include "engine/output_file.h"
 #include "engine/problem.h"
 #include "engine/problem_reader.h"
 #include "engine/record_reader.h"
@@ -29,11 +30,10 @@
 
 namespace korvan {
 
-// What an engine keeps from one problem to the next: the deflections from
-// which a stage starts its stiffness evaluation live here.
-struct Engine::State {
-  wall::StationTable deflections{};
-};
+// An engine keeps nothing from one run to the next: every run starts from
+// zero deflections and empty tables, so a reused engine gives the results
+// of a new one.
+struct Engine::State {};
 
 Engine::Engine() : state_(std::make_unique<State>()) {}
 Engine::~Engine() = default;
@@ -59,6 +59,27 @@ constexpr long long kMaxDistributionPoints = 200000;
 // The run ends without an error: a negative iteration limit.
 struct EndOfRun {};
 
+// A scratch file cannot be written or read back: the run ends with a file
+// error naming it.
+struct ScratchFileError {
+  std::string message;
+};
+
+// The files of a run made absolute once, at its start, so that a change of
+// the process's current folder during the run cannot split its files.
+RunFiles absolute_files(const RunFiles& files) {
+  RunFiles f = files;
+  for (std::filesystem::path* p : {&f.input, &f.report, &f.plot, &f.iteration,
+                                   &f.py_scratch, &f.pressure_scratch}) {
+    std::error_code ec;
+    if (!p->empty()) {
+      const std::filesystem::path a = std::filesystem::absolute(*p, ec);
+      if (!ec) *p = a;
+    }
+  }
+  return f;
+}
+
 // A generator ends the run with a stop code.
 struct GeneratorStop {
   int code = 0;
@@ -68,11 +89,10 @@ struct GeneratorStop {
 
 class Run {
  public:
-  Run(const RunFiles& files, const RunOptions& options,
-      wall::StationTable& deflections)
+  Run(const RunFiles& files, const RunOptions& options)
       : files_(files),
+        paths_(absolute_files(files)),
         options_(options),
-        deflections_(deflections),
         shown_input_(options.shown_input_path
                          ? *options.shown_input_path
                          : files.input.string()),
@@ -81,7 +101,14 @@ class Run {
   RunResult execute();
 
  private:
+  bool refuse_shared_files();
   bool open_files();
+  void file_error(const std::string& message);
+  template <typename Write>
+  void write_scratch(std::filesystem::path RunFiles::*file,
+                     const char* role, Write&& write);
+  std::ifstream read_scratch(std::filesystem::path RunFiles::*file,
+                             const char* role);
   void problem_loop();
   void read_problem_body(engine::Problem& p);
   void read_supports(engine::Problem& p);
@@ -104,10 +131,12 @@ class Run {
     if (options_.diagnostics != nullptr) *options_.diagnostics << line << '\n';
   }
 
-  const RunFiles& files_;
+  const RunFiles& files_;  // as given: the names in messages
+  const RunFiles paths_;   // absolute: the names opened
   const RunOptions& options_;
-  // The deflections a stage starts from: those of the previous stage.
-  wall::StationTable& deflections_;
+  // The deflections a stage starts from: those of the previous stage of
+  // this run (zero for the first).
+  wall::StationTable deflections_{};
   std::optional<wall::WallModel> model_;
   // Soil-movement curves of earth-pressure option 4.
   std::vector<wall::CurveRecord> movement_curves_;
@@ -117,10 +146,11 @@ class Run {
   std::optional<wall::Solution> solution_;
   std::string shown_input_;
   std::ifstream input_;
-  std::ofstream report_file_, plot_file_, iteration_file_;
-  RecordWriter report_{report_file_};
-  RecordWriter plot_{plot_file_};
-  RecordWriter iteration_{iteration_file_};
+  // Written beside their names and moved into place when the run ends.
+  engine::OutputFile report_file_, plot_file_, iteration_file_;
+  RecordWriter report_{report_file_.stream()};
+  RecordWriter plot_{plot_file_.stream()};
+  RecordWriter iteration_{iteration_file_.stream()};
   engine::RecordReader reader_;
   engine::UnitLabels labels_ = engine::unit_labels(0);
   RunResult result_;
@@ -134,36 +164,81 @@ class Run {
   std::optional<double> continuous_wall_width_;
 };
 
-bool Run::open_files() {
-  input_.open(files_.input);
-  struct Output {
-    std::ofstream& stream;
+void Run::file_error(const std::string& message) {
+  result_.status = RunStatus::kFileError;
+  result_.message = message;
+  diagnose(message);
+}
+
+// A run whose outputs or scratch files name its input or one another would
+// destroy the input or mix two files into one: it is refused before any
+// file is opened. The two scratch files may share a name: each is written
+// and read back before the other is.
+bool Run::refuse_shared_files() {
+  struct Named {
     const std::filesystem::path& path;
     const char* role;
+    bool scratch;
   };
-  const Output outputs[] = {{report_file_, files_.report, "report file"},
-                            {plot_file_, files_.plot, "plot-data file"},
-                            {iteration_file_, files_.iteration,
-                             "iteration file"}};
-  for (const Output& o : outputs) {
-    o.stream.open(o.path);
-    if (!o.stream) {
-      result_.status = RunStatus::kFileError;
-      result_.message = "cannot open the " + std::string(o.role) + " \"" +
-                        o.path.string() + "\" for writing";
-      diagnose(result_.message);
-      return false;
+  const Named named[] = {
+      {files_.input, "input data file", false},
+      {files_.report, "report file", false},
+      {files_.plot, "plot-data file", false},
+      {files_.iteration, "iteration file", false},
+      {files_.py_scratch, "p-y curve file", true},
+      {files_.pressure_scratch, "earth-pressure distribution file", true}};
+  for (size_t i = 0; i < std::size(named); ++i) {
+    for (size_t j = i + 1; j < std::size(named); ++j) {
+      const Named& a = named[i];
+      const Named& b = named[j];
+      if (a.path.empty() || b.path.empty() || (a.scratch && b.scratch)) {
+        continue;
+      }
+      if (engine::same_file(a.path, b.path)) {
+        file_error("the " + std::string(a.role) + " \"" + a.path.string() +
+                   "\" and the " + b.role + " \"" + b.path.string() +
+                   "\" are one file: the run is refused");
+        return true;
+      }
     }
   }
-  if (!input_) {
-    result_.status = RunStatus::kFileError;
-    result_.message =
-        "cannot open the input data file \"" + files_.input.string() + "\"";
-    diagnose(result_.message);
-    report_.empty_lines(2);
-    report_.line("ERROR STOP -- " + result_.message);
-    end_of_analysis();
+  return false;
+}
+
+// Opens the input and the three outputs. A run that cannot open them
+// writes nothing: the files of an earlier run stay as they were.
+bool Run::open_files() {
+  if (refuse_shared_files()) return false;
+  std::error_code ec;
+  if (std::filesystem::is_directory(paths_.input, ec)) {
+    file_error("the input data file \"" + files_.input.string() +
+               "\" is a folder, not a file");
     return false;
+  }
+  input_.open(paths_.input);
+  if (!input_) {
+    file_error("cannot open the input data file \"" + files_.input.string() +
+               "\"");
+    return false;
+  }
+  struct Output {
+    engine::OutputFile& file;
+    const std::filesystem::path& path;
+    const std::filesystem::path& shown;
+    const char* role;
+  };
+  const Output outputs[] = {
+      {report_file_, paths_.report, files_.report, "report file"},
+      {plot_file_, paths_.plot, files_.plot, "plot-data file"},
+      {iteration_file_, paths_.iteration, files_.iteration, "iteration file"}};
+  for (const Output& o : outputs) {
+    if (o.path.empty() || !o.file.open(o.path)) {
+      file_error("cannot open the " + std::string(o.role) + " \"" +
+                 o.shown.string() + "\" for writing");
+      for (const Output& other : outputs) other.file.discard();
+      input_.close();
+      return false;
+    }
   }
   return true;
 }
@@ -183,10 +258,37 @@ RunResult Run::execute() {
       diagnose(stop.diagnostic);
       report_.empty_lines(2);
       report_.line(stop.report_text);
+    } catch (const ScratchFileError& e) {
+      file_error(e.message);
+      report_.empty_lines(2);
+      report_.line("ERROR STOP -- " + e.message);
     }
     end_of_analysis();
   }
   return result_;
+}
+
+// Writes a scratch file whole, or ends the run with a file error.
+template <typename Write>
+void Run::write_scratch(std::filesystem::path RunFiles::*file,
+                        const char* role, Write&& write) {
+  std::ofstream scratch(paths_.*file);
+  if (scratch) write(scratch);
+  scratch.close();
+  if (!scratch) {
+    throw ScratchFileError{"cannot write the " + std::string(role) + " \"" +
+                           (files_.*file).string() + "\""};
+  }
+}
+
+std::ifstream Run::read_scratch(std::filesystem::path RunFiles::*file,
+                                const char* role) {
+  std::ifstream scratch(paths_.*file);
+  if (!scratch) {
+    throw ScratchFileError{"cannot read the " + std::string(role) + " \"" +
+                           (files_.*file).string() + "\""};
+  }
+  return scratch;
 }
 
 void Run::stop_on_input_error(const InputError& e) {
@@ -224,26 +326,35 @@ void Run::end_of_analysis() {
     out->empty_lines(2);
     out->line("     END OF ANALYSIS                             ");
   }
-  // A file that could not be written completely (a full disk, a lost
-  // device) is reported, not ignored.
+  input_.close();
+  // The outputs are moved into place together, and only when each was
+  // written whole: a full disk or a lost device leaves the earlier files.
   struct Written {
-    std::ofstream& stream;
+    engine::OutputFile& file;
     const std::filesystem::path& path;
     const char* role;
   };
-  for (const Written& w : {Written{report_file_, files_.report, "report file"},
-                           Written{plot_file_, files_.plot, "plot-data file"},
-                           Written{iteration_file_, files_.iteration,
-                                   "iteration file"}}) {
-    w.stream.close();
-    if (w.stream.fail() && result_.status != RunStatus::kFileError) {
-      result_.status = RunStatus::kFileError;
-      result_.message = "cannot write the " + std::string(w.role) + " \"" +
-                        w.path.string() + "\"";
-      diagnose(result_.message);
+  const Written written[] = {
+      {report_file_, files_.report, "report file"},
+      {plot_file_, files_.plot, "plot-data file"},
+      {iteration_file_, files_.iteration, "iteration file"}};
+  for (const Written& w : written) {
+    if (!w.file.close()) {
+      file_error("cannot write the " + std::string(w.role) + " \"" +
+                 w.path.string() + "\"");
+      for (const Written& other : written) other.file.discard();
+      return;
     }
   }
-  input_.close();
+  for (const Written& w : written) {
+    if (!w.file.commit()) {
+      file_error("cannot write the " + std::string(w.role) + " \"" +
+                 w.path.string() + "\"");
+      for (const Written& other : written) other.file.discard();
+      return;
+    }
+  }
+  result_.files_written = true;
 }
 
 void Run::write_plot_block(int stage_value) {
@@ -464,19 +575,15 @@ std::vector<double> Run::generated_loads() {
 
   // The distribution passes through its scratch file; the wall sees the
   // numbers as the file carries them.
-  {
-    std::ofstream scratch(files_.pressure_scratch);
-    if (!scratch) {
-      throw InputError(StopKind::kInvalid,
-                       "cannot write the earth-pressure distribution file \"" +
-                           files_.pressure_scratch.string() + "\"");
-    }
-    report::write_distribution_file(scratch,
-                                    pressure::distribution(profile));
-  }
+  write_scratch(&RunFiles::pressure_scratch, "earth-pressure distribution file",
+                [&profile](std::ostream& scratch) {
+                  report::write_distribution_file(
+                      scratch, pressure::distribution(profile));
+                });
   std::vector<pressure::DistributionPoint> points;
   {
-    std::ifstream scratch(files_.pressure_scratch);
+    std::ifstream scratch = read_scratch(&RunFiles::pressure_scratch,
+                                         "earth-pressure distribution file");
     engine::RecordReader in(scratch, files_.pressure_scratch.string());
     const int count = engine::read_count(in, "distribution count record",
                                          "number of points");
@@ -620,18 +727,13 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   const std::vector<engine::UserPyCurve>& user = with_user ? p.user_curves : none;
   const int count =
       static_cast<int>(user.size() + 5 * soil.layers.size());
-  {
-    std::ofstream scratch(files_.py_scratch);
-    if (!scratch) {
-      throw InputError(StopKind::kInvalid,
-                       "cannot write the p-y curve file \"" +
-                           files_.py_scratch.string() + "\"");
-    }
-    report::write_py_file(scratch, user, g.curves, count);
-  }
+  write_scratch(&RunFiles::py_scratch, "p-y curve file",
+                [&](std::ostream& scratch) {
+                  report::write_py_file(scratch, user, g.curves, count);
+                });
 
   // Read back: the solver sees the values as the file carries them.
-  std::ifstream scratch(files_.py_scratch);
+  std::ifstream scratch = read_scratch(&RunFiles::py_scratch, "p-y curve file");
   engine::RecordReader in(scratch, files_.py_scratch.string());
   in.begin("p-y curve count record");
   const int total = in.integer("number of curves");
@@ -809,10 +911,9 @@ void Run::problem_loop() {
     if (result_.problems > 1) report_.empty_lines(2);
     report::HeaderInfo header;
     header.version_label = files_.version_label;
-    header.input_path =
-        options_.shown_input_path
-            ? *options_.shown_input_path
-            : std::filesystem::absolute(files_.input).string();
+    header.input_path = options_.shown_input_path
+                            ? *options_.shown_input_path
+                            : paths_.input.lexically_normal().string();
     header.report_path = files_.report.string();
     header.plot_path = files_.plot.string();
     header.time = options_.fixed_clock ? *options_.fixed_clock : clock_now();
@@ -1049,7 +1150,7 @@ void Run::read_supports(engine::Problem& p) {
 }  // namespace
 
 RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
-  Run run(files, options, state_->deflections);
+  Run run(files, options);
   return run.execute();
 }
 

@@ -122,5 +122,74 @@ expect_file_has "$work/batch/b.out" "ANALYSIS COMPLETED"
 expect_file_has "$work/stderr" "3 files, 3 problems"
 expect_file_has "$work/stderr" "2 completed, 0 not closed, 1 input errors"
 
+# A batch whose runs would write into the same files is refused before any
+# run starts, naming both inputs.
+mkdir -p "$work/same/a" "$work/same/b"
+cp "$work/stages.dat" "$work/same/a/w.dat"
+cp "$work/stages.dat" "$work/same/b/w.dat"
+expect_status 4 "batch writing one set of files twice" \
+  "$korvan" run "$work/same/a/w.dat" "$work/same/b/w.dat" -o "$work/same/out" -j 2
+expect_file_has "$work/stderr" "$work/same/a/w.dat and $work/same/b/w.dat"
+[ ! -e "$work/same/out/w.out" ] || { echo "FAIL: refused batch wrote"; failures=$((failures + 1)); }
+expect_status 4 "one input twice" "$korvan" run "$work/same/a/w.dat" "$work/same/a/./w.dat"
+# The second input is the first run's scratch file.
+cp "$work/stages.dat" "$work/same/a/w.pyc"
+expect_status 4 "input that another run uses as scratch" \
+  "$korvan" run "$work/same/a/w.dat" "$work/same/a/w.pyc"
+[ -s "$work/same/a/w.pyc" ] || { echo "FAIL: scratch-named input destroyed"; failures=$((failures + 1)); }
+
+# A run whose outputs name its input is refused; the input stays whole.
+mkdir -p "$work/self"
+for name in x.epd x.pyc x.out x.plot x.iter; do
+  cp "$work/stages.dat" "$work/self/$name"
+  expect_status 4 "input named $name" "$korvan" run "$work/self/$name"
+  expect_file_has "$work/stderr" "are one file"
+  expect_status 4 "input named $name, scratch kept" "$korvan" run "$work/self/$name" --keep-scratch
+  cmp -s "$work/stages.dat" "$work/self/$name" || { echo "FAIL: input $name changed"; failures=$((failures + 1)); }
+  rm "$work/self/$name"
+done
+cp "$work/stages.dat" "$work/self/y.json"
+expect_status 4 "input named y.json with --json" "$korvan" run "$work/self/y.json" --json
+cmp -s "$work/stages.dat" "$work/self/y.json" || { echo "FAIL: input y.json changed"; failures=$((failures + 1)); }
+[ "$(ls "$work/self")" = "y.json" ] || { echo "FAIL: refused run left files: $(ls "$work/self")"; failures=$((failures + 1)); }
+
+# A run that cannot open its files, or finds no input, leaves the earlier
+# results as they were; an output name that is a link is replaced, its
+# target left alone.
+mkdir -p "$work/keep"
+cp "$work/stages.dat" "$work/keep/w.dat"
+expect_status 0 "earlier run" "$korvan" run "$work/keep/w.dat" --json
+cp "$work/keep/w.out" "$work/keep/w.out.before"
+cp "$work/keep/w.json" "$work/keep/w.json.before"
+mv "$work/keep/w.plot" "$work/keep/w.plot.before"
+mkdir "$work/keep/w.plot"
+expect_status 4 "plot file cannot be opened" "$korvan" run "$work/keep/w.dat" --json
+expect_file_has "$work/stderr" "cannot open the plot-data file"
+cmp -s "$work/keep/w.out" "$work/keep/w.out.before" || { echo "FAIL: earlier report changed"; failures=$((failures + 1)); }
+cmp -s "$work/keep/w.json" "$work/keep/w.json.before" || { echo "FAIL: earlier results changed"; failures=$((failures + 1)); }
+rmdir "$work/keep/w.plot"
+mv "$work/keep/w.dat" "$work/keep/w.dat.away"
+expect_status 4 "input gone" "$korvan" run "$work/keep/w.dat"
+expect_file_has "$work/stderr" "cannot open the input data file \"$work/keep/w.dat\""
+cmp -s "$work/keep/w.out" "$work/keep/w.out.before" || { echo "FAIL: report replaced for a missing input"; failures=$((failures + 1)); }
+mv "$work/keep/w.dat.away" "$work/keep/w.dat"
+ls -a "$work/keep" | grep -q '\.tmp$' && { echo "FAIL: temporary files left"; failures=$((failures + 1)); }
+echo precious >"$work/keep/precious"
+rm "$work/keep/w.out"
+ln -s "$work/keep/precious" "$work/keep/w.out"
+expect_status 0 "report name that is a link" "$korvan" run "$work/keep/w.dat"
+[ "$(cat "$work/keep/precious")" = precious ] || { echo "FAIL: link target overwritten"; failures=$((failures + 1)); }
+expect_file_has "$work/keep/w.out" "END OF ANALYSIS"
+
+# Folders and nonsense counts get a plain message.
+expect_status 4 "a folder as input" "$korvan" run .
+expect_file_has "$work/stderr" '"." is a folder, not an input data file'
+[ ! -e "..out" ] || { echo "FAIL: ..out written"; failures=$((failures + 1)); }
+expect_status 4 "a named folder as input" "$korvan" run "$work/keep"
+expect_file_has "$work/stderr" "is a folder, not an input data file"
+expect_status 4 "no worker threads" "$korvan" run "$work/keep/w.dat" -j 0
+expect_file_has "$work/stderr" 'the number of worker threads is a whole number, 1 or more, not "0"'
+if [ "$(wc -c <"$work/stderr")" -gt 200 ]; then echo "FAIL: long -j message"; failures=$((failures + 1)); fi
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((failures > 0))

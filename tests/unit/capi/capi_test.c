@@ -1,10 +1,12 @@
 /* The exported entry point, called from C as a front end calls it. */
 #define _DEFAULT_SOURCE
 #include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "korvan/korvan.h"
@@ -101,6 +103,53 @@ int main(void) {
     }
     CHECK(file_contains("wall.out", "ANALYSIS COMPLETED"));
     CHECK(file_contains("wall.out", "END OF ANALYSIS"));
+  }
+
+  /* NAMES.dat naming the input as the report: refused, the input kept. */
+  {
+    static const char wall[] = "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+                               "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n"
+                               "0\n0\n0\n";
+    write_file("twice.dat", wall);
+    write_file("NAMES.dat",
+               "TEST 1.0\na\nb\n3\ntwice.dat\n./twice.dat\nt.plot\n"
+               "t.iter\nt.pyc\nt.epd\n");
+    CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE) == 0);
+    CHECK(file_contains("twice.dat", "SMALL WALL\n1 0 0"));
+    CHECK(access("t.plot", F_OK) != 0);
+  }
+
+  /* Every name is resolved once, when the call starts: a change of the
+     current folder by another thread during the run does not send the
+     run's files elsewhere. NAMES.dat is a pipe, so that the run waits for
+     it while the folder is changed. */
+  {
+    char folder_a[64], folder_b[64];
+    pthread_t thread;
+    int result = -1, fd;
+    static const char names[] =
+        "TEST 1.0\na\nb\n3\nwall.dat\nwall.out\nwall.plot\nwall.iter\n"
+        "wall.pyc\nwall.epd\n";
+    snprintf(folder_a, sizeof folder_a, "%s/a", dir);
+    snprintf(folder_b, sizeof folder_b, "%s/b", dir);
+    CHECK(mkdir(folder_a, 0777) == 0 && mkdir(folder_b, 0777) == 0);
+    CHECK(chdir(folder_a) == 0);
+    write_file("wall.dat", "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+                           "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n"
+                           "0\n0\n0\n");
+    CHECK(mkfifo("NAMES.dat", 0600) == 0);
+    pthread_create(&thread, NULL, call_entry, &result);
+    fd = open("NAMES.dat", O_WRONLY); /* returns once the run reads it */
+    CHECK(chdir(folder_b) == 0);
+    CHECK(write(fd, names, sizeof names - 1) == (ssize_t)(sizeof names - 1));
+    close(fd);
+    pthread_join(thread, NULL);
+    CHECK(result == 0);
+    CHECK(chdir(folder_a) == 0);
+    CHECK(file_contains("wall.out", "END OF ANALYSIS"));
+    CHECK(file_contains("wall.iter", "END OF ANALYSIS"));
+    CHECK(count_entries(folder_b) == 0);
+    CHECK(chdir(dir) == 0);
   }
 
   /* NAMES.dat with four lines: blank names, nothing can be opened. */

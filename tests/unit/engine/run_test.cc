@@ -2,10 +2,13 @@
 // engines at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include <sys/stat.h>
 
 #include "korvan/engine.h"
 
@@ -46,8 +49,19 @@ class RunTest : public ::testing::Test {
     f.iteration = dir_ / (stem + ".iter");
     return f;
   }
+  // The names in the test folder, sorted.
+  std::vector<std::string> listing() const {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir_)) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   fs::path dir_;
 };
+
+const fs::path kExamples = fs::path(KORVAN_TEST_DATA) / ".." / ".." / "examples";
 
 const char* kWall =
     "WALL\n1 1 1 1 0 0 1 0 0 0 0 0 0 0 0\n"
@@ -113,20 +127,18 @@ TEST_F(RunTest, MissingNamesFileAsksForAnInputFile) {
   EXPECT_EQ(diagnostics.str(),
             " PLEASE CREATE AN INPUT DATA FILE AND SAVE IT\n"
             " BEFORE COMPUTATION.  TRY IT AGAIN!\n"
-            "cannot open the report file \"\" for writing\n");
+            "cannot open the input data file \"\"\n");
 }
 
-TEST_F(RunTest, UnopenableInputIsReportedInTheReport) {
+TEST_F(RunTest, UnopenableInputWritesNoFile) {
   std::ostringstream diagnostics;
   RunOptions options;
   options.diagnostics = &diagnostics;
   const RunResult result = Engine().run(files_for("absent"), options);
   EXPECT_EQ(result.status, RunStatus::kFileError);
-  const std::string report = read(dir_ / "absent.out");
-  EXPECT_NE(report.find("ERROR STOP -- cannot open the input data file"),
-            std::string::npos);
-  EXPECT_NE(report.find("END OF ANALYSIS"), std::string::npos);
-  EXPECT_NE(diagnostics.str().find("absent.dat"), std::string::npos);
+  EXPECT_EQ(diagnostics.str(), "cannot open the input data file \"" +
+                                   (dir_ / "absent.dat").string() + "\"\n");
+  EXPECT_TRUE(listing().empty());
 }
 
 TEST_F(RunTest, AFullDiskIsReportedNotIgnored) {
@@ -141,8 +153,9 @@ TEST_F(RunTest, AFullDiskIsReportedNotIgnored) {
   EXPECT_EQ(result.status, RunStatus::kFileError);
   EXPECT_NE(diagnostics.str().find("cannot write the report file"),
             std::string::npos);
-  // The other files are complete.
-  EXPECT_NE(read(dir_ / "wall.iter").find("END OF ANALYSIS"), std::string::npos);
+  // The run's files go into place together or not at all: no iteration or
+  // plot file of a run whose report is lost, and no temporary file left.
+  EXPECT_EQ(listing(), std::vector<std::string>{"wall.dat"});
 }
 
 TEST_F(RunTest, IterationBoundOfTheCaller) {
@@ -164,6 +177,195 @@ TEST_F(RunTest, InputErrorStatusAndMessage) {
                                 "(deflection closure tolerance): end of file"),
             std::string::npos)
       << result.message;
+}
+
+// A reused engine gives every run the results a new engine gives: the
+// deflections of one file do not start the next file. Stages within one
+// file still start from the previous stage.
+TEST_F(RunTest, AReusedEngineStartsEveryRunAfresh) {
+  RunOptions options;
+  options.fixed_clock = ClockTime{2026, 3, 4, 5, 6, 7};
+  RunFiles staged = files_for("staged");
+  staged.input = kExamples / "staged_excavation.dat";
+  RunFiles shaft = files_for("shaft");
+  shaft.input = kExamples / "drilled_shaft_weak_rock.dat";
+  shaft.py_scratch = dir_ / "shaft.pyc";
+  shaft.pressure_scratch = dir_ / "shaft.epd";
+
+  const RunResult fresh = Engine().run(shaft, options);
+  const std::string fresh_report = read(shaft.report);
+  ASSERT_EQ(fresh.status, RunStatus::kCompleted);
+
+  Engine reused;
+  const RunResult first = reused.run(staged, options);
+  ASSERT_EQ(first.status, RunStatus::kCompleted);
+  const std::string staged_report = read(staged.report);
+  const RunResult second = reused.run(shaft, options);
+  EXPECT_EQ(second.status, RunStatus::kCompleted);
+  EXPECT_TRUE(read(shaft.report) == fresh_report);
+  // And back: the staged file as on its own.
+  reused.run(staged, options);
+  EXPECT_TRUE(read(staged.report) == staged_report);
+}
+
+// Scratch files that cannot be written or read end the run as a file error
+// naming the file, not as an input error.
+TEST_F(RunTest, ScratchFileFaultsAreFileErrors) {
+  RunFiles f = files_for("shaft");
+  f.input = kExamples / "drilled_shaft_weak_rock.dat";
+  f.py_scratch = dir_ / "shaft.pyc";
+  f.pressure_scratch = dir_ / "folder.epd";
+  fs::create_directories(f.pressure_scratch);
+  RunResult r = Engine().run(f);
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("earth-pressure distribution file"), std::string::npos);
+  EXPECT_NE(r.message.find("folder.epd"), std::string::npos) << r.message;
+  EXPECT_NE(read(f.report).find("END OF ANALYSIS"), std::string::npos);
+
+  if (fs::exists("/dev/full")) {
+    // Opens, but every write fails.
+    f.pressure_scratch = dir_ / "shaft.epd";
+    f.py_scratch = "/dev/full";
+    r = Engine().run(f);
+    EXPECT_EQ(r.status, RunStatus::kFileError);
+    EXPECT_NE(r.message.find("p-y curve file \"/dev/full\""), std::string::npos)
+        << r.message;
+  }
+}
+
+// The header shows the input's folder as an absolute path without "." or
+// ".." pieces.
+TEST_F(RunTest, HeaderShowsTheInputFolderNormalised) {
+  write("wall.dat", kWall);
+  fs::create_directories(dir_ / "sub");
+  RunFiles f = files_for("wall");
+  f.input = dir_ / "." / "sub" / ".." / "wall.dat";
+  ASSERT_EQ(Engine().run(f).status, RunStatus::kCompleted);
+  const std::string report = read(f.report);
+  EXPECT_NE(report.find("Path to file locations      : " + dir_.string() + "/\n"),
+            std::string::npos)
+      << report.substr(0, 1200);
+  EXPECT_NE(report.find("Name of input data file     : wall.dat\n"),
+            std::string::npos);
+}
+
+// A run whose outputs or scratch files name its input or one another is
+// refused before any file is opened: nothing is written, the input stays.
+TEST_F(RunTest, RunsThatWouldOverwriteTheirOwnFilesAreRefused) {
+  write("wall.dat", kWall);
+  fs::create_hard_link(dir_ / "wall.dat", dir_ / "hard.dat");
+  fs::create_symlink(dir_ / "wall.dat", dir_ / "soft.dat");
+  const auto before = listing();
+  struct Case {
+    const char* what;
+    void (*change)(RunFiles&, const fs::path&);
+  };
+  const Case cases[] = {
+      {"report is the input",
+       [](RunFiles& f, const fs::path& d) { f.report = d / "." / "wall.dat"; }},
+      {"earth-pressure scratch is the input",
+       [](RunFiles& f, const fs::path& d) {
+         f.pressure_scratch = d / "sub" / ".." / "wall.dat";
+       }},
+      {"p-y scratch is the input",
+       [](RunFiles& f, const fs::path&) { f.py_scratch = f.input; }},
+      {"iteration file is a hard link to the input",
+       [](RunFiles& f, const fs::path& d) { f.iteration = d / "hard.dat"; }},
+      {"plot file is a symbolic link to the input",
+       [](RunFiles& f, const fs::path& d) { f.plot = d / "soft.dat"; }},
+      {"report and plot file are one file",
+       [](RunFiles& f, const fs::path&) { f.plot = f.report; }},
+      {"scratch file is the report",
+       [](RunFiles& f, const fs::path&) { f.py_scratch = f.report; }},
+  };
+  for (const Case& c : cases) {
+    RunFiles f = files_for("wall");
+    f.py_scratch = dir_ / "wall.pyc";
+    f.pressure_scratch = dir_ / "wall.epd";
+    c.change(f, dir_);
+    std::ostringstream diagnostics;
+    RunOptions options;
+    options.diagnostics = &diagnostics;
+    const RunResult r = Engine().run(f, options);
+    EXPECT_EQ(r.status, RunStatus::kFileError) << c.what;
+    EXPECT_FALSE(r.files_written) << c.what;
+    EXPECT_NE(r.message.find("one file"), std::string::npos) << c.what << ": " << r.message;
+    EXPECT_EQ(read(dir_ / "wall.dat"), kWall) << c.what;
+    EXPECT_EQ(listing(), before) << c.what;
+    EXPECT_EQ(diagnostics.str(), r.message + "\n") << c.what;
+  }
+}
+
+// A run that cannot open its files, or finds no input, leaves the files of
+// the earlier run as they were, and no temporary file behind.
+TEST_F(RunTest, ARunThatCannotFinishKeepsTheEarlierFiles) {
+  write("wall.dat", kWall);
+  const RunFiles good = files_for("wall");
+  ASSERT_EQ(Engine().run(good).status, RunStatus::kCompleted);
+  const std::string report = read(good.report);
+  const std::string iteration = read(good.iteration);
+  const auto before = listing();
+
+  RunFiles f = good;
+  f.plot = dir_ / "no-such-folder" / "wall.plot";
+  RunResult r = Engine().run(f);
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("cannot open the plot-data file"), std::string::npos);
+  EXPECT_EQ(read(good.report), report);
+  EXPECT_EQ(listing(), before);
+
+  f = good;
+  f.input = dir_ / "absent.dat";
+  std::ostringstream diagnostics;
+  RunOptions options;
+  options.diagnostics = &diagnostics;
+  r = Engine().run(f, options);
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_FALSE(r.files_written);
+  EXPECT_NE(diagnostics.str().find("cannot open the input data file"),
+            std::string::npos);
+  EXPECT_NE(diagnostics.str().find("absent.dat"), std::string::npos);
+  EXPECT_EQ(read(good.report), report);
+  EXPECT_EQ(listing(), before);
+
+  if (fs::exists("/dev/full")) {
+    f = good;
+    f.plot = "/dev/full";  // a full disk: the plot file cannot be written
+    r = Engine().run(f);
+    EXPECT_EQ(r.status, RunStatus::kFileError);
+    EXPECT_NE(r.message.find("cannot write the plot-data file"), std::string::npos);
+    EXPECT_EQ(read(good.report), report);
+    EXPECT_EQ(read(good.iteration), iteration);
+    EXPECT_EQ(listing(), before);
+  }
+
+  // An input error stop is a finished run: its report replaces the old one.
+  write("wall.dat", "WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 x\n");
+  r = Engine().run(good);
+  EXPECT_EQ(r.status, RunStatus::kInputError);
+  EXPECT_TRUE(r.files_written);
+  EXPECT_NE(read(good.report).find("ERROR STOP"), std::string::npos);
+  EXPECT_EQ(listing(), before);
+}
+
+// A report name that is a symbolic link is replaced; the link's target is
+// not written.
+TEST_F(RunTest, AnOutputNamedByALinkLeavesTheLinkTargetAlone) {
+  write("wall.dat", kWall);
+  write("precious.txt", "keep me\n");
+  fs::create_symlink(dir_ / "precious.txt", dir_ / "wall.out");
+  ASSERT_EQ(Engine().run(files_for("wall")).status, RunStatus::kCompleted);
+  EXPECT_EQ(read(dir_ / "precious.txt"), "keep me\n");
+  EXPECT_FALSE(fs::is_symlink(dir_ / "wall.out"));
+  EXPECT_NE(read(dir_ / "wall.out").find("END OF ANALYSIS"), std::string::npos);
+}
+
+TEST_F(RunTest, AFolderIsNoInputFile) {
+  fs::create_directories(dir_ / "wall.dat");
+  const RunResult r = Engine().run(files_for("wall"));
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("is a folder"), std::string::npos) << r.message;
+  EXPECT_FALSE(fs::exists(dir_ / "wall.out"));
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+// Output files written whole or not at all, and the names under which a
+// file is known.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace korvan::engine {
+
+// The keys under which a file is known: its absolute path with "." and ".."
+// pieces and symbolic links resolved, and, when it exists, its device and
+// file number (which also catches hard links). Two names share a key when
+// they name one file.
+std::vector<std::string> file_keys(const std::filesystem::path& path);
+
+// Whether two names name one file (see file_keys).
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// An output file written to a temporary file beside it (same folder, unique
+// name) and moved into place by commit(), so that a run that cannot finish
+// leaves the earlier file as it was. The temporary file is removed unless it
+// was committed. A name that is a symbolic link is replaced by the file, its
+// target is left alone. A name that exists and is neither a regular file nor
+// a link (a device such as /dev/null) is written directly.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile() { discard(); }
+
+  // Opens the output; false when it cannot be written.
+  bool open(const std::filesystem::path& target);
+  std::ofstream& stream() { return stream_; }
+  // Closes the stream; false when something could not be written.
+  bool close();
+  // Moves the written file into place; false when that fails (the
+  // temporary file is then removed).
+  bool commit();
+  // Closes and removes the temporary file; the earlier file stays.
+  void discard();
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;  // empty when written directly
+  std::ofstream stream_;
+};
+
+}  // namespace korvan::engine
