@@ -1,18 +1,37 @@
-# Set-up and everyday commands. `make demo` and `make test` work on a fresh
-# Debian machine: each installs what it needs first.
+# Set-up and everyday commands. `make demo`, `make install` and `make test`
+# work on a fresh Debian machine: each installs what it needs first.
+# `make demo` and `make install` build only the library and the program
+# (build/korvan, build/libkorvan.so); `make test` builds the tests as well.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 EXAMPLE ?= examples/cantilever_sheet_pile.dat
+PREFIX ?= /usr/local
 
-.PHONY: deps build demo test test-sanitize golden-update bench fuzz clean
+.PHONY: deps deps-test build build-tests demo install test test-sanitize golden-update bench fuzz clean
 FUZZ_SECONDS ?= 60
 
 deps:
 	@scripts/install-deps.sh
 
+deps-test:
+	@scripts/install-deps.sh test
+
+# The library and the command-line program only. A new build folder is
+# configured without the tests; one that has them keeps them, so that
+# `make demo` after `make test` rebuilds nothing.
 build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DKORVAN_BUILD_TESTS=OFF)
+	cmake --build $(BUILD) -j $(JOBS) --target korvan_cli korvan
+
+# Everything, the tests included.
+build-tests: deps-test
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Puts bin/korvan, lib/libkorvan.so* and include/korvan/*.h under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Analyses the shipped example and shows its report.
 demo: build
@@ -21,27 +40,29 @@ demo: build
 	  cat $(BUILD)/demo/$(basename $(notdir $(EXAMPLE))).out; \
 	  echo "korvan exit status: $$status"
 
-test: build
+test: build-tests
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: deps
+test-sanitize: deps-test
 	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVAN_BUILD_TESTS=ON -DKORVAN_SANITIZE=ON
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
 
 # Rewrites the expected golden files; review the change with `git diff`.
-golden-update: build
+golden-update: build-tests
 	cmake --build $(BUILD) --target golden-update
 
-bench: deps
+bench:
+	@scripts/install-deps.sh bench
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DKORVAN_BUILD_BENCH=ON -DKORVAN_BUILD_TESTS=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/korvan_bench
 
 # Coverage-guided fuzzing of whole runs (clang, libFuzzer, ASan, UBSan),
 # seeded with the examples and the golden inputs.
-fuzz: deps
+fuzz:
+	@scripts/install-deps.sh fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_FUZZ=ON -DKORVAN_BUILD_TESTS=OFF
 	cmake --build $(BUILD)-fuzz -j $(JOBS) --target korvan_fuzz
 	mkdir -p $(BUILD)-fuzz/corpus

@@ -1,8 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages a build needs, when missing.
+#   scripts/install-deps.sh            the library and the command-line program
+#   scripts/install-deps.sh test       ... and the unit, golden and CLI tests
+#   scripts/install-deps.sh bench      ... and the benchmarks
+#   scripts/install-deps.sh fuzz       ... and the libFuzzer build (clang)
+# Several kinds may be named at once.
 set -euo pipefail
-packages=(cmake make g++ binutils googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev)
+packages=(cmake make g++ libcli11-dev nlohmann-json3-dev)
+for kind in "$@"; do
+  case "$kind" in
+    test)  packages+=(binutils googletest libgtest-dev libgmock-dev) ;;
+    bench) packages+=(libbenchmark-dev) ;;
+    fuzz)  packages+=(clang libclang-rt-14-dev) ;;
+    *) echo "install-deps.sh: unknown kind \"$kind\" (test, bench or fuzz)" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
