@@ -776,6 +776,47 @@ void Run::analyse() {
       if (!std::isfinite(v)) throw not_finite("at station " + std::to_string(k));
     }
   }
+  // The support results come from the solution and the input alone: a
+  // finite deflection times an extreme spring or spacing may still not be.
+  const bool wales = problem_.control.wale_flag > 0;
+  if (solution_->has_results()) {
+    for (const wall::Support& support : model.supports) {
+      const wall::SupportForces f =
+          wall::support_forces(support, problem_, solution_->deflections);
+      bool finite = std::isfinite(f.horizontal) && std::isfinite(f.along) &&
+                    std::isfinite(f.per_support);
+      if (wales) {
+        finite = finite && std::isfinite(f.wale_reaction) &&
+                 std::isfinite(f.wale_load) && std::isfinite(f.wale_moment);
+      }
+      if (!finite) {
+        const int tie_backs = static_cast<int>(problem_.tie_backs.size());
+        solution_.reset();
+        throw InputError(
+            StopKind::kInvalid,
+            shown_input_ + ": " +
+                (support.tie_back
+                     ? "tie-back record " + std::to_string(support.number)
+                     : "strut/raker record " +
+                           std::to_string(support.number - tie_backs)) +
+                ": its force" + (wales ? " or wale result" : "") +
+                " is beyond the range of the numbers: check its area, "
+                "modulus, lengths and spacing");
+      }
+    }
+    for (const wall::RestraintForce& f :
+         wall::restraint_forces(problem_, solution_->stations)) {
+      if (!std::isfinite(f.force) || !std::isfinite(f.moment)) {
+        solution_.reset();
+        throw InputError(StopKind::kInvalid,
+                         shown_input_ + ": restraint records: the restraint "
+                                        "force or moment at station " +
+                             std::to_string(f.station) +
+                             " is beyond the range of the numbers: check the "
+                             "restraint stiffnesses");
+      }
+    }
+  }
   deflections_ = solution_->deflections;
   report::write_results(report_, iteration_, problem_, model, *solution_,
                         labels_);
@@ -989,7 +1030,8 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   }
   const int layers = engine::read_soil_record(reader_, soil);
   for (int i = 1; i <= layers; ++i) {
-    soil.layers.push_back(engine::read_soil_layer(reader_, i));
+    soil.layers.push_back(
+        engine::read_soil_layer(reader_, i, c.py_option == 2));
   }
 }
 
