@@ -529,6 +529,12 @@ CrossSection read_cross_section(RecordReader& in, int number) {
             "the moment of inertia and the modulus of elasticity must be "
             "positive");
   }
+  if (!std::isfinite(c.properties[3] * c.properties[8]) ||
+      !std::isfinite(c.bottom_properties[3] * c.bottom_properties[8])) {
+    in.fail(StopKind::kInvalid,
+            "the flexural rigidity (modulus of elasticity times moment of "
+            "inertia) is beyond the range of the numbers");
+  }
   in.begin(block + ", option record");
   read_ints(in, c.options, "option");
   c.option_value = in.real("option value");
@@ -560,6 +566,13 @@ void read_curvature_points(RecordReader& in, ThrustLevel& level,
     p.curvature = in.real("curvature");
     p.moment = in.real("moment");
     in.end();
+    // The rigidity of the point, moment over curvature, is printed and
+    // used.
+    if (p.curvature != 0.0 && !std::isfinite(p.moment / p.curvature)) {
+      in.fail(StopKind::kInvalid,
+              "the rigidity, moment over curvature, is beyond the range of "
+              "the numbers");
+    }
     level.points.push_back(p);
   }
 }
@@ -845,6 +858,12 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
     const double y = in.real("deflection");
     const double p = in.real("soil resistance");
     in.end();
+    if (!std::isfinite(y * c.y_multiplier) ||
+        !std::isfinite(p * c.p_multiplier)) {
+      in.fail(StopKind::kInvalid,
+              "the point times the p- and y-multipliers of its curve is "
+              "beyond the range of the numbers");
+    }
     if (!c.points.empty() && y < c.points.back().first) {
       in.fail(StopKind::kInvalid,
               "deflections of a p-y curve must not decrease");
