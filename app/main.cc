@@ -37,11 +37,13 @@ const char* kStatusHelp = R"(Exit status:
   3  a stop inside an earth-pressure or p-y generator (its stop code is shown)
   4  unusable arguments, or a file that cannot be opened or written)";
 
-// What a run writes besides the fixed-column files.
+// What a run writes besides the fixed-column files, and the caller's bound
+// on the iterations of every problem (0: the input's own limit).
 struct Extras {
   bool json = false;
   bool html = false;
   bool summary = false;
+  int max_iterations = 0;
   bool any() const { return json || html || summary; }
 };
 
@@ -180,6 +182,7 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
   korvan::RunOptions options;
   options.diagnostics = &diag;
   options.collect_results = extras.any();
+  options.max_iterations = extras.max_iterations;
   korvan::Engine engine;
   const korvan::RunResult result = engine.run(files, options);
   // A run that never started made no scratch file.
@@ -293,8 +296,9 @@ int run_batch(const std::vector<std::string>& inputs,
   return worst;
 }
 
-int run_names(const std::string& folder) {
+int run_names(const std::string& folder, int max_iterations) {
   korvan::RunOptions options;
+  options.max_iterations = max_iterations;
   options.diagnostics = &std::cerr;
   korvan::Engine engine;
   return static_cast<int>(
@@ -354,6 +358,12 @@ int main(int argc, char** argv) {
                 "and the diagrams of every problem");
   run->add_flag("--summary", extras.summary,
                 "print the summary table (maxima and support forces)");
+  const char* max_iterations_help =
+      "stop every problem after at most N iterations (below the input's "
+      "own limit)";
+  run->add_option("--max-iterations", extras.max_iterations,
+                  max_iterations_help)
+      ->check(CLI::PositiveNumber);
 
   CLI::App* summary = app.add_subcommand(
       "summary", "Analyse one input data file as `run` does and print the "
@@ -362,12 +372,18 @@ int main(int argc, char** argv) {
   summary->add_option("-o,--output-dir", out_dir,
                       "folder for the output files (default: the input's "
                       "folder)");
+  summary->add_option("--max-iterations", extras.max_iterations,
+                      max_iterations_help)
+      ->check(CLI::PositiveNumber);
 
   std::string folder;
   CLI::App* names = app.add_subcommand(
       "names", "Run from NAMES.dat as the front end does");
   names->add_option("DIR", folder,
                     "folder holding NAMES.dat (default: current folder)");
+  names->add_option("--max-iterations", extras.max_iterations,
+                    max_iterations_help)
+      ->check(CLI::PositiveNumber);
 
   try {
     app.parse(argc, argv);
@@ -389,5 +405,5 @@ int main(int argc, char** argv) {
     extras.summary = true;
     return run_input(input, out_dir, false, extras);
   }
-  return run_names(folder);
+  return run_names(folder, extras.max_iterations);
 }

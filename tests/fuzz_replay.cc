@@ -1,6 +1,6 @@
 // Replays every input kept under tests/fuzz/ (reproducers of fuzzing
 // findings): each run must end with "END OF ANALYSIS" in its report and
-// iteration files, whatever the input.
+// iteration files, and write no NaN or Infinity, whatever the input.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,6 +44,13 @@ TEST(FuzzReproducers, EveryRunEndsCleanly) {
     EXPECT_NE(slurp(files.iteration).find("END OF ANALYSIS"),
               std::string::npos)
         << entry.path();
+    // No number that is not finite reaches a file (the formatter spells
+    // them NaN, Infinity or Inf; the reports are upper case).
+    for (const fs::path& written : {files.report, files.plot, files.iteration}) {
+      const std::string text = slurp(written);
+      EXPECT_EQ(text.find("NaN"), std::string::npos) << entry.path() << " " << written;
+      EXPECT_EQ(text.find("Inf"), std::string::npos) << entry.path() << " " << written;
+    }
     ++replayed;
   }
   fs::remove_all(out);

@@ -20,6 +20,21 @@ std::string numbered(std::string_view record, int number) {
   return std::string(record) + " " + std::to_string(number);
 }
 
+// A station number taken from the input: one far outside the station
+// tables is refused before anything loops over it or indexes by it.
+void check_station_reach(const RecordReader& in, int station, int field,
+                         std::string_view name) {
+  if (station >= -kFarthestStation && station <= kFarthestStation) return;
+  refuse_at(in, in.record_line(),
+            in.record() + ", field " + std::to_string(field) + " (" +
+                std::string(name) + ")",
+            StopKind::kInvalid,
+            "station " + std::to_string(station) +
+                " lies far outside the station tables (station numbers "
+                "from " + std::to_string(-kFarthestStation) + " to " +
+                std::to_string(kFarthestStation) + " are taken)");
+}
+
 }  // namespace
 
 ControlRecord read_control(RecordReader& in) {
@@ -78,6 +93,25 @@ WallGeometry read_wall_geometry(RecordReader& in) {
     }
     if (!(g.increment_length > 0.0)) {
       in.fail(StopKind::kInvalid, "the increment length must be positive");
+    }
+    if (g.max_iterations > kMaxIterations) {
+      refuse_at(in, in.record_line(),
+                "wall-geometry record, field 8 (maximum number of "
+                "iterations)",
+                StopKind::kInvalid,
+                std::to_string(g.max_iterations) + " iterations, at most " +
+                    std::to_string(kMaxIterations));
+    }
+    // Nothing can close within a tolerance of zero: the iteration would
+    // run to its limit.
+    if (g.max_iterations > 0 && !(g.closure_tolerance > 0.0)) {
+      refuse_at(in, in.record_line(),
+                "wall-geometry record, field 4 (deflection closure "
+                "tolerance)",
+                StopKind::kInvalid,
+                "a tolerance of " + shortest(g.closure_tolerance) +
+                    " is not above zero; it must be when iterations are "
+                    "asked for");
     }
   }
   return g;
@@ -174,6 +208,8 @@ LoadEntry read_load_entry(RecordReader& in, int number,
   e.axial = in.real("axial load");
   in.end();
   e.line = in.record_line();
+  check_station_reach(in, e.from, 2, "first station");
+  check_station_reach(in, e.to, 3, "last station");
   if (e.to < e.from) {
     in.fail(StopKind::kStationsNotInOrder,
             "last station " + std::to_string(e.to) +
@@ -199,6 +235,8 @@ RestraintEntry read_restraint(RecordReader& in, int number,
   e.rotational = in.real("rotational stiffness");
   in.end();
   e.line = in.record_line();
+  check_station_reach(in, e.from, 1, "first station");
+  check_station_reach(in, e.to, 2, "last station");
   if (e.to < e.from) {
     in.fail(StopKind::kStationsNotInOrder,
             "last station " + std::to_string(e.to) +
@@ -255,6 +293,10 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
             "the depth puts it off the wall (stations 0 to " +
                 std::to_string(g.increments) + ")");
   }
+  if (!(a.area > 0.0)) in.fail(StopKind::kInvalid, "the area must be positive");
+  if (!(a.modulus > 0.0)) {
+    in.fail(StopKind::kInvalid, "the elastic modulus must be positive");
+  }
   if (!(a.spacing > 0.0)) in.fail(StopKind::kInvalid, "the spacing must be positive");
   if (!(a.unbonded_length > 0.0)) {
     in.fail(StopKind::kInvalid, "the unbonded length must be positive");
@@ -266,6 +308,25 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
     in.fail(StopKind::kInvalid,
             "the wall width of the wall-geometry record must be positive to "
             "share support forces");
+  }
+  // The spring and the prestress load the support puts on its station (as
+  // the wall model makes them) must be numbers: an area of 1e300 times a
+  // modulus is not.
+  const double c = std::cos(a.angle * kPi3_1416 / 180.0);
+  const double along = units == UnitSystem::kEnglish ? 12.0 * a.spacing
+                                                     : a.spacing;
+  const double length = units == UnitSystem::kEnglish
+                            ? 12.0 * a.unbonded_length
+                            : a.unbonded_length;
+  const double spring =
+      a.area * a.modulus * c * c / (length * (along / g.wall_width));
+  const double force = g.wall_width / along * a.prestress * c;
+  if (!std::isfinite(spring) || !std::isfinite(force)) {
+    in.fail(StopKind::kInvalid,
+            std::string("the ") + (std::isfinite(spring) ? "prestress load"
+                                                         : "spring") +
+                " of the support on its station is beyond the range of the "
+                "numbers: check the area, modulus, lengths and spacing");
   }
   return a;
 }
@@ -359,6 +420,16 @@ void read_nonlinear_records(RecordReader& in, CrossSection& c,
   read_ints(in, r.counts, "count");
   in.end();
   for (int count : r.counts) checked_count(in, count, "count");
+  // The two lists are read within one record, where one repeated value
+  // ("2000000000*1") could supply a list of any length.
+  for (int list : {0, 2}) {
+    if (r.counts[static_cast<size_t>(list)] > kMaxListLength) {
+      in.fail(StopKind::kInvalid,
+              std::to_string(r.counts[static_cast<size_t>(list)]) +
+                  " values in list " + std::to_string(list / 2 + 1) +
+                  ", at most " + std::to_string(kMaxListLength));
+    }
+  }
 
   in.begin(block + ", steel-section name record");
   r.steel_name = in.text("steel-section name", 80);
@@ -458,6 +529,12 @@ CrossSection read_cross_section(RecordReader& in, int number) {
             "the moment of inertia and the modulus of elasticity must be "
             "positive");
   }
+  if (!std::isfinite(c.properties[3] * c.properties[8]) ||
+      !std::isfinite(c.bottom_properties[3] * c.bottom_properties[8])) {
+    in.fail(StopKind::kInvalid,
+            "the flexural rigidity (modulus of elasticity times moment of "
+            "inertia) is beyond the range of the numbers");
+  }
   in.begin(block + ", option record");
   read_ints(in, c.options, "option");
   c.option_value = in.real("option value");
@@ -489,6 +566,13 @@ void read_curvature_points(RecordReader& in, ThrustLevel& level,
     p.curvature = in.real("curvature");
     p.moment = in.real("moment");
     in.end();
+    // The rigidity of the point, moment over curvature, is printed and
+    // used.
+    if (p.curvature != 0.0 && !std::isfinite(p.moment / p.curvature)) {
+      in.fail(StopKind::kInvalid,
+              "the rigidity, moment over curvature, is beyond the range of "
+              "the numbers");
+    }
     level.points.push_back(p);
   }
 }
@@ -606,6 +690,14 @@ EarthPressureWall read_earth_pressure_wall(RecordReader& in) {
                     " degrees is not between -90 and 90 degrees");
     }
   };
+  // The excavation line is a depth below the top of the wall; above it the
+  // generated p-y curves would stand on stations above the wall.
+  if (!(w.free_height >= 0.0)) {
+    refuse_at(in, w.line, "earth-pressure wall record, field 1 (free height)",
+              StopKind::kInvalid,
+              "a free height of " + shortest(w.free_height) +
+                  " is above the top of the wall; it must not be negative");
+  }
   check_slope(w.backfill_slope, "field 8 (slope of the backfill)");
   check_slope(w.excavation_slope, "field 9 (slope of the excavation ground)");
   return w;
@@ -667,7 +759,10 @@ int read_soil_record(RecordReader& in, SoilProfile& soil) {
 }
 
 namespace {
-SoilValues read_soil_values(RecordReader& in, const std::string& record) {
+// `rock_quality`: the fifth value is the rock quality designation of a
+// weak rock whose p-y curves are generated.
+SoilValues read_soil_values(RecordReader& in, const std::string& record,
+                            bool rock_quality) {
   in.begin(record);
   SoilValues v;
   v.unit_weight = in.real("total unit weight");
@@ -677,12 +772,28 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record) {
   v.subgrade_modulus = in.real("modulus of subgrade reaction");
   v.fifth = in.real("fifth property");
   in.end();
+  const int line = in.record_line();
+  auto refuse = [&](int field, const char* name, const std::string& why) {
+    refuse_at(in, line,
+              record + ", field " + std::to_string(field) + " (" + name + ")",
+              StopKind::kInvalid, why);
+  };
+  if (!(v.friction_angle >= 0.0 && v.friction_angle < 90.0)) {
+    refuse(3, "friction angle",
+           "a friction angle of " + shortest(v.friction_angle) +
+               " degrees is outside 0 to below 90 degrees");
+  }
+  if (rock_quality && !(v.fifth >= 0.0 && v.fifth <= 100.0)) {
+    refuse(6, "rock quality designation",
+           "a rock quality designation of " + shortest(v.fifth) +
+               " % is outside 0 to 100 %");
+  }
   return v;
 }
 }  // namespace
 
 SoilLayer read_soil_layer(RecordReader& in, int number,
-                          const SoilLayer* above) {
+                          const SoilLayer* above, bool py_curves) {
   const std::string block = numbered("soil layer", number);
   SoilLayer layer;
   in.begin(block + ", type record");
@@ -710,8 +821,11 @@ SoilLayer read_soil_layer(RecordReader& in, int number,
                   "; give each layer's top depth equal to the bottom "
                   "depth of the layer above it");
   }
-  layer.at_top = read_soil_values(in, block + ", top values record");
-  layer.at_bottom = read_soil_values(in, block + ", bottom values record");
+  const bool rock_quality = py_curves && layer.type == 7;
+  layer.at_top = read_soil_values(in, block + ", top values record",
+                                  rock_quality);
+  layer.at_bottom = read_soil_values(in, block + ", bottom values record",
+                                     rock_quality);
   return layer;
 }
 
@@ -746,6 +860,7 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
     in.fail(StopKind::kInvalid,
             "station " + std::to_string(c.station) + " is above the wall");
   }
+  check_station_reach(in, c.station, 1, "station");
   if (points < 2) {
     in.fail(StopKind::kInvalid, "a p-y curve needs at least 2 points, not " +
                                     std::to_string(points));
@@ -758,6 +873,12 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
     const double y = in.real("deflection");
     const double p = in.real("soil resistance");
     in.end();
+    if (!std::isfinite(y * c.y_multiplier) ||
+        !std::isfinite(p * c.p_multiplier)) {
+      in.fail(StopKind::kInvalid,
+              "the point times the p- and y-multipliers of its curve is "
+              "beyond the range of the numbers");
+    }
     if (!c.points.empty() && y < c.points.back().first) {
       in.fail(StopKind::kInvalid,
               "deflections of a p-y curve must not decrease");

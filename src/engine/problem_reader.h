@@ -10,6 +10,16 @@
 
 namespace korvan::engine {
 
+// Station numbers of the input beyond plus or minus this many stations (the
+// size of the station tables) are refused as they are read; those nearer
+// but off the wall meet the check for data beyond its ends.
+inline constexpr int kFarthestStation = kStationEntries;
+// The longest list of integers one record of a cross section may hold.
+inline constexpr int kMaxListLength = 1000;
+// The most iterations a problem may ask for: far above any real need, it
+// bounds the iteration log of a problem that does not close.
+inline constexpr int kMaxIterations = 100000;
+
 ControlRecord read_control(RecordReader& in);
 
 // Refuses an unusable unit system code.
@@ -78,9 +88,11 @@ Surcharge read_surcharge(RecordReader& in, int number, UnitSystem units);
 // The soil record; returns the number of layers after checking it.
 int read_soil_record(RecordReader& in, SoilProfile& soil);
 // `above` is the layer read before it (nullptr for the first): a layer
-// must start where the one above it ends.
+// must start where the one above it ends. A friction angle must lie from 0
+// to below 90 degrees and, for a weak rock whose p-y curves are generated
+// (`py_curves`), the rock quality designation from 0 to 100 %.
 SoilLayer read_soil_layer(RecordReader& in, int number,
-                          const SoilLayer* above);
+                          const SoilLayer* above, bool py_curves);
 // The user-specified p-y curves: the count check with p-y option below 2,
 // then one curve. A curve below the reference depth is continued.
 void check_user_curve_count(const RecordReader& in, int count,

@@ -10,11 +10,17 @@ namespace {
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_value(char c) { return is_blank(c) || c == ',' || c == '/'; }
 
+// A token quoted for a diagnostic: a long one is cut short, so that a
+// runaway token is not copied whole into the report and the console.
 std::string shown(std::string_view text) {
   std::string quoted;
-  quoted.reserve(text.size() + 2);
   quoted += '"';
-  quoted.append(text);
+  if (text.size() > kShownTokenLength) {
+    quoted.append(text.substr(0, kShownTokenLength));
+    quoted += "...";
+  } else {
+    quoted.append(text);
+  }
   quoted += '"';
   return quoted;
 }
@@ -78,18 +84,39 @@ RecordReader::RecordReader(std::istream& in, std::string file_name)
     : in_(in), file_name_(std::move(file_name)) {}
 
 bool RecordReader::next_line() {
-  if (!std::getline(in_, line_)) {
-    line_.clear();
-    pos_ = 0;
-    return false;
+  // The line is read character by character up to its limit: a file
+  // without line ends (a device, a binary file) cannot grow it further.
+  line_.clear();
+  pos_ = 0;
+  std::streambuf* buffer = in_.rdbuf();
+  bool any = false;
+  for (;;) {
+    const int c = buffer == nullptr ? std::char_traits<char>::eof()
+                                    : buffer->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in_.setstate(std::ios::eofbit);
+      if (!any) return false;
+      break;
+    }
+    any = true;
+    if (c == '\n') break;
+    if (line_.size() >= kMaxLineLength) {
+      throw InputError(StopKind::kInvalid,
+                       file_name_ + ":" + std::to_string(line_number_ + 1) +
+                           ": " + record_ + ": the line is longer than " +
+                           std::to_string(kMaxLineLength) + " characters");
+    }
+    line_ += static_cast<char>(c);
   }
   if (!line_.empty() && line_.back() == '\r') line_.pop_back();
   ++line_number_;
-  pos_ = 0;
   return true;
 }
 
-std::optional<std::string> RecordReader::fixed_text(int width) {
+std::optional<std::string> RecordReader::fixed_text(int width,
+                                                    std::string record) {
+  record_ = std::move(record);
+  record_line_ = 0;
   have_line_ = false;
   if (!next_line()) return std::nullopt;
   std::string text = line_.substr(0, static_cast<size_t>(width));

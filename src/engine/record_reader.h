@@ -25,13 +25,20 @@
 
 namespace korvan::engine {
 
+// The longest line a record may have; a longer one is refused, naming
+// its line.
+inline constexpr size_t kMaxLineLength = 8192;
+// The number of characters of a bad token that a diagnostic quotes.
+inline constexpr size_t kShownTokenLength = 40;
+
 class RecordReader {
  public:
   RecordReader(std::istream& in, std::string file_name);
 
   // The first `width` characters of the next line, padded with blanks;
-  // nullopt at the end of the file.
-  std::optional<std::string> fixed_text(int width);
+  // nullopt at the end of the file. `record` names it in diagnostics.
+  std::optional<std::string> fixed_text(int width,
+                                        std::string record = "title record");
 
   // Starts a free-format record on the next line. `record` names it in
   // diagnostics ("wall-geometry record", "tie-back record 2").
@@ -47,6 +54,7 @@ class RecordReader {
   [[noreturn]] void fail(StopKind kind, std::string_view message) const;
 
   const std::string& file_name() const { return file_name_; }
+  const std::string& record() const { return record_; }
   int record_line() const { return record_line_; }
   int line_number() const { return line_number_; }
 

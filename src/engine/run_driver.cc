@@ -122,6 +122,8 @@ class Run {
   void analyse();
   std::vector<double> generated_loads();
   std::vector<wall::CurveRecord> generated_curves();
+  void check_finite_pressures(const pressure::Profile& profile) const;
+  void check_finite_curves(const py::Generation& g) const;
   std::vector<double> specified_loads();
   std::vector<double> loads_from(std::vector<pressure::DistributionPoint> pts,
                                  bool generated);
@@ -524,6 +526,74 @@ void Run::check_before_analysis(const engine::Problem& p) {
   }
 }
 
+// Values beyond the range of the numbers in the soil data (a unit weight
+// of 1e308) make earth pressures or p-y curves that are not numbers. They
+// are refused where they are made, naming the input, before any report or
+// scratch file holds them.
+void Run::check_finite_pressures(const pressure::Profile& profile) const {
+  auto finite = [](std::initializer_list<double> values) {
+    for (double v : values) {
+      if (!std::isfinite(v)) return false;
+    }
+    return true;
+  };
+  bool ok = finite({profile.qeq});
+  for (const pressure::Sublayer& s : profile.sub) {
+    ok = ok && finite({s.ztop, s.t, s.c, s.phi, s.kopt, s.gamma, s.sqrt_ka,
+                       s.ka, s.ka_table, s.sqrt_kp, s.kp, s.k0, s.pa1, s.z1,
+                       s.pa2, s.z2, s.pa3, s.z3, s.pa4, s.zc, s.pw1, s.pw2});
+  }
+  for (const std::vector<double>* v :
+       {&profile.ztop, &profile.sigma_v, &profile.sigma_s}) {
+    for (double x : *v) ok = ok && std::isfinite(x);
+  }
+  if (ok) {
+    for (const pressure::DistributionPoint& d :
+         pressure::distribution(profile)) {
+      for (int c = 1; c <= 13; ++c) ok = ok && std::isfinite(d.col[c]);
+    }
+  }
+  if (!ok) {
+    throw InputError(
+        StopKind::kInvalid,
+        shown_input_ + ":" + std::to_string(problem_.soil.wall.line) +
+            ": earth-pressure data: the stresses, coefficients or earth "
+            "pressures are beyond the range of the numbers: check the unit "
+            "weights, strengths, friction angles and coefficients of the "
+            "soil layers, the surface pressure, the surcharges and the "
+            "widths");
+  }
+}
+
+void Run::check_finite_curves(const py::Generation& g) const {
+  for (const py::GeneratedCurve& c : g.curves) {
+    for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
+      bool ok = std::isfinite(c.depth);
+      for (double v : {side->depth, side->width, side->strength, side->gamma,
+                       side->eps50, side->average_strength, side->k,
+                       side->phi_degrees, side->a, side->b, side->wedge,
+                       side->flow, side->modulus, side->krm, side->rqd,
+                       side->p_multiplier, side->y_multiplier,
+                       side->small_deflection_modulus.value_or(0.0)}) {
+        ok = ok && std::isfinite(v);
+      }
+      for (const py::CurvePoint& pt : side->points) {
+        ok = ok && std::isfinite(pt.y) && std::isfinite(pt.p);
+      }
+      if (!ok) {
+        throw InputError(
+            StopKind::kInvalid,
+            shown_input_ +
+                ": soil layer data: the p-y curve of soil type " +
+                std::to_string(c.type) + " at depth " + shortest(c.depth) +
+                " is beyond the range of the numbers: check the layer's "
+                "unit weight, strength, friction angle, epsilon-50, k and "
+                "the widths");
+      }
+    }
+  }
+}
+
 // Builds the wall model, solves it and reports the results.
 // Earth-pressure options 2 to 6: the profile, its reports, the
 // distribution through its scratch file, and the loads per station.
@@ -564,6 +634,7 @@ std::vector<double> Run::generated_loads() {
                                "PROFILE"))};
   }
   pressure::compute_pressures(profile);
+  check_finite_pressures(profile);
   report::write_overburden_table(report_, profile, labels_);
   report::write_coefficient_table(report_, iteration_, profile);
   report::write_resultant_tables(report_, profile, labels_);
@@ -651,6 +722,26 @@ std::vector<double> Run::loads_from(
   const engine::Problem& p = problem_;
   const double h = p.geometry.increment_length;
   const bool english = p.units() == engine::UnitSystem::kEnglish;
+  // Pressures times the widths and the increment length: an extreme width
+  // or pressure makes them too large for the numbers.
+  auto check_finite = [&] {
+    for (const pressure::DistributionPoint& d : points) {
+      for (int c = 1; c <= 13; ++c) {
+        if (std::isfinite(d.col[c])) continue;
+        throw InputError(
+            StopKind::kInvalid,
+            shown_input_ +
+                (p.has_soil_profile
+                     ? ":" + std::to_string(p.soil.wall.line) +
+                           ": earth-pressure wall record"
+                     : std::string(": active earth pressure records")) +
+                ": the earth pressures times the widths and the increment "
+                "length are beyond the range of the numbers: check the "
+                "pressures, the widths and the surface pressure");
+      }
+    }
+  };
+  check_finite();
   const std::vector<size_t> rows = pressure::shown_rows(points.size(), english);
   if (generated) {
     for (size_t r : rows) {
@@ -659,6 +750,7 @@ std::vector<double> Run::loads_from(
     }
   }
   pressure::to_station_loads(points, h);
+  check_finite();
   for (const pressure::DistributionPoint& d : points) {
     pressure_table_.emplace_back(d.col[1], d.col[2]);
   }
@@ -694,6 +786,7 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   const py::PySoil soil = py::build_py_soil(p, pressure_table_);
   report::write_soil_data(report_, soil, labels_);
   const py::Generation g = py::generate_curves(soil);
+  check_finite_curves(g);
   for (const py::GeneratedCurve& c : g.curves) {
     report::write_generated_curve(report_, c, soil, labels_);
   }
@@ -872,6 +965,47 @@ void Run::analyse() {
     for (double v : {r.deflection, r.slope, r.moment, r.shear,
                      r.soil_reaction, r.net_force, r.rigidity}) {
       if (!std::isfinite(v)) throw not_finite("at station " + std::to_string(k));
+    }
+  }
+  // The support results come from the solution and the input alone: a
+  // finite deflection times an extreme spring or spacing may still not be.
+  const bool wales = problem_.control.wale_flag > 0;
+  if (solution_->has_results()) {
+    for (const wall::Support& support : model.supports) {
+      const wall::SupportForces f =
+          wall::support_forces(support, problem_, solution_->deflections);
+      bool finite = std::isfinite(f.horizontal) && std::isfinite(f.along) &&
+                    std::isfinite(f.per_support);
+      if (wales) {
+        finite = finite && std::isfinite(f.wale_reaction) &&
+                 std::isfinite(f.wale_load) && std::isfinite(f.wale_moment);
+      }
+      if (!finite) {
+        const int tie_backs = static_cast<int>(problem_.tie_backs.size());
+        solution_.reset();
+        throw InputError(
+            StopKind::kInvalid,
+            shown_input_ + ": " +
+                (support.tie_back
+                     ? "tie-back record " + std::to_string(support.number)
+                     : "strut/raker record " +
+                           std::to_string(support.number - tie_backs)) +
+                ": its force" + (wales ? " or wale result" : "") +
+                " is beyond the range of the numbers: check its area, "
+                "modulus, lengths and spacing");
+      }
+    }
+    for (const wall::RestraintForce& f :
+         wall::restraint_forces(problem_, solution_->stations)) {
+      if (!std::isfinite(f.force) || !std::isfinite(f.moment)) {
+        solution_.reset();
+        throw InputError(StopKind::kInvalid,
+                         shown_input_ + ": restraint records: the restraint "
+                                        "force or moment at station " +
+                             std::to_string(f.station) +
+                             " is beyond the range of the numbers: check the "
+                             "restraint stiffnesses");
+      }
     }
   }
   deflections_ = solution_->deflections;
@@ -1087,7 +1221,8 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   const int layers = engine::read_soil_record(reader_, soil);
   for (int i = 1; i <= layers; ++i) {
     soil.layers.push_back(engine::read_soil_layer(
-        reader_, i, soil.layers.empty() ? nullptr : &soil.layers.back()));
+        reader_, i, soil.layers.empty() ? nullptr : &soil.layers.back(),
+        c.py_option == 2));
   }
 }
 

@@ -1,25 +1,43 @@
 #include "wall/station_model.h"
 
+#include <algorithm>
+
 namespace korvan::wall {
 
 void spread(StationModel& model, StationTable& table, const StationRange& r) {
-  auto value_at = [&r](int s) {
-    if (r.to == r.from) return r.at_from;
-    return r.at_from + static_cast<double>(s - r.from) /
-                           static_cast<double>(r.to - r.from) *
+  // Station arithmetic in 64 bits: a range may run from the lowest to the
+  // highest 32-bit station number.
+  const long long from = r.from;
+  const long long to = r.to;
+  auto value_at = [&](long long s) {
+    if (to == from) return r.at_from;
+    return r.at_from + static_cast<double>(s - from) /
+                           static_cast<double>(to - from) *
                            (r.at_to - r.at_from);
   };
-  auto add = [&](int s, double v) {
-    if (model.in_tables(s)) {
-      table[StationModel::index(s)] += v;
-    } else if (v != 0.0) {
+  auto add = [&](long long s, double v) {
+    table[static_cast<size_t>(s + StationModel::kOffset)] += v;
+  };
+  if (to < from) return;
+  // Only the stations of the tables are visited. A value left on the
+  // stations outside them (the value varies linearly, so its ends tell)
+  // is remembered, never written.
+  const long long lowest = -StationModel::kOffset;
+  const long long highest = model.increments + StationModel::kOffset;
+  auto outside = [&](long long a, long long b) {
+    if (a > b) return;
+    if (value_at(a) != 0.0 || value_at(b) != 0.0) {
       model.data_outside_tables = true;
     }
   };
-  for (int s = r.from; s <= r.to; ++s) add(s, value_at(s));
-  if (r.to > r.from) {
-    add(r.from, -0.5 * value_at(r.from));
-    add(r.to, -0.5 * value_at(r.to));
+  outside(from, std::min(to, lowest - 1));
+  outside(std::max(from, highest + 1), to);
+  const long long first = std::max(from, lowest);
+  const long long last = std::min(to, highest);
+  for (long long s = first; s <= last; ++s) add(s, value_at(s));
+  if (to > from) {
+    if (from >= lowest && from <= highest) add(from, -0.5 * value_at(from));
+    if (to >= lowest && to <= highest) add(to, -0.5 * value_at(to));
   }
 }
 

@@ -90,9 +90,10 @@ std::vector<RestraintForce> restraint_forces(
     const engine::RestraintEntry& a = p.restraints[pair.first];
     const engine::RestraintEntry& b = p.restraints[pair.last];
     for (int s = std::max(a.from, 0); s <= std::min(b.to, n); ++s) {
-      const double f = b.to == a.from ? 0.0
-                                      : static_cast<double>(s - a.from) /
-                                            static_cast<double>(b.to - a.from);
+      const double f = b.to == a.from
+                           ? 0.0
+                           : (static_cast<double>(s) - a.from) /
+                                 (static_cast<double>(b.to) - a.from);
       const double lateral = a.lateral + f * (b.lateral - a.lateral);
       const double rotational = a.rotational + f * (b.rotational - a.rotational);
       const StationResult& r = results[static_cast<size_t>(s)];

@@ -90,12 +90,123 @@ TEST(ProblemReader, CountsAndCapacities) {
   EXPECT_EQ(stop_of([&] { check_support_count(f.reader, c, 2); }),
             StopKind::kTooMuchData);
 
-  Input g("410 1.0 0 0 0 0 0 5 0 0 0\n409 1.0 0 0 0 0 0 5 0 0 0\n"
+  Input g("410 1.0 0 0.001 0 0 0 5 0 0 0\n409 1.0 0 0.001 0 0 0 5 0 0 0\n"
           "0 0.0 0 0 0 0 0 -1 0 0 0\n");
   EXPECT_EQ(stop_of([&] { read_wall_geometry(g.reader); }), StopKind::kInvalid);
   EXPECT_EQ(read_wall_geometry(g.reader).increments, 409);
   // Nothing is computed after a negative iteration limit: no check.
   EXPECT_EQ(read_wall_geometry(g.reader).max_iterations, -1);
+}
+
+// The diagnostic of a refused read, or "" when the read passes.
+std::string refusal_of(auto&& read) {
+  try {
+    read();
+  } catch (const InputError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(ProblemReader, StationNumbersFarOutsideTheTablesAreRefusedAsRead) {
+  // The extremes of the 32-bit integers once ran the spreading loops out
+  // of the tables; a station within reach of the tables is left to the
+  // check for data beyond the ends of the wall.
+  Input f("0 0 2147483647 1.0 0 0\n0 -2147483648 0 1.0 0 0\n"
+          "0 0 416 1.0 0 0\n0 -417 0 1.0 0 0\n"
+          "0 2147483647 0 1000.0 0\n-2147483648 5 0 1000.0 0\n"
+          "2147483647 2 1 1\n0 0\n1 -5\n");
+  EXPECT_EQ(refusal_of([&] { read_load_entry(f.reader, 1, nullptr); }),
+            "w.dat:1: stiffness-and-load record 1, field 3 (last station): "
+            "station 2147483647 lies far outside the station tables (station "
+            "numbers from -416 to 416 are taken)");
+  EXPECT_NE(refusal_of([&] { read_load_entry(f.reader, 2, nullptr); })
+                .find("w.dat:2: stiffness-and-load record 2, field 2 (first "
+                      "station): station -2147483648"),
+            std::string::npos);
+  EXPECT_EQ(read_load_entry(f.reader, 3, nullptr).to, 416);
+  EXPECT_NE(refusal_of([&] { read_load_entry(f.reader, 4, nullptr); }), "");
+  EXPECT_NE(refusal_of([&] { read_restraint(f.reader, 1, nullptr); })
+                .find("w.dat:5: restraint record 1, field 2 (last station)"),
+            std::string::npos);
+  EXPECT_NE(refusal_of([&] { read_restraint(f.reader, 2, nullptr); })
+                .find("field 1 (first station)"),
+            std::string::npos);
+  WallGeometry g;
+  g.increments = 20;
+  g.increment_length = 6.0;
+  EXPECT_NE(refusal_of([&] { read_user_curve(f.reader, 1, g); })
+                .find("p-y curve 1, header record, field 1 (station)"),
+            std::string::npos);
+}
+
+TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
+  WallGeometry g;
+  g.increments = 20;
+  g.increment_length = 6.0;
+  g.wall_width = 12.0;
+  // depth, area, modulus, unbonded length, angle, spacing, prestress
+  Input f("5 0 2.9E7 20 15 8 0\n5 -1.0 2.9E7 20 15 8 0\n"
+          "5 1.0 0 20 15 8 0\n5 1.0E300 2.9E10 20 15 8 0\n"
+          "5 1.0 2.9E7 20 15 1.0E-300 1.0E10\n5 1.0 2.9E7 20 15 8 1.0E5\n");
+  const char* why[] = {"the area must be positive",
+                       "the area must be positive",
+                       "the elastic modulus must be positive",
+                       "the spring of the support",
+                       "the prestress load of the support"};
+  for (const char* w : why) {
+    EXPECT_NE(refusal_of([&] {
+                read_tie_back(f.reader, 1, g, UnitSystem::kEnglish);
+              }).find(w),
+              std::string::npos)
+        << w;
+  }
+  EXPECT_EQ(read_tie_back(f.reader, 6, g, UnitSystem::kEnglish).prestress,
+            1.0E5);
+
+  // Friction angles 0 to below 90 degrees; the rock quality designation of
+  // a weak rock 0 to 100 % where its p-y curves are made, anything where
+  // it is not used.
+  const std::string rock =
+      "7 0.0 10.0\n0.1 1000 0 0.0005 1.0E5 101\n0.1 1000 0 0.0005 1.0E5 50\n";
+  const std::string sand = "4 0.0 10.0\n0.1 0 89.9 0 100 0\n0.1 0 0 0 100 0\n";
+  auto layer = [](const std::string& text, bool py_curves) {
+    Input f(text);
+    return refusal_of([&] { read_soil_layer(f.reader, 1, py_curves); });
+  };
+  EXPECT_EQ(layer(rock, true),
+            "w.dat:2: soil layer 1, top values record, field 6 (rock quality "
+            "designation): a rock quality designation of 101 % is outside 0 "
+            "to 100 %");
+  EXPECT_EQ(layer(rock, false), "");
+  EXPECT_EQ(layer(sand, true), "");
+  EXPECT_NE(layer("4 0.0 10.0\n0.1 0 30 0 100 0\n0.1 0 400 0 100 0\n", false)
+                .find("w.dat:3: soil layer 1, bottom values record, field 3 "
+                      "(friction angle): a friction angle of 400 degrees is "
+                      "outside 0 to below 90 degrees"),
+            std::string::npos);
+  EXPECT_NE(layer("4 0.0 10.0\n0.1 0 -5 0 100 0\n0.1 0 0 0 100 0\n", false),
+            "");
+
+  // A closure tolerance must be above zero when iterations are asked for;
+  // the iterations themselves are bounded.
+  Input geometry("20 6.0 10 0.0 0 12 120 100 0 0 0\n"
+                 "20 6.0 10 -1.0 0 12 120 1 0 0 0\n"
+                 "20 6.0 10 0.0 0 12 120 0 0 0 0\n"
+                 "20 6.0 10 0.001 0 12 120 100001 0 0 0\n"
+                 "20 6.0 10 0.001 0 12 120 100000 0 0 0\n");
+  EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); })
+                .find("w.dat:1: wall-geometry record, field 4 (deflection "
+                      "closure tolerance): a tolerance of 0 is not above "
+                      "zero"),
+            std::string::npos);
+  EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); }), "");
+  EXPECT_EQ(read_wall_geometry(geometry.reader).max_iterations, 0);
+  EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); })
+                .find("field 8 (maximum number of iterations): 100001 "
+                      "iterations, at most 100000"),
+            std::string::npos);
+  EXPECT_EQ(read_wall_geometry(geometry.reader).max_iterations, 100000);
 }
 
 TEST(ProblemReader, ElasticAndNonlinearCrossSectionBlocks) {
@@ -125,6 +236,17 @@ TEST(ProblemReader, ElasticAndNonlinearCrossSectionBlocks) {
   // The block ended exactly: the next record is the 9.
   f.reader.begin("next");
   EXPECT_EQ(f.reader.integer("value"), 9);
+}
+
+TEST(ProblemReader, ARepeatedValueCannotFillAnEndlessList) {
+  // The bar list holds as many integers as its count says; one token
+  // "2000000000*1" would supply them all.
+  Input f("0 0 8 1\nSHAFT\n36 0 0 0 0 0 0 0 3.6E6\n1 10*0\n"
+          "6*0.0 2000000000 0 0 0\nNONE\n2000000000*1 5*0.0 0\n");
+  EXPECT_NE(refusal_of([&] { read_cross_section(f.reader, 1); })
+                .find("w.dat:5: cross section 1, reinforcement record: "
+                      "2000000000 values in list 1, at most 1000"),
+            std::string::npos);
 }
 
 TEST(ProblemReader, UserCurvesAreContinuedFromTheReferenceDepth) {

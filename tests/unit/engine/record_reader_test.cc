@@ -116,6 +116,40 @@ TEST(RecordReader, IntegerFieldsRefuseRealsAndOverflow) {
   }
 }
 
+TEST(RecordReader, LinesAndQuotedTokensAreBounded) {
+  // A line of 8192 characters is read; one more is refused, naming its
+  // line, whether it holds values or is a file without line ends at all
+  // (a device of zeros).
+  {
+    Fixture f("1\n" + std::string(8191, ' ') + "2\n" +
+              std::string(8193, ' ') + "3\n");
+    EXPECT_EQ(reals(f.reader, 1), std::vector<double>{1});
+    EXPECT_EQ(reals(f.reader, 1), std::vector<double>{2});
+    try {
+      reals(f.reader, 1);
+      ADD_FAILURE() << "a long line was read";
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "t.dat:3: test record: the line is longer than 8192 "
+                "characters");
+    }
+  }
+  {
+    Fixture f(std::string(1 << 20, '\0'));
+    EXPECT_THROW(f.reader.fixed_text(70), InputError);
+  }
+  // A bad token is quoted by its first 40 characters.
+  Fixture f("1 " + std::string(50, 'x') + "\n");
+  try {
+    reals(f.reader, 2);
+    ADD_FAILURE() << "a bad token was read";
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "t.dat:1: test record, field 2 (value): expected a real, "
+              "found \"" + std::string(40, 'x') + "...\"");
+  }
+}
+
 TEST(RecordReader, RecordLineIsWhereTheFirstValueStands) {
   Fixture f("1\n\n\n  2 3\n4\n");
   RecordReader& r = f.reader;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace korvan::wall {
 namespace {
 
@@ -86,6 +88,10 @@ TEST(StationModel, DataBeyondTheEndsIsFound) {
       {-1, 0, 1.0, true},    // above the top
       {20, 30, 0.0, false},  // zeros anywhere are harmless
       {500, 600, 2.0, true}, // far outside the tables
+      // The extremes of the station numbers: only the tables are visited.
+      {INT_MIN, INT_MAX, 1.0, true},
+      {INT_MAX - 1, INT_MAX, 0.0, false},
+      {INT_MIN, 5, 0.0, false},
   };
   for (const Case& c : cases) {
     engine::Problem p = wall_of(10);
