@@ -229,8 +229,8 @@ TEST(EarthPressureReview, SoilLayersNeitherGapNorOverlap) {
   auto read_second = [&](const std::string& second) {
     std::istringstream text("4 0.0 3.0\n" + values + second + values);
     engine::RecordReader in(text, "w.dat");
-    const engine::SoilLayer first = engine::read_soil_layer(in, 1, nullptr);
-    return engine::read_soil_layer(in, 2, &first);
+    const engine::SoilLayer first = engine::read_soil_layer(in, 1, nullptr, false);
+    return engine::read_soil_layer(in, 2, &first, false);
   };
   EXPECT_NEAR(read_second("4 3.000009 6.0\n").top, 3.000009, 1e-12);
   for (const char* bad : {"4 3.5 6.0\n", "4 2.5 6.0\n"}) {

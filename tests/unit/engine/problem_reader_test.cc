@@ -172,7 +172,7 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
   const std::string sand = "4 0.0 10.0\n0.1 0 89.9 0 100 0\n0.1 0 0 0 100 0\n";
   auto layer = [](const std::string& text, bool py_curves) {
     Input f(text);
-    return refusal_of([&] { read_soil_layer(f.reader, 1, py_curves); });
+    return refusal_of([&] { read_soil_layer(f.reader, 1, nullptr, py_curves); });
   };
   EXPECT_EQ(layer(rock, true),
             "w.dat:2: soil layer 1, top values record, field 6 (rock quality "
