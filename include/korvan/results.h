@@ -23,6 +23,12 @@ struct StationResults {
   double soil_reaction = 0.0;  // force per unit length of wall
   double net_force = 0.0;      // force per station
   double rigidity = 0.0;       // EI, force x length^2
+  // Moment and shear as statics gives them, for maxima and diagrams: as
+  // `moment` and `shear` except at the end stations and their neighbours,
+  // where the full end moment replaces the halved value of the difference
+  // scheme and a toe without a specified deflection has no shear.
+  double corrected_moment = 0.0;  // force x length
+  double corrected_shear = 0.0;   // force
 };
 
 // A tie back or strut/raker and its wale.

@@ -888,6 +888,42 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
   return c;
 }
 
+void check_user_curves_paired(const RecordReader& in,
+                              const std::vector<UserPyCurve>& curves) {
+  // The pairing of the solution: a continued curve pairs with the next
+  // curve at another station; the curve closing a pair opens the next one
+  // when it is continued itself.
+  size_t i = 0;
+  bool closes_pair = false;
+  while (i < curves.size()) {
+    if (curves[i].contd != 1) {
+      ++i;
+      closes_pair = false;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < curves.size() && curves[j].station == curves[i].station) ++j;
+    if (j < curves.size()) {
+      i = j;
+      closes_pair = true;
+      continue;
+    }
+    if (!closes_pair) {
+      const UserPyCurve& c = curves[i];
+      refuse_at(in, c.line, numbered("p-y curve", static_cast<int>(i) + 1) +
+                                ", header record",
+                StopKind::kInvalid,
+                "the curve at station " + std::to_string(c.station) +
+                    " lies at or below the reference depth, so it is "
+                    "continued to the next curve, but no curve at another "
+                    "station follows to pair with and it would act nowhere: "
+                    "add a curve below it, or put the reference depth below "
+                    "it for a curve that acts at its own station");
+    }
+    break;
+  }
+}
+
 int read_continuation(RecordReader& in) {
   in.begin("continuation record");
   const int code = in.integer("continuation code");

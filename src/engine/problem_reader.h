@@ -99,6 +99,11 @@ void check_user_curve_count(const RecordReader& in, int count,
                             int control_line);
 UserPyCurve read_user_curve(RecordReader& in, int number,
                             const WallGeometry& geometry);
+// Every continued curve must pair with a following curve at another
+// station, or close the pair of the curve before it; a lone continued curve
+// would not act anywhere and is refused.
+void check_user_curves_paired(const RecordReader& in,
+                              const std::vector<UserPyCurve>& curves);
 
 int read_continuation(RecordReader& in);
 

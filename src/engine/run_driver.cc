@@ -139,7 +139,9 @@ class Run {
   // The deflections a stage starts from: those of the previous stage of
   // this run (zero for the first).
   wall::StationTable deflections_{};
-  std::optional<wall::WallModel> model_;
+  // On the heap, as the run itself: a host may give its thread a small
+  // stack.
+  std::unique_ptr<wall::WallModel> model_;
   // Soil-movement curves of earth-pressure option 4.
   std::vector<wall::CurveRecord> movement_curves_;
   // The pressure distribution handed to the wall: (depth, load per
@@ -418,7 +420,8 @@ void Run::collect_results() {
   int k = 0;
   for (const wall::StationResult& x : s.stations) {
     r.stations.push_back({k++, x.depth, x.deflection, x.slope, x.moment,
-                          x.shear, x.soil_reaction, x.net_force, x.rigidity});
+                          x.shear, x.soil_reaction, x.net_force, x.rigidity,
+                          x.corrected_moment, x.corrected_shear});
   }
   for (const wall::Support& support : model_->supports) {
     const wall::SupportForces f =
@@ -455,10 +458,12 @@ void Run::collect_results() {
     if (std::fabs(x.deflection) > std::fabs(r.max_deflection.value)) {
       r.max_deflection = {x.deflection, x.depth};
     }
-    if (x.moment > r.max_moment.value) r.max_moment = {x.moment, x.depth};
-    if (x.moment < r.min_moment.value) r.min_moment = {x.moment, x.depth};
-    if (std::fabs(x.shear) > std::fabs(r.max_shear.value)) {
-      r.max_shear = {x.shear, x.depth};
+    // Maxima from the moments and shears as statics gives them at the ends.
+    const double moment = x.corrected_moment;
+    if (moment > r.max_moment.value) r.max_moment = {moment, x.depth};
+    if (moment < r.min_moment.value) r.min_moment = {moment, x.depth};
+    if (std::fabs(x.corrected_shear) > std::fabs(r.max_shear.value)) {
+      r.max_shear = {x.corrected_shear, x.depth};
     }
   }
   result_.results.push_back(std::move(r));
@@ -909,7 +914,9 @@ void Run::analyse() {
   }
   std::optional<std::vector<wall::CurveRecord>> file_curves;
   if (problem_.control.py_option == 2) file_curves = generated_curves();
-  wall::WallModel& built = model_.emplace(wall::build_wall_model(problem_));
+  model_ = std::make_unique<wall::WallModel>();
+  wall::WallModel& built = *model_;
+  wall::build_wall_model(problem_, built);
   if (file_curves) built.curves = std::move(*file_curves);
   for (wall::CurveRecord& r : movement_curves_) r.group = 2;
   built.curves.insert(built.curves.begin(), movement_curves_.begin(),
@@ -1241,6 +1248,7 @@ void Run::read_user_curves(engine::Problem& p) {
     report::echo_user_curve(report_, p.user_curves.back(), labels_);
     report::plot_user_curve(plot_, p.user_curves.back());
   }
+  engine::check_user_curves_paired(reader_, p.user_curves);
 }
 
 void Run::read_supports(engine::Problem& p) {
@@ -1285,8 +1293,9 @@ void Run::read_supports(engine::Problem& p) {
 }  // namespace
 
 RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
-  Run run(files, options);
-  return run.execute();
+  // The run's tables take some 30 KB: on the heap, not the caller's stack.
+  const auto run = std::make_unique<Run>(files, options);
+  return run->execute();
 }
 
 }  // namespace korvan

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <memory>
 
 namespace korvan::wall {
 namespace {
@@ -36,12 +37,19 @@ Linearised linearise(const std::vector<std::pair<double, double>>& pts,
 // Adds the soil springs and loads of every curve range at the deflections
 // w: per-length values times h on the working tables, with the end-station
 // half weights, and the soil reaction per unit length at each station.
+//
+// The soil reaction sums every curve acting at a station. A range end where
+// the next range of the same chain begins takes half of the curve's force
+// from each of the two ranges (together the curve's full force, as in the
+// springs); any other range end reports the full force of its curve, not
+// the half weight that the end station's spring carries.
 void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
                   const StationTable& w, StationTable& qw, StationTable& sw,
                   StationTable& sr) {
   const int n = m.stations.increments;
   const double h = m.stations.increment_length;
-  for (const CurveRange& r : ranges) {
+  for (size_t ri = 0; ri < ranges.size(); ++ri) {
+    const CurveRange& r = ranges[ri];
     const CurveRecord& a = m.curves[r.first];
     const CurveRecord& b = m.curves[r.last];
     const int from = a.from;
@@ -61,46 +69,117 @@ void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
     };
     if (to > from) {
       if (from >= n) continue;
-      const bool cut = to > n;
-      const int last = cut ? n : to;
+      const int last = std::min(to, n);
+      // A chained range continues the previous one from its own first
+      // station; the next one continues it from its last station unless
+      // that lies at or beyond the toe (then the next range is not applied).
+      const bool joins_previous = ri > 0 && ranges[ri - 1].last == r.first;
+      const bool joins_next = ri + 1 < ranges.size() &&
+                              ranges[ri + 1].first == r.last && to < n;
       for (int k = from; k <= last; ++k) {
         const Linearised l = at_station(k);
         add(k, 1.0, l);
-        sr[at(k)] = l.p;
+        const bool shared =
+            (k == from && joins_previous) || (k == last && joins_next);
+        sr[at(k)] += shared ? 0.5 * l.p : l.p;
       }
-      if (!cut || from == 0) {
-        add(from, -0.5, at_station(from));
-        add(last, -0.5, at_station(last));
-      }
+      // A range cut at the toe keeps the half weights of its two end
+      // stations like any other range.
+      add(from, -0.5, at_station(from));
+      add(last, -0.5, at_station(last));
     } else {
       if (from > n) continue;
       const Linearised l = at_station(from);
       add(from, 1.0, l);
-      sr[at(from)] = l.p;
+      sr[at(from)] += l.p;
     }
   }
 }
 
-// The soil reaction per unit length at each station for the deflections w.
+// The work tables of one solution.
+struct Workspace {
+  StationTable f{};                  // EI in use
+  StationTable qw{}, sw{}, sr{};     // working loads, springs, soil reaction
+  StationTable ca{}, cb{}, cc{};     // recursion coefficients A, B, C
+  // Parts of the five-term coefficients that depend on F, R, P and T only.
+  StationTable ka{}, kb{}, kc_f{}, kc_rp{}, kd{}, ke{}, kt{};
+  StationTable w1{}, w2{}, w3{};     // deflections 1, 2 and 3 iterations back
+  StationTable moment{};
+};
+
+// The soil reaction per unit length at each station for the deflections w
+// (the working loads and springs are scratch).
 void soil_reaction(const WallModel& m, const std::vector<CurveRange>& ranges,
-                   const StationTable& w, StationTable& sr) {
-  StationTable qw{}, sw{};
-  sr.fill(0.0);
-  apply_curves(m, ranges, w, qw, sw, sr);
+                   const StationTable& w, Workspace& work) {
+  work.qw.fill(0.0);
+  work.sw.fill(0.0);
+  work.sr.fill(0.0);
+  apply_curves(m, ranges, w, work.qw, work.sw, work.sr);
+}
+
+// Moment and shear at the ends as statics gives them.
+//
+// The fictitious stations beyond an end carry no rigidity, so the moment
+// there is zero and the equations make the end station's moment the mean of
+// the moment just inside the wall and that zero: the moment inside is twice
+// the end station's value. At a free end that is zero (or the couples acting
+// there); at an end with a specified slope the equation of the fictitious
+// station is replaced by its sum with the equation of the station inside,
+// M(N-2) - 2 M(N-1) + 2 M(N) = h r(N-1), while station N-1 itself needs
+// M(N-2) - 2 M(N-1) + M* = h r(N-1): again M* = 2 M(N), the full clamp
+// moment. The shears beside the ends are the central differences with M*,
+// whose couples at the end stations then need no correction; the head keeps
+// its one-sided shear, and a toe without a specified deflection has nothing
+// below it to carry a shear: zero.
+void correct_end_values(const StationTable& moment,
+                        const std::vector<Couple>& couples, int n, double h,
+                        bool toe_supported,
+                        std::vector<StationResult>& stations) {
+  std::vector<double> full(static_cast<size_t>(n + 1));
+  for (int k = 0; k <= n; ++k) full[static_cast<size_t>(k)] = moment[at(k)];
+  full[0] = 2.0 * moment[at(0)];
+  full[static_cast<size_t>(n)] = 2.0 * moment[at(n)];
+  auto m_at = [&](int k) { return full[static_cast<size_t>(k)]; };
+  for (int k = 0; k <= n; ++k) {
+    StationResult& out = stations[static_cast<size_t>(k)];
+    out.corrected_moment = m_at(k);
+    out.corrected_shear = out.shear;
+  }
+  // Couple corrections at a station k of the shear from the moments at
+  // k - 1 and k + 1; a couple at an end station is inside M* already.
+  auto couple_part = [&](int k) {
+    double v = 0.0;
+    for (const Couple& c : couples) {
+      if (c.station == 0 || c.station == n) continue;
+      if (c.station == k) v += c.force;
+      if (c.station == k - 1 || c.station == k + 1) v += 0.5 * c.force;
+    }
+    return v;
+  };
+  bool head_couple = false;
+  for (const Couple& c : couples) head_couple = head_couple || c.station == 0;
+  if (!head_couple && n >= 1) {
+    stations[0].corrected_shear += -(m_at(0) - moment[at(0)]) / h;
+  }
+  for (int k = 1; k < n; ++k) {
+    if (k != 1 && k != n - 1) continue;
+    stations[static_cast<size_t>(k)].corrected_shear =
+        (m_at(k + 1) - m_at(k - 1)) / (2.0 * h) - couple_part(k);
+  }
+  StationResult& last = stations[static_cast<size_t>(n)];
+  last.corrected_shear =
+      toe_supported ? (m_at(n) - m_at(n - 1)) / h - couple_part(n) : 0.0;
 }
 
 }  // namespace
 
 double relaxation_factor(int c) {
   if (c == 0) return 0.5;
-  int l = 64;
-  for (int limit : {2, 4, 8, 16, 32, 64}) {
-    if (c < 2 * limit - 1) {
-      l = limit;
-      break;
-    }
-  }
-  return (c - l + 1 + 0.5) / l;
+  // The step L is the power of two with L - 1 <= c < 2L - 1, so that the
+  // factors of one step fill (0, 1) at spacing 1/L and never reach 1.
+  double l = 2.0;
+  while (c >= 2.0 * l - 1.0) l *= 2.0;
+  return (c - l + 1.0 + 0.5) / l;
 }
 
 std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
@@ -149,7 +228,11 @@ Solution solve(const WallModel& m, const StationTable& start,
   const double quarter_h = 0.25 * h;
   const std::vector<CurveRange> ranges = curve_ranges(m.curves, nullptr);
 
-  StationTable f = st.flexural_rigidity;
+  // The work tables (some 60 KB) live on the heap: a host may call the
+  // engine on a thread with a small stack.
+  const auto work = std::make_unique<Workspace>();
+  StationTable& f = work->f;
+  f = st.flexural_rigidity;
   evaluate_rigidity(m.rigidity, w, false, f);
   const bool varies = rigidity_varies(m.rigidity);
   const StationTable& q = st.load;
@@ -157,10 +240,14 @@ Solution solve(const WallModel& m, const StationTable& start,
   const StationTable& r = st.rotational;
   const StationTable& p = st.axial;
 
-  StationTable qw{}, sw{}, sr{}, ca{}, cb{}, cc{};
-  StationTable ka_{}, kb_{}, kc_f{}, kc_rp{}, kd_{}, ke_{}, kt_{};
+  StationTable &qw = work->qw, &sw = work->sw, &sr = work->sr;
+  StationTable &ca = work->ca, &cb = work->cb, &cc = work->cc;
+  StationTable &ka_ = work->ka, &kb_ = work->kb, &kc_f = work->kc_f,
+               &kc_rp = work->kc_rp, &kd_ = work->kd, &ke_ = work->ke,
+               &kt_ = work->kt;
   bool stale = true;
-  StationTable w1 = w, w2{}, w3{};
+  StationTable &w1 = work->w1, &w2 = work->w2, &w3 = work->w3;
+  w1 = w;
   int nrelax = 0;
 
   for (int it = 1;; ++it) {
@@ -324,12 +411,12 @@ Solution solve(const WallModel& m, const StationTable& start,
   // slope, moment, shear and net force per station.
   w[at(-2)] = 2.0 * w[at(-1)] - w[at(0)];
   w[at(n + 2)] = 2.0 * w[at(n + 1)] - w[at(n)];
-  StationTable moment{};
+  StationTable& moment = work->moment;
   for (int k = -1; k <= n + 1; ++k) {
     const int i = at(k);
     moment[i] = f[i] * (w[i - 1] - 2.0 * w[i] + w[i + 1]) / h2;
   }
-  soil_reaction(m, ranges, w, sr);
+  soil_reaction(m, ranges, w, *work);
   sol.stations.resize(static_cast<size_t>(n + 1));
   for (int k = 0; k <= n; ++k) {
     const int i = at(k);
@@ -360,6 +447,10 @@ Solution solve(const WallModel& m, const StationTable& start,
       }
     }
   }
+  const int toe = st.condition[at(n)];
+  correct_end_values(moment, m.couples, n, h,
+                     toe == kDeflection || toe == kDeflectionAndSlope,
+                     sol.stations);
   return sol;
 }
 

@@ -42,6 +42,15 @@ struct StationResult {
   double soil_reaction = 0.0;
   double net_force = 0.0;
   double rigidity = 0.0;
+  // Moment and shear as statics gives them at the end stations, for maxima
+  // and diagrams: equal to `moment` and `shear` except at the end stations
+  // and their neighbours. The moment at an end station is the full moment
+  // just inside the wall (the difference scheme's value there is half of
+  // it: a clamped or slope-fixed end shows half its clamp moment); the shear
+  // beside an end uses that moment, and a toe without a specified
+  // deflection shows no shear.
+  double corrected_moment = 0.0;
+  double corrected_shear = 0.0;
 };
 
 struct Solution {
@@ -73,7 +82,7 @@ std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
                                      std::optional<size_t>* out_of_order);
 
 // The factor of the n-th relaxation of an alternating solution (n from 0):
-// 0.5, 0.25, 0.75, 0.125, 0.375, ...
+// 0.5, 0.25, 0.75, 0.125, 0.375, ...; always between 0 and 1.
 double relaxation_factor(int n);
 
 // Solves the problem starting from the deflections `start` (stations

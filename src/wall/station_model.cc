@@ -88,6 +88,17 @@ void spread_entries(const std::vector<Entry>& entries, Apply apply) {
 
 StationModel build_station_model(const engine::Problem& problem) {
   StationModel m;
+  build_station_model(problem, m);
+  return m;
+}
+
+void build_station_model(const engine::Problem& problem, StationModel& m) {
+  // Cleared table by table: a temporary model would take 20 KB of stack.
+  for (StationTable* t : {&m.flexural_rigidity, &m.load, &m.spring, &m.torque,
+                          &m.rotational, &m.axial}) {
+    t->fill(0.0);
+  }
+  m.data_outside_tables = false;
   m.increments = problem.geometry.increments;
   m.increment_length = problem.geometry.increment_length;
   m.condition.fill(kFree);
@@ -104,7 +115,6 @@ StationModel build_station_model(const engine::Problem& problem) {
     spread(m, m.spring, {a.from, b.to, a.lateral, b.lateral});
     spread(m, m.rotational, {a.from, b.to, a.rotational, b.rotational});
   });
-  return m;
 }
 
 bool has_data_beyond_end(const StationModel& m) {

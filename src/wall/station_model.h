@@ -70,6 +70,8 @@ std::vector<EntryPair> pair_entries(std::span<const int> contd);
 // Clears the tables and places the specified conditions, the
 // stiffness-and-load entries and the lateral and rotational restraints.
 StationModel build_station_model(const engine::Problem& problem);
+// The same into `out` (some 20 KB), which may live on the heap.
+void build_station_model(const engine::Problem& problem, StationModel& out);
 
 // True when a stiffness or load value stands at a fictitious station or was
 // given for a station outside the tables.

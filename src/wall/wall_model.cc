@@ -18,7 +18,14 @@ std::vector<CurveRecord> user_curve_records(const engine::Problem& problem) {
 
 WallModel build_wall_model(const engine::Problem& problem) {
   WallModel m;
-  m.stations = build_station_model(problem);
+  build_wall_model(problem, m);
+  return m;
+}
+
+void build_wall_model(const engine::Problem& problem, WallModel& m) {
+  build_station_model(problem, m.stations);
+  m.couples.clear();
+  m.hinge_stations.clear();
   m.conditions = problem.conditions;
   m.condition_entry.fill(-1);
   for (size_t e = 0; e < problem.conditions.size(); ++e) {
@@ -48,7 +55,6 @@ WallModel build_wall_model(const engine::Problem& problem) {
   m.allowable_deflection = problem.geometry.allowable_deflection;
   m.tolerance = problem.geometry.closure_tolerance;
   m.max_iterations = problem.geometry.max_iterations;
-  return m;
 }
 
 }  // namespace korvan::wall

@@ -54,6 +54,8 @@ struct WallModel {
 // records (user-specified curves, scaled by their multipliers, come from
 // the problem itself).
 WallModel build_wall_model(const engine::Problem& problem);
+// The same into `out` (some 25 KB), which may live on the heap.
+void build_wall_model(const engine::Problem& problem, WallModel& out);
 
 // The p-y curve records of the user-specified curves of a problem.
 std::vector<CurveRecord> user_curve_records(const engine::Problem& problem);

@@ -156,9 +156,9 @@ TEST_P(ExampleHtml, ChartsDrawTheResults) {
     check_depth_chart(*charts.at("deflection"),
                       series([&](auto&, auto& s) { return s.deflection * u.deflection_factor; }),
                       wall_end);
-    check_depth_chart(*charts.at("moment"), series([](auto&, auto& s) { return s.moment; }),
+    check_depth_chart(*charts.at("moment"), series([](auto&, auto& s) { return s.corrected_moment; }),
                       wall_end);
-    check_depth_chart(*charts.at("shear"), series([](auto&, auto& s) { return s.shear; }),
+    check_depth_chart(*charts.at("shear"), series([](auto&, auto& s) { return s.corrected_shear; }),
                       wall_end);
     check_depth_chart(*charts.at("soil-reaction"),
                       series([](auto&, auto& s) { return s.soil_reaction; }), wall_end);

@@ -54,7 +54,6 @@ TEST(Relaxation, FactorSequence) {
   }
   EXPECT_DOUBLE_EQ(relaxation_factor(15), 1.0 / 32.0);
   EXPECT_DOUBLE_EQ(relaxation_factor(126), 63.5 / 64.0);
-  EXPECT_DOUBLE_EQ(relaxation_factor(127), 64.5 / 64.0);  // L stays 64
 }
 
 // Hand values for the table (0,0), (1E-4, 200), (3E-4, 300):
