@@ -345,11 +345,15 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
     double a = is_above ? s.m * (s.ka * (p.sigma_v[i] + gamma_eff * delta) -
                                  cohesion)
                         : s.m * (s.ka * sv_exc - cohesion);
-    const bool backfill_water = p.water_flag == 1 && s.drained && submerged;
     // Water is hydrostatic on both sides, below the excavation line too:
-    // below both tables the net is gamma_w (zwe - zw).
+    // below both tables the net is gamma_w (zwe - zw). Where water is not
+    // taken separately (the water-pressure flag is 0, or an undrained layer
+    // whose total unit weight carries it) neither side's water is counted,
+    // so that the front water is never taken off a backfill without it.
+    const bool water = p.water_flag == 1 && s.drained;
+    const bool backfill_water = water && submerged;
     double w = backfill_water ? s.m * p.gamma_w * (z - p.zw) : 0.0;
-    if (z > p.zwe) w -= s.m * p.gamma_w * (z - p.zwe);
+    if (water && z > p.zwe) w -= s.m * p.gamma_w * (z - p.zwe);
     const double surcharge = surcharge_at(p, z);
     // No point carries a zero or negative load.
     const double tiny = double(static_cast<float>(k) * 1.0e-12f);

@@ -91,6 +91,31 @@ TEST(EarthPressureReview, WaterBelowTheExcavationLineIsHydrostatic) {
     EXPECT_NEAR(at(level, 8.0).col[8], 0.0, 1e-9);
     EXPECT_NEAR(at(level, 8.0).col[12], 18.0, 1e-4);
   }
+  // Water not taken separately: with the flag 0 (and the table below the
+  // excavation line, so no water force sets it) or in an undrained layer
+  // (its total unit weight carries the water), neither side's water is
+  // counted; the load below the excavation line stays at the soil part
+  // and never falls to the floor value with depth.
+  {
+    engine::Problem problem = metric_sand(5.0, 6.0);
+    const auto pts = points_of(problem);
+    EXPECT_NEAR(at(pts, 9.0).col[8], 0.0, 1e-9);
+    EXPECT_NEAR(at(pts, 9.0).col[12], 18.0, 1e-4);
+    engine::Problem clay = metric_sand(1.0, 4.0);
+    clay.soil.wall.water_flag = 1;
+    for (engine::SoilLayer& l : clay.soil.layers) {
+      l.type = 1;
+      l.at_top.friction_angle = l.at_bottom.friction_angle = 0.0;
+      l.at_top.strength = l.at_bottom.strength = 15.0;
+    }
+    const auto undrained = points_of(clay);
+    // sigma_v(H) = 54 - 2 gamma_w (effective at the sublayer top), Ka = 1:
+    // 54 - 19.62 - 2 * 15 = 4.38 at every depth below.
+    for (double z : {4.0, 6.0, 9.0}) {
+      EXPECT_NEAR(at(undrained, z).col[8], 0.0, 1e-9) << z;
+      EXPECT_NEAR(at(undrained, z).col[12], 24.0 - 2.0 * kWater, 1e-4) << z;
+    }
+  }
 }
 
 // Stations above the first record of a distribution take no load (there is
