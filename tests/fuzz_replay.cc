@@ -2,6 +2,7 @@
 // findings): each run must end with "END OF ANALYSIS" in its report and
 // iteration files, and write no NaN or Infinity, whatever the input.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -22,7 +23,8 @@ std::string slurp(const fs::path& p) {
 
 TEST(FuzzReproducers, EveryRunEndsCleanly) {
   const fs::path dir = KORVAN_FUZZ_DIR;
-  const fs::path out = fs::temp_directory_path() / "korvan-fuzz-replay";
+  const fs::path out = fs::temp_directory_path() /
+                       ("korvan-fuzz-replay-" + std::to_string(::getpid()));
   fs::create_directories(out);
   int replayed = 0;
   for (const auto& entry : fs::directory_iterator(dir)) {

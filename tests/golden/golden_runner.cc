@@ -5,6 +5,8 @@
 //
 //   golden_runner CASE_DIR            compare; exit 1 on any difference
 //   golden_runner --update CASE_DIR   rewrite the expected files
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -67,7 +69,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path scratch =
-      fs::temp_directory_path() / ("korvan-golden-" + dir.filename().string());
+      fs::temp_directory_path() / ("korvan-golden-" + dir.filename().string() +
+                                   "-" + std::to_string(::getpid()));
   fs::remove_all(scratch);
   fs::create_directories(scratch);
 

@@ -1,6 +1,7 @@
 // Whole runs through the C++ interface: files, NAMES.dat, statuses, and two
 // engines at once.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,7 +25,8 @@ class RunTest : public ::testing::Test {
            ("korvan-run-" +
             std::string(::testing::UnitTest::GetInstance()
                             ->current_test_info()
-                            ->name()));
+                            ->name()) +
+            "-" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
