@@ -92,6 +92,13 @@ struct ProblemResults {
   // "completed", "deflection exceeded", "not closed", or "stopped" for a
   // problem whose analysis did not run to its end.
   std::string outcome;
+  // What the engine can tell about an outcome other than "completed", to
+  // follow it in a sentence: "at 3 stations beyond the allowable deflection
+  // of 2.5 in", "within the iteration limit of 100". Empty otherwise.
+  std::string outcome_detail;
+  // Warnings about the input that bear on the results, one short line each,
+  // in shown units: "the soil profile ends 3.000 ft above the toe".
+  std::vector<std::string> warnings;
   int iterations = 0;
   int increments = 0;
   double increment_length = 0.0;
