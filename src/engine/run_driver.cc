@@ -390,6 +390,20 @@ void Run::collect_results() {
   r.reference_depth = p.geometry.reference_depth;
   r.warnings = problem_warnings_;
   if (p.has_soil_profile) {
+    for (const engine::SoilLayer& l : p.soil.layers) {
+      r.soil_layers.push_back({l.type, l.top, l.bottom});
+    }
+  }
+  // Support depths are entered in feet in English units.
+  const double feet = r.english ? 12.0 : 1.0;
+  int number = 0;
+  for (const engine::Anchor& a : p.tie_backs) {
+    r.support_positions.push_back({++number, true, a.depth * feet});
+  }
+  for (const engine::Anchor& a : p.struts) {
+    r.support_positions.push_back({++number, false, a.depth * feet});
+  }
+  if (p.has_soil_profile) {
     r.excavation_depth = p.soil.wall.free_height;
     r.water_backfill = p.soil.wall.water_backfill;
     r.water_excavation = p.soil.wall.water_excavation;
