@@ -164,6 +164,24 @@ struct FileOutcome {
   int problems = 0;
 };
 
+// One line per problem that did not complete: what happened and what the
+// engine can tell about why.
+void report_outcomes(const fs::path& input, const korvan::RunResult& result,
+                     std::ostream& diag) {
+  for (const korvan::ProblemResults& p : result.results) {
+    if (p.outcome == "completed") continue;
+    diag << input.string() << ": problem " << p.number << ": " << p.outcome;
+    if (!p.outcome_detail.empty()) diag << " " << p.outcome_detail;
+    for (const std::string& w : p.warnings) diag << "; " << w;
+    diag << "\n";
+  }
+}
+
+// "1 file", "3 problems".
+std::string counted(size_t n, const char* noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
 FileOutcome run_file(const Plan& plan, const std::string& out_dir,
                      bool keep_scratch, const Extras& extras,
                      std::ostream& diag, std::ostream& out) {
@@ -181,7 +199,8 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
   const korvan::RunFiles& files = plan.files;
   korvan::RunOptions options;
   options.diagnostics = &diag;
-  options.collect_results = extras.any();
+  // The results tell the outcome of each problem.
+  options.collect_results = true;
   options.max_iterations = extras.max_iterations;
   korvan::Engine engine;
   const korvan::RunResult result = engine.run(files, options);
@@ -193,6 +212,7 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
     fs::remove(files.pressure_scratch, ignored);
   }
   int status = static_cast<int>(result.status);
+  report_outcomes(input, result, diag);
   if (!extras.any()) return {status, result.problems};
   // Results files go with the report: when the report could not be
   // written, the earlier results stay too.
@@ -285,26 +305,55 @@ int run_batch(const std::vector<std::string>& inputs,
     problems += o.problems;
     ++by_status[std::clamp(o.status, 0, 4)];
   }
-  const double seconds = std::chrono::duration<double>(
-                             std::chrono::steady_clock::now() - start)
-                             .count();
-  std::cerr << inputs.size() << " files, " << problems << " problems in "
-            << seconds << " s with " << jobs << " threads: " << by_status[0]
-            << " completed, " << by_status[1] << " not closed, "
-            << by_status[2] << " input errors, " << by_status[3]
-            << " generator stops, " << by_status[4] << " file errors\n";
+  const long long ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - start)
+          .count();
+  std::cerr << counted(inputs.size(), "file") << ", "
+            << counted(static_cast<size_t>(problems), "problem") << " in "
+            << ms << " ms with " << counted(jobs, "thread") << ": "
+            << by_status[0] << " completed, " << by_status[1]
+            << " not closed, " << counted(by_status[2], "input error")
+            << ", " << counted(by_status[3], "generator stop") << ", "
+            << counted(by_status[4], "file error") << "\n";
   return worst;
 }
 
 int run_names(const std::string& folder, int max_iterations) {
+  const fs::path names =
+      (folder.empty() ? fs::path(".") : fs::path(folder)) / "NAMES.dat";
+  std::error_code ec;
+  if (!fs::is_regular_file(names, ec)) {
+    std::cerr << "cannot read the run-control file \"" << names.string()
+              << "\": "
+              << (fs::exists(names, ec) ? "it is not a file"
+                                        : "there is no such file")
+              << "\n";
+    return static_cast<int>(korvan::RunStatus::kFileError);
+  }
   korvan::RunOptions options;
   options.max_iterations = max_iterations;
   options.diagnostics = &std::cerr;
+  options.collect_results = true;
   korvan::Engine engine;
-  return static_cast<int>(
-      engine.run_names(folder.empty() ? fs::path(".") : fs::path(folder),
-                       options)
-          .status);
+  const korvan::RunResult result = engine.run_names(names.parent_path(), options);
+  report_outcomes(korvan::read_names_file(names).files.input, result,
+                  std::cerr);
+  return static_cast<int>(result.status);
+}
+
+// A first argument that is neither an option nor a command: CLI11 would
+// only say that a command is required.
+bool unknown_command(int argc, char** argv,
+                     const std::vector<const char*>& commands) {
+  if (argc < 2 || argv[1][0] == '-') return false;
+  const std::string first = argv[1];
+  for (const char* c : commands) {
+    if (first == c) return false;
+  }
+  std::cerr << "korvan: unknown command \"" << first << "\": the commands are "
+            << "run, summary and names (korvan --help)\n";
+  return true;
 }
 
 }  // namespace
@@ -385,6 +434,9 @@ int main(int argc, char** argv) {
                     max_iterations_help)
       ->check(CLI::PositiveNumber);
 
+  if (unknown_command(argc, argv, {"run", "summary", "names"})) {
+    return kUsageError;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

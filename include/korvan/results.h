@@ -79,6 +79,22 @@ struct CurveResults {
   std::vector<std::pair<double, double>> points;
 };
 
+// A soil layer of the input: its soil type code (1 soft clay ... 7 weak
+// rock) and its top and bottom depths.
+struct SoilLayerResults {
+  int type = 0;
+  double top = 0.0;
+  double bottom = 0.0;
+};
+
+// Where a tie back or strut/raker stands, as given in the input; known
+// whether or not the problem has results.
+struct SupportPosition {
+  int number = 0;  // tie backs first, then struts/rakers
+  bool tie_back = true;
+  double depth = 0.0;
+};
+
 struct Extreme {
   double value = 0.0;
   double depth = 0.0;
@@ -92,6 +108,13 @@ struct ProblemResults {
   // "completed", "deflection exceeded", "not closed", or "stopped" for a
   // problem whose analysis did not run to its end.
   std::string outcome;
+  // What the engine can tell about an outcome other than "completed", to
+  // follow it in a sentence: "at 3 stations beyond the allowable deflection
+  // of 2.5 in", "within the iteration limit of 100". Empty otherwise.
+  std::string outcome_detail;
+  // Warnings about the input that bear on the results, one short line each,
+  // in shown units: "the soil profile ends 3.000 ft above the toe".
+  std::vector<std::string> warnings;
   int iterations = 0;
   int increments = 0;
   double increment_length = 0.0;
@@ -101,6 +124,9 @@ struct ProblemResults {
   double reference_depth = 0.0;
   std::optional<double> water_backfill;
   std::optional<double> water_excavation;
+  // The input as drawn when there are no results.
+  std::vector<SoilLayerResults> soil_layers;
+  std::vector<SupportPosition> support_positions;
   std::vector<StationResults> stations;  // empty without results
   std::vector<SupportResults> supports;
   std::vector<RestraintResults> restraints;

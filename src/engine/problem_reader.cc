@@ -118,7 +118,7 @@ WallGeometry read_wall_geometry(RecordReader& in) {
 }
 
 int read_count(RecordReader& in, std::string record, std::string_view field) {
-  in.begin(std::move(record));
+  in.begin_count(std::move(record));
   const int count = in.integer(field);
   in.end();
   if (count < 0) {
@@ -555,10 +555,11 @@ void read_ei_set_header(RecordReader& in) {
 namespace {
 void read_curvature_points(RecordReader& in, ThrustLevel& level,
                            const std::string& block) {
-  in.begin(block + ", point count record");
+  in.begin_count(block + ", point count record");
   in.integer("unused value");
   const int points = checked_count(in, in.integer("number of points"),
                                    "number of points");
+  const int count_line = in.line_number();
   in.end();
   for (int i = 1; i <= points; ++i) {
     in.begin(block + ", " + numbered("point", i));
@@ -575,6 +576,7 @@ void read_curvature_points(RecordReader& in, ThrustLevel& level,
     }
     level.points.push_back(p);
   }
+  in.end_counted_group(count_line);
 }
 }  // namespace
 
@@ -591,7 +593,7 @@ ThrustLevel read_ei_set(RecordReader& in, int number) {
 std::vector<ThrustLevel> read_moment_curvature(RecordReader& in,
                                                int section) {
   const std::string block = numbered("moment-curvature table", section);
-  in.begin(block + ", count record");
+  in.begin_count(block + ", count record");
   in.integer("unused value");
   const int levels = checked_count(in, in.integer("number of thrust levels"),
                                    "number of thrust levels");
@@ -885,6 +887,7 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
     }
     c.points.emplace_back(y, p);
   }
+  in.end_counted_group(c.line);
   return c;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/record_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -9,6 +10,23 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_value(char c) { return is_blank(c) || c == ',' || c == '/'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool all_digits(std::string_view t) {
+  return !t.empty() && std::all_of(t.begin(), t.end(), is_digit);
+}
+
+// The number of values on a line, separated by blanks or commas.
+int values_on(std::string_view line) {
+  int values = 0;
+  bool in_value = false;
+  for (char c : line) {
+    const bool separator = is_blank(c) || c == ',';
+    if (!separator && !in_value) ++values;
+    in_value = !separator;
+  }
+  return values;
+}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A token quoted for a diagnostic: a long one is cut short, so that a
 // runaway token is not copied whole into the report and the console.
@@ -109,6 +127,9 @@ bool RecordReader::next_line() {
     line_ += static_cast<char>(c);
   }
   if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+  if (line_number_ == 0 && line_.starts_with(kByteOrderMark)) {
+    line_.erase(0, kByteOrderMark.size());
+  }
   ++line_number_;
   return true;
 }
@@ -118,6 +139,7 @@ std::optional<std::string> RecordReader::fixed_text(int width,
   record_ = std::move(record);
   record_line_ = 0;
   have_line_ = false;
+  ++records_;
   if (!next_line()) return std::nullopt;
   std::string text = line_.substr(0, static_cast<size_t>(width));
   text.resize(static_cast<size_t>(width), ' ');
@@ -132,54 +154,138 @@ void RecordReader::begin(std::string record) {
   repeat_left_ = 0;
   field_index_ = 0;
   record_line_ = 0;
+  count_record_ = false;
+  decimal_comma_.clear();
+  ++records_;
 }
 
-void RecordReader::end() { have_line_ = false; }
+void RecordReader::begin_count(std::string record) {
+  begin(std::move(record));
+  count_record_ = true;
+}
+
+void RecordReader::end() {
+  if (warnings_ != nullptr && (count_record_ || !decimal_comma_.empty())) {
+    if (const auto extra = leftover_value()) {
+      *warnings_ << file_name_ << ":" << line_number_ << ": " << record_
+                 << ": warning: "
+                 << (count_record_ ? "the values after the count on this line"
+                                   : "the values left on this line after the "
+                                     "record")
+                 << ", from " << shown(*extra) << ", are ignored"
+                 << (count_record_ ? ": the records it counts start on the "
+                                     "next line"
+                                   : "")
+                 << decimal_comma_hint() << count_hint() << "\n";
+    }
+  }
+  have_line_ = false;
+}
+
+// The first value on the rest of the record's last line, when there is
+// one: a number, not a remark.
+std::optional<std::string> RecordReader::leftover_value() const {
+  if (!have_line_ || slash_ || repeat_left_ > 0) return std::nullopt;
+  size_t at = pos_;
+  while (at < line_.size() && is_blank(line_[at])) ++at;
+  if (at < line_.size() && line_[at] == ',' && after_value_) {
+    ++at;
+    while (at < line_.size() && is_blank(line_[at])) ++at;
+  }
+  size_t end = at;
+  while (end < line_.size() && !ends_value(line_[end])) ++end;
+  const std::string token = line_.substr(at, end - at);
+  if (token.empty() || !parse_real(token)) return std::nullopt;
+  return token;
+}
+
+void RecordReader::end_counted_group(int count_line) {
+  // A group of no records leaves nothing over.
+  hint_record_ = line_number_ > count_line ? records_ + 1 : 0;
+  hint_count_line_ = count_line;
+  hint_values_ = values_on(line_);
+}
+
+std::string RecordReader::count_hint() const {
+  if (records_ != hint_record_ || hint_count_line_ <= 0 ||
+      values_on(line_) != hint_values_) {
+    return {};
+  }
+  return " (check the count on line " + std::to_string(hint_count_line_) + ")";
+}
+
+std::string RecordReader::decimal_comma_hint() const {
+  if (decimal_comma_.empty()) return {};
+  return " (a decimal comma? use a point: " + decimal_comma_ + ")";
+}
+
+// A whole number written directly before a comma and more digits ("6,0")
+// may be a decimal with a comma: free format reads it as two values. The
+// spelling with a point is kept for a hint if the record goes wrong later.
+std::string RecordReader::decimal_comma_at(size_t start) const {
+  std::string_view whole = std::string_view(line_).substr(start, pos_ - start);
+  std::string_view digits = whole;
+  if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+    digits.remove_prefix(1);
+  }
+  if (!all_digits(digits) || pos_ >= line_.size() || line_[pos_] != ',') {
+    return {};
+  }
+  size_t end = pos_ + 1;
+  while (end < line_.size() && is_digit(line_[end])) ++end;
+  if (end == pos_ + 1 || (end < line_.size() && !ends_value(line_[end]))) {
+    return {};
+  }
+  return std::string(whole) + "." + line_.substr(pos_ + 1, end - pos_ - 1);
+}
 
 void RecordReader::fail_at(int line, std::string_view field,
-                           std::string_view message) const {
+                           std::string_view message, bool count_hint) const {
   std::string where = file_name_ + ":" + std::to_string(line) + ": " + record_;
   if (!field.empty()) {
     where += ", field " + std::to_string(field_index_) + " (" +
              std::string(field) + ")";
   }
-  throw InputError(StopKind::kInvalid, where + ": " + std::string(message));
+  throw InputError(StopKind::kInvalid,
+                   where + ": " + std::string(message) +
+                       decimal_comma_hint() +
+                       (count_hint ? this->count_hint() : std::string()));
 }
 
 void RecordReader::fail(StopKind kind, std::string_view message) const {
   const int line = record_line_ > 0 ? record_line_ : line_number_;
-  throw InputError(kind, file_name_ + ":" + std::to_string(line) +
-                             ": " + record_ + ": " + std::string(message));
+  throw InputError(kind, file_name_ + ":" + std::to_string(line) + ": " +
+                             record_ + ": " + std::string(message) +
+                             decimal_comma_hint());
 }
 
 std::string RecordReader::quoted_text(char quote, std::string_view field) {
-  // pos_ is just past the opening quote. A quoted value may run on over
-  // the end of a line; the line break adds nothing to it.
+  // pos_ is just past the opening quote. A quote left open would take the
+  // lines after it into the text and misread every record that follows,
+  // so a quoted text ends on its line.
   std::string text;
-  const int start_line = line_number_;
-  for (;;) {
-    while (pos_ < line_.size()) {
-      char c = line_[pos_++];
-      if (c != quote) {
-        text += c;
-      } else if (pos_ < line_.size() && line_[pos_] == quote) {
-        text += quote;
-        ++pos_;
-      } else {
-        return text;
-      }
-    }
-    if (!next_line()) {
-      fail_at(start_line, field, "end of file inside a quoted text");
+  while (pos_ < line_.size()) {
+    char c = line_[pos_++];
+    if (c != quote) {
+      text += c;
+    } else if (pos_ < line_.size() && line_[pos_] == quote) {
+      text += quote;
+      ++pos_;
+    } else {
+      return text;
     }
   }
+  fail_at(line_number_, field,
+          std::string("the quote ") + quote +
+              " opened on this line is not closed on it",
+          false);
 }
 
 RecordReader::Item RecordReader::scan_item(std::string_view field) {
   for (;;) {
     if (!have_line_) {
       if (!next_line()) {
-        fail_at(line_number_, field, "end of file before this value");
+        fail_at(line_number_, field, "end of file before this value", false);
       }
       have_line_ = true;
     }
@@ -198,11 +304,11 @@ RecordReader::Item RecordReader::scan_item(std::string_view field) {
         after_value_ = false;
         continue;
       }
-      return Item{true, false, {}, line_number_};
+      return null_item();
     }
     if (c == '/') {
       slash_ = true;
-      return Item{true, false, {}, line_number_};
+      return null_item();
     }
     Item item;
     item.null = false;
@@ -233,6 +339,7 @@ RecordReader::Item RecordReader::scan_item(std::string_view field) {
         const size_t start = pos_;
         while (pos_ < line_.size() && !ends_value(line_[pos_])) ++pos_;
         item.text = line_.substr(start, pos_ - start);
+        item.decimal_comma = decimal_comma_at(start);
       }
     }
     after_value_ = true;
@@ -246,7 +353,7 @@ RecordReader::Item RecordReader::scan_item(std::string_view field) {
 
 RecordReader::Item RecordReader::next_item(std::string_view field) {
   ++field_index_;
-  if (slash_) return Item{true, false, {}, line_number_};
+  if (slash_) return null_item();
   if (repeat_left_ > 0) {
     --repeat_left_;
     return repeat_item_;
@@ -271,6 +378,8 @@ double RecordReader::real(std::string_view field, double if_null) {
   if (!value) {
     fail_at(item.line, field, "expected a real, found " + shown(item.text));
   }
+  // Only a real field makes "6,0" look like a decimal written with a comma.
+  if (decimal_comma_.empty()) decimal_comma_ = item.decimal_comma;
   return *value;
 }
 

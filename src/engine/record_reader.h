@@ -13,10 +13,17 @@
 // a signed exponent without a letter (1.0+5).
 //
 // Every refusal throws InputError naming the file, the line, the record and
-// the field.
+// the field. A UTF-8 byte-order mark at the start of the file is skipped.
+// A quoted text ends on the line where it opens.
+//
+// Hints for the likely mistake: a value that reads as two because of a
+// decimal comma ("6,0" is 6 and 0) is named when the record then trips on
+// a later field or leaves values over; an error in the record that follows
+// a counted group names the line of that group's count.
 #pragma once
 
 #include <istream>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,11 +50,28 @@ class RecordReader {
   // Starts a free-format record on the next line. `record` names it in
   // diagnostics ("wall-geometry record", "tie-back record 2").
   void begin(std::string record);
+  // Starts a count record: values after the count on its line are left
+  // over, and a warning says so (they were likely meant as the first
+  // record the count counts).
+  void begin_count(std::string record);
   int integer(std::string_view field, int if_null = 0);
   double real(std::string_view field, double if_null = 0.0);
   std::string text(std::string_view field, int width);
-  // Ends the current record: the rest of its last line is ignored.
+  // Ends the current record: the rest of its last line is ignored, with a
+  // warning when it holds a value and the record is a count record or read
+  // a likely decimal comma.
   void end();
+
+  // Where warnings go, one line each ("file:line: record: warning: ...").
+  // Null: nowhere.
+  void set_warnings(std::ostream* out) { warnings_ = out; }
+
+  // Marks the end of a group of records counted by the count on
+  // `count_line`. When the record that follows trips on a value or leaves
+  // values over, and its line holds as many values as the group's last
+  // record, it is likely a record of the group left over by a count too
+  // small: its message adds " (check the count on line N)".
+  void end_counted_group(int count_line);
 
   // Refuses the current record with a diagnostic at the line where it
   // began.
@@ -64,14 +88,26 @@ class RecordReader {
     bool quoted = false;
     std::string text;
     int line = 0;
+    std::string decimal_comma;  // "6.0" for "6,0", see decimal_comma_at
   };
+
+  Item null_item() const {
+    Item item;
+    item.line = line_number_;
+    return item;
+  }
+  std::optional<std::string> leftover_value() const;
+  std::string decimal_comma_hint() const;
+  std::string count_hint() const;
+  std::string decimal_comma_at(size_t start) const;
 
   Item next_item(std::string_view field);
   Item scan_item(std::string_view field);
   bool next_line();
   std::string quoted_text(char quote, std::string_view field);
   [[noreturn]] void fail_at(int line, std::string_view field,
-                            std::string_view message) const;
+                            std::string_view message,
+                            bool count_hint = true) const;
 
   std::istream& in_;
   std::string file_name_;
@@ -86,6 +122,14 @@ class RecordReader {
   std::string record_;
   int record_line_ = 0;
   int field_index_ = 0;
+  bool count_record_ = false;
+  // "6.0" when a value of the current record was written "6,0".
+  std::string decimal_comma_;
+  std::ostream* warnings_ = nullptr;
+  int records_ = 0;          // records begun so far
+  int hint_record_ = 0;      // the record after a counted group
+  int hint_count_line_ = 0;  // the line of that group's count
+  int hint_values_ = 0;      // values on the line of its last record
 };
 
 }  // namespace korvan::engine

@@ -24,6 +24,7 @@
 #include "py/generator.h"
 #include "report/py_report.h"
 #include "report/results.h"
+#include "report/summary.h"
 #include "wall/solver.h"
 #include "wall/station_model.h"
 #include "wall/wall_model.h"
@@ -128,6 +129,9 @@ class Run {
   std::vector<double> loads_from(std::vector<pressure::DistributionPoint> pts,
                                  bool generated);
   void check_before_analysis(const engine::Problem& p);
+  void warn_short_profile();
+  std::string outcome_detail() const;
+  std::string stop_detail() const;
   void end_of_analysis();
   void diagnose(const std::string& line) {
     if (options_.diagnostics != nullptr) *options_.diagnostics << line << '\n';
@@ -164,6 +168,8 @@ class Run {
   int geometry_line_ = 0;
   bool problem_started_ = false;  // a control record has been read
   bool plot_written_ = false;     // the current problem's plot block
+  // The current problem's warnings, one line each, for its results.
+  std::vector<std::string> problem_warnings_;
   // Set by the first earth-pressure wall record of the run.
   std::optional<double> continuous_wall_width_;
 };
@@ -248,6 +254,7 @@ bool Run::open_files() {
 }
 
 RunResult Run::execute() {
+  reader_.set_warnings(options_.diagnostics);
   if (open_files()) {
     try {
       problem_loop();
@@ -381,6 +388,21 @@ void Run::collect_results() {
   r.increments = p.geometry.increments;
   r.increment_length = p.geometry.increment_length;
   r.reference_depth = p.geometry.reference_depth;
+  r.warnings = problem_warnings_;
+  if (p.has_soil_profile) {
+    for (const engine::SoilLayer& l : p.soil.layers) {
+      r.soil_layers.push_back({l.type, l.top, l.bottom});
+    }
+  }
+  // Support depths are entered in feet in English units.
+  const double feet = r.english ? 12.0 : 1.0;
+  int number = 0;
+  for (const engine::Anchor& a : p.tie_backs) {
+    r.support_positions.push_back({++number, true, a.depth * feet});
+  }
+  for (const engine::Anchor& a : p.struts) {
+    r.support_positions.push_back({++number, false, a.depth * feet});
+  }
   if (p.has_soil_profile) {
     r.excavation_depth = p.soil.wall.free_height;
     r.water_backfill = p.soil.wall.water_backfill;
@@ -392,6 +414,7 @@ void Run::collect_results() {
   }
   if (!solution_) {
     r.outcome = "stopped";
+    r.outcome_detail = stop_detail();
     result_.results.push_back(std::move(r));
     return;
   }
@@ -408,6 +431,7 @@ void Run::collect_results() {
       break;
   }
   r.iterations = s.iterations;
+  r.outcome_detail = outcome_detail();
   if (model_) {
     for (const wall::CurveRecord& c : model_->curves) {
       r.curves.push_back({c.from, c.from * h, c.group == 1, c.points});
@@ -528,6 +552,82 @@ void Run::check_before_analysis(const engine::Problem& p) {
                " has no equivalent diameter to adjust by");
       }
     }
+  }
+}
+
+// A soil profile that ends above the toe leaves the stations below it
+// without generated earth pressure or p-y curves: a likely cause of a wall
+// that does not close or deflects too far. The p-y generation takes the
+// layers down to two increments below the toe, but curves below the toe
+// act nowhere, so the toe is what the profile must reach.
+void Run::warn_short_profile() {
+  const engine::Problem& p = problem_;
+  const bool pressure = p.control.earth_pressure_option >= 2;
+  const bool curves = p.control.py_option == 2;
+  if (!p.has_soil_profile || p.soil.layers.empty() || !(pressure || curves)) {
+    return;
+  }
+  const engine::SoilLayer& last = p.soil.layers.back();
+  const double toe = p.geometry.increments * p.geometry.increment_length;
+  const double shortfall = toe - last.bottom;
+  if (!(shortfall > kDepthTolerance)) return;
+  const bool english = p.units() == engine::UnitSystem::kEnglish;
+  report::write_short_profile_warning(report_, last.bottom, shortfall,
+                                      english, pressure, curves);
+  const report::Units u = report::units_of(english);
+  auto length = [&](double x) {
+    return report::number_text(x * u.depth_factor) + " " + u.depth;
+  };
+  const std::string warning =
+      "the soil profile ends " + length(shortfall) + " above the toe";
+  problem_warnings_.push_back(warning);
+  diagnose(shown_input_ + ":" + std::to_string(last.line) + ": soil layer " +
+           std::to_string(p.soil.layers.size()) + ": warning: " + warning +
+           " (at " + length(last.bottom) + ", the toe at " + length(toe) +
+           "): the stations below it take no generated " +
+           (pressure && curves ? "earth pressure and no p-y curves"
+            : pressure         ? "earth pressure"
+                               : "p-y curves"));
+}
+
+// What stopped a problem before its solution.
+std::string Run::stop_detail() const {
+  switch (result_.status) {
+    case RunStatus::kInputError:
+      return "by an input error";
+    case RunStatus::kGeneratorStop:
+      return "by a generator stop (code " + std::to_string(result_.stop_code) +
+             ")";
+    case RunStatus::kFileError:
+      return "by a file error";
+    default:
+      return problem_.geometry.max_iterations < 0
+                 ? "by its negative iteration limit"
+                 : std::string();
+  }
+}
+
+// What the solution can tell about an outcome other than closed.
+std::string Run::outcome_detail() const {
+  if (!solution_ || !model_) return {};
+  const report::Units u =
+      report::units_of(problem_.units() == engine::UnitSystem::kEnglish);
+  switch (solution_->outcome) {
+    case wall::Outcome::kDeflectionExceeded:
+      return "at " + std::to_string(solution_->stations_over) +
+             (solution_->stations_over == 1 ? " station" : " stations") +
+             " beyond the allowable deflection of " +
+             report::number_text(problem_.geometry.allowable_deflection *
+                                 u.deflection_factor) +
+             " " + u.deflection;
+    case wall::Outcome::kNotClosed:
+      return "within the iteration limit of " +
+             std::to_string(model_->max_iterations) +
+             (model_->max_iterations < problem_.geometry.max_iterations
+                  ? " set by the caller"
+                  : "");
+    default:
+      return {};
   }
 }
 
@@ -950,6 +1050,7 @@ void Run::analyse() {
             " at station " + std::to_string(model.curves[r.last].to) +
             " above it");
   }
+  warn_short_profile();
   report::write_monitoring_header(iteration_, model.max_iterations);
   solution_ = wall::solve(model, deflections_,
                           [this](const wall::IterationRecord& r) {
@@ -1043,6 +1144,7 @@ void Run::problem_loop() {
     model_.reset();
     movement_curves_.clear();
     pressure_table_.clear();
+    problem_warnings_.clear();
 
     problem_.control = engine::read_control(reader_);
     control_line_ = reader_.record_line();
@@ -1099,6 +1201,7 @@ void Run::read_problem_body(engine::Problem& p) {
           reader_, i, previous, p.geometry.increments));
       report::echo_condition(report_, p.conditions.back());
     }
+    reader_.end_counted_group(control_line_);
   }
 
   if (c.wall_sections > engine::kMaxWallSections) {
@@ -1116,11 +1219,13 @@ void Run::read_problem_body(engine::Problem& p) {
           engine::read_wall_section(reader_, i, c.cross_sections));
       report::echo_wall_section(report_, i, p.wall_sections.back());
     }
+    reader_.end_counted_group(control_line_);
   }
   read_sections(p);
 
   const int loads = engine::read_count(
       reader_, "stiffness-and-load count record", "number of load entries");
+  const int loads_line = reader_.record_line();
   report::echo_loads_heading(report_, labels_);
   for (int i = 1; i <= loads; ++i) {
     const engine::LoadEntry* opening =
@@ -1135,21 +1240,25 @@ void Run::read_problem_body(engine::Problem& p) {
     report::echo_load_entry(report_, e, previous_contd);
     p.loads.push_back(e);
   }
+  reader_.end_counted_group(loads_line);
 
   read_supports(p);
 
   if (c.wale_flag > 0) {
     const int wales =
         engine::read_count(reader_, "wale count record", "number of wales");
+    const int wales_line = reader_.record_line();
     for (int i = 1; i <= wales; ++i) {
       p.wales.push_back(engine::read_wale(reader_, i));
     }
+    reader_.end_counted_group(wales_line);
   }
   if (c.py_factors > 0) {
     p.py_factor_option = engine::read_py_factor_option(reader_);
     for (int i = 1; i <= c.py_factors; ++i) {
       p.py_factors.push_back(engine::read_py_factor(reader_, i));
     }
+    reader_.end_counted_group(control_line_);
   }
   read_earth_pressure_data(p);
   read_user_curves(p);
@@ -1200,11 +1309,13 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   if (c.earth_pressure_option == 1) {
     const int points = engine::read_count(
         reader_, "active earth pressure count record", "number of points");
+    const int points_line = reader_.record_line();
     report::echo_specified_pressure_heading(report_, labels_);
     for (int i = 1; i <= points; ++i) {
       p.specified_pressure.push_back(engine::read_pressure_point(reader_, i));
       report::echo_pressure_point(report_, p.specified_pressure.back());
     }
+    reader_.end_counted_group(points_line);
   }
   if (c.earth_pressure_option < 2 && c.py_option != 2) return;
 
@@ -1222,15 +1333,19 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   soil.surface = engine::read_surface_loads(reader_);
   const int surcharges = engine::read_count(
       reader_, "surcharge count record", "number of surcharge loadings");
+  const int surcharges_line = reader_.record_line();
   for (int i = 1; i <= surcharges; ++i) {
     soil.surcharges.push_back(engine::read_surcharge(reader_, i, p.units()));
   }
+  reader_.end_counted_group(surcharges_line);
   const int layers = engine::read_soil_record(reader_, soil);
+  const int layers_line = reader_.record_line();
   for (int i = 1; i <= layers; ++i) {
     soil.layers.push_back(engine::read_soil_layer(
         reader_, i, soil.layers.empty() ? nullptr : &soil.layers.back(),
         c.py_option == 2));
   }
+  reader_.end_counted_group(layers_line);
 }
 
 void Run::read_user_curves(engine::Problem& p) {
@@ -1255,6 +1370,7 @@ void Run::read_supports(engine::Problem& p) {
   const engine::ControlRecord& c = p.control;
   const int restraints = engine::read_count(
       reader_, "support count record", "number of restraint entries");
+  const int restraints_line = reader_.record_line();
   for (int i = 1; i <= restraints; ++i) {
     const engine::RestraintEntry* opening =
         !p.restraints.empty() && p.restraints.back().contd == 1
@@ -1269,6 +1385,7 @@ void Run::read_supports(engine::Problem& p) {
     report::echo_restraint(report_, e, previous_contd);
     p.restraints.push_back(e);
   }
+  reader_.end_counted_group(restraints_line);
 
   engine::check_support_count(reader_, c, control_line_);
   if (c.tie_backs > 0) {
@@ -1278,6 +1395,7 @@ void Run::read_supports(engine::Problem& p) {
           engine::read_tie_back(reader_, i, p.geometry, p.units()));
       report::echo_anchor(report_, p.tie_backs.back(), true);
     }
+    reader_.end_counted_group(control_line_);
   }
   if (c.struts > 0) {
     report::echo_struts_heading(report_, labels_);
@@ -1286,6 +1404,7 @@ void Run::read_supports(engine::Problem& p) {
           engine::read_strut(reader_, i, p.geometry, p.units()));
       report::echo_anchor(report_, p.struts.back(), false);
     }
+    reader_.end_counted_group(control_line_);
   }
   if (c.wale_flag > 0) report::echo_wales(report_, c.wale_continuity);
 }

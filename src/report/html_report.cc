@@ -50,7 +50,9 @@ svg { display: block; width: 100%; height: auto; }
   h1 { font-size: 15pt; }
   h2 { font-size: 12.5pt; }
   h3 { font-size: 10.5pt; margin-top: 10pt; }
-  table { font-size: 8pt; }
+  table { font-size: 8pt; max-width: 100%; }
+  th, td { padding: 2px 3px; white-space: normal; }
+  table.supports { font-size: 7pt; }
   td .at { font-size: 7pt; }
   .meta, .facts, figcaption, .note { font-size: 8.5pt; }
   section { margin-top: 0; }
@@ -61,8 +63,9 @@ svg { display: block; width: 100%; height: auto; }
 }
 )";
 
+// Every value on the page is shown with four significant digits.
 std::string depth_text(double depth, const Units& u) {
-  return fixed_text(depth * u.depth_factor, 2);
+  return number_text(depth * u.depth_factor);
 }
 
 std::string td(const std::string& content, const std::string& cls = "") {
@@ -169,10 +172,12 @@ std::string facts(const ProblemResults& p) {
   water(p.water_backfill, "behind the wall");
   water(p.water_excavation, "in front of the wall");
   s += "; " + p.outcome;
+  if (!p.outcome_detail.empty()) s += " " + p.outcome_detail;
   if (p.outcome != "stopped") {
     s += " after " + std::to_string(p.iterations) +
          (p.iterations == 1 ? " iteration" : " iterations");
   }
+  for (const std::string& w : p.warnings) s += "; warning: " + w;
   return s + ".";
 }
 
@@ -184,17 +189,103 @@ struct Quantity {
   double (*value)(const StationResults&);
 };
 
-// The diagrams of a group of problems drawn together.
+std::string soil_name(int type) {
+  switch (type) {
+    case 2:
+      return "stiff clay with free water";
+    case 3:
+      return "stiff clay without free water";
+    case 4:
+      return "sand";
+    case 5:
+      return "silt";
+    case 6:
+      return "rock";
+    case 7:
+      return "weak rock";
+    default:
+      return "soft clay";
+  }
+}
+
+// The marked levels of a problem as its input gives them.
+std::vector<svg::Level> input_levels(const ProblemResults& p, const Units& u) {
+  std::vector<svg::Level> levels;
+  if (const auto e = excavation_line(p)) {
+    levels.push_back({svg::Level::Kind::kExcavation, *e * u.depth_factor,
+                      "excavation"});
+  }
+  for (const auto& [w, label] :
+       {std::pair{p.water_backfill, "water behind"},
+        std::pair{p.water_excavation, "water in front"}}) {
+    if (w) levels.push_back({svg::Level::Kind::kWater, *w * u.depth_factor, label});
+  }
+  for (const SupportPosition& s : p.support_positions) {
+    levels.push_back({svg::Level::Kind::kSupport, s.depth * u.depth_factor,
+                      (s.tie_back ? "T" : "S") + std::to_string(s.number)});
+  }
+  return levels;
+}
+
+// A problem without results: the wall as given with its soil layers, water
+// tables, excavation line and supports, and the earth pressure on it when
+// it was made, with the outcome in words.
+void write_input_sketch(std::ostream& out, const ProblemResults& p) {
+  const double length = p.increments * p.increment_length;
+  if (!(length > 0.0)) return;  // nothing of the wall was read
+  const Units u = units_of(p.english);
+  svg::Chart c;
+  c.id = "input";
+  c.title = p.pressure.empty() ? "Wall" : "Earth pressure";
+  c.x_unit = p.pressure.empty() ? "" : u.line_load;
+  c.y_title = "Depth";
+  c.y_unit = u.depth;
+  c.y_end = length * u.depth_factor;
+  c.wall = true;
+  c.level_labels = true;
+  c.levels = input_levels(p, u);
+  for (const SoilLayerResults& l : p.soil_layers) {
+    c.bands.push_back({l.top * u.depth_factor, l.bottom * u.depth_factor,
+                       soil_name(l.type)});
+  }
+  if (!p.pressure.empty()) {
+    svg::Series s;
+    s.name = problem_name(p);
+    for (const PressurePoint& q : p.pressure) {
+      if (q.depth <= length * (1.0 + 1e-9)) {
+        s.points.emplace_back(q.load, q.depth * u.depth_factor);
+      }
+    }
+    c.series.push_back(std::move(s));
+  }
+  std::string outcome = p.outcome;
+  if (!p.outcome_detail.empty()) outcome += " " + p.outcome_detail;
+  out << "<div class=\"charts\">\n<figure>" << svg::render(c)
+      << "</figure>\n<figure class=\"key\"><p class=\"outcome\"><b>"
+      << problem_name(p) << ": no results to draw.</b> The analysis ended "
+      << xml_escape(outcome) << ".";
+  for (const std::string& w : p.warnings) {
+    out << " Warning: " << xml_escape(w) << ".";
+  }
+  out << "</p><figcaption>The drawing shows the input: the wall, its soil "
+         "layers, water tables, excavation line and supports"
+      << (p.pressure.empty() ? "" : ", and the earth pressure on the wall")
+      << ".</figcaption></figure>\n</div>\n";
+}
+
+// The diagrams of a group of problems drawn together; a problem without
+// results is drawn from its input.
 void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
                   const std::vector<size_t>& group) {
   std::vector<const ProblemResults*> drawn;
   for (size_t i : group) {
-    if (!all[i].stations.empty()) drawn.push_back(&all[i]);
+    if (!all[i].stations.empty()) {
+      drawn.push_back(&all[i]);
+    } else {
+      write_input_sketch(out, all[i]);
+    }
   }
-  if (drawn.empty()) {
-    out << "<p>No station results to draw.</p>\n";
-    return;
-  }
+  if (drawn.empty()) return;
   const Units u = units_of(drawn.front()->english);
   const bool staged = group.size() > 1;
   double wall_end = 0.0;

@@ -253,6 +253,30 @@ void write_net_negative(RecordWriter& out) {
   out.empty_lines(1);
 }
 
+void write_short_profile_warning(RecordWriter& out, double profile_end,
+                                 double shortfall, bool english,
+                                 bool pressure, bool curves) {
+  const double shown = english ? 1.0 / 12.0 : 1.0;
+  const char* unit = english ? " FT" : " M";
+  out.empty_lines(2);
+  out.line("**** WARNING ****");
+  out.put("THE SOIL PROFILE ENDS")
+      .put(fmt_e(shortfall * shown, 11, 3, 1))
+      .put(unit)
+      .put(" ABOVE THE TOE, AT DEPTH")
+      .put(fmt_e(profile_end * shown, 11, 3, 1))
+      .put(unit)
+      .line(".");
+  out.put("THE STATIONS BELOW IT TAKE NO GENERATED ")
+      .line(pressure && curves ? "EARTH PRESSURE AND NO P-Y CURVES."
+            : pressure         ? "EARTH PRESSURE."
+                               : "P-Y CURVES.");
+  if (curves) {
+    out.line("P-Y CURVES ARE GENERATED FROM SOIL LAYERS DOWN TO TWO INCREMENTS "
+             "BELOW THE TOE.");
+  }
+}
+
 void write_option_message(RecordWriter& out, int option, bool clay_warning) {
   out.empty_lines(2);
   switch (option) {

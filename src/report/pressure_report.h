@@ -33,6 +33,14 @@ void write_resultant_tables(RecordWriter& out, const pressure::Profile& p,
                             const engine::UnitLabels& l);
 void write_net_negative(RecordWriter& out);
 
+// The soil profile ends above the toe of the wall: where it ends and by how
+// much (both in the internal length unit; shown in feet or metres), and what
+// the stations below it lack: generated earth pressure (`pressure`),
+// generated p-y curves (`curves`).
+void write_short_profile_warning(RecordWriter& out, double profile_end,
+                                 double shortfall, bool english,
+                                 bool pressure, bool curves);
+
 // The option message (and the clay warning when flagged), then the
 // heading of the distribution table.
 void write_option_message(RecordWriter& out, int option, bool clay_warning);

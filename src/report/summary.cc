@@ -149,7 +149,6 @@ void write_summary(std::ostream& out, const RunResult& run,
       << run.results.size()
       << (run.results.size() == 1 ? " problem, " : " problems, ")
       << status_name(run.status) << "\n";
-  if (!run.message.empty()) out << run.message << "\n";
   for (const ProblemResults& p : run.results) {
     const Units u = units_of(p.english);
     out << "\n";
@@ -165,6 +164,7 @@ void write_summary(std::ostream& out, const RunResult& run,
           << (p.iterations == 1 ? " iteration" : " iterations");
     }
     out << "; " << (p.english ? "English" : "metric") << " units\n";
+    for (const std::string& w : p.warnings) out << "  warning: " << w << "\n";
     if (p.stations.empty()) {
       out << "  no station results\n";
       continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "report/summary.h"
 
@@ -112,6 +113,44 @@ std::string line(double x1, double y1, double x2, double y2,
   return "<line x1=\"" + num(x1) + "\" y1=\"" + num(y1) + "\" x2=\"" +
          num(x2) + "\" y2=\"" + num(y2) + "\"" + attributes + "/>";
 }
+
+// Label placement: each label takes the first of its candidate places
+// whose box overlaps no label placed before it and no level line.
+class LabelPlacer {
+ public:
+  LabelPlacer(const Frame& f, const std::vector<double>& line_ys) : f_(f) {
+    for (double y : line_ys) {
+      taken_.push_back({f.left, y - 1.0, f.right(), y + 1.0});
+    }
+  }
+  // Places `content` at the first free candidate (x, y, anchor); the first
+  // candidate when none is free. Returns the place taken.
+  std::tuple<double, double, std::string> place(
+      const std::vector<std::tuple<double, double, std::string>>& candidates,
+      double size, const std::string& content) {
+    for (const auto& [x, y, anchor] : candidates) {
+      const Box b = text_box(x, y, anchor, size, content);
+      const bool inside = b.x0 >= 0.0 && b.x1 <= f_.width &&
+                          b.y0 >= f_.top && b.y1 <= f_.bottom();
+      if (inside && std::none_of(taken_.begin(), taken_.end(),
+                                 [&](const Box& t) { return t.overlaps(b); })) {
+        taken_.push_back(b);
+        return {x, y, anchor};
+      }
+    }
+    const auto& [x, y, anchor] = candidates.front();
+    taken_.push_back(text_box(x, y, anchor, size, content));
+    return candidates.front();
+  }
+
+ private:
+  const Frame& f_;
+  std::vector<Box> taken_;
+};
+
+const char* const kHalo =
+    " stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\""
+    " paint-order=\"stroke\"";
 
 }  // namespace
 
@@ -252,6 +291,82 @@ std::string style_dash(int style) {
   return dashes[static_cast<size_t>(std::max(style, 0)) % 4];
 }
 
+namespace {
+
+// Candidate places of a value label beside its dot at (x, y): toward the
+// middle of the plot, level with the dot, then stepping above and below.
+std::vector<std::tuple<double, double, std::string>> value_places(
+    const Frame& f, double x, double y) {
+  const bool right_half = x > f.left + f.plot_width / 2.0;
+  const double tx = right_half ? x - 5.0 : x + 5.0;
+  const std::string anchor = right_half ? "end" : "start";
+  std::vector<std::tuple<double, double, std::string>> places;
+  for (double dy : {4.0, -8.0, 16.0, -20.0, 28.0, -32.0, 40.0, -44.0, 52.0}) {
+    places.emplace_back(tx, y + dy, anchor);
+  }
+  return places;
+}
+
+// Candidate places of a level's label: above its line at the right end,
+// below it, then the same at the left end, then further off.
+std::vector<std::tuple<double, double, std::string>> level_places(
+    const Frame& f, double y) {
+  std::vector<std::tuple<double, double, std::string>> places;
+  for (double dy : {-4.0, 12.5, -16.0, 24.5}) {
+    places.emplace_back(f.right() - 3.0, y + dy, "end");
+    places.emplace_back(f.left + 3.0, y + dy, "start");
+  }
+  return places;
+}
+
+// The value labels of the extremes (one series) and the level labels, on a
+// white halo so that they stay readable over the series.
+template <typename Px, typename Py>
+std::string labels(const Chart& c, const Frame& f,
+                   const std::vector<const Level*>& levels, Px px, Py py) {
+  std::vector<double> line_ys;
+  for (const Level* l : levels) line_ys.push_back(py(l->depth));
+  LabelPlacer placer(f, line_ys);
+  std::string o;
+  if (c.mark_extremes) {
+    for (const Series& s : c.series) {
+      if (s.points.empty()) continue;
+      // The largest positive and the largest negative value.
+      const auto [low, high] = std::minmax_element(
+          s.points.begin(), s.points.end(),
+          [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto it : {high, low}) {
+        const double other = (it == high ? low : high)->first;
+        if (it->first == 0.0 || (it == low && it->first > 0.0) ||
+            (it == high && it->first < 0.0) || negligible(it->first, other)) {
+          continue;
+        }
+        const double x = px(it->first), y = py(it->second);
+        o += "<circle class=\"extreme\" cx=\"" + num(x) + "\" cy=\"" +
+             num(y) + "\" r=\"2.8\" fill=\"" + style_colour(s.style) + "\"/>";
+        if (c.series.size() != 1) continue;
+        const std::string value = number_text(it->first, 4);
+        const auto [tx, ty, anchor] =
+            placer.place(value_places(f, x, y), 12.0, value);
+        o += text(tx, ty, anchor, 12.0, value,
+                  " class=\"label\" font-weight=\"bold\" fill=\"" +
+                      style_colour(s.style) + "\"" + kHalo);
+      }
+    }
+  }
+  for (const Level* l : levels) {
+    if (!c.level_labels || l->label.empty()) continue;
+    const auto [tx, ty, anchor] =
+        placer.place(level_places(f, py(l->depth)), 11.0, l->label);
+    o += text(tx, ty, anchor, 11.0, l->label,
+              " class=\"label\" fill=\"" + level_style(l->kind).colour +
+                  "\"" + kHalo);
+  }
+  return o;
+}
+
+}  // namespace
+
 std::string render(const Chart& c) {
   const Frame f = frame_of(c);
   double x_lo = 0.0, x_hi = 0.0, y_lo = 0.0, y_hi = 0.0;
@@ -296,6 +411,18 @@ std::string render(const Chart& c) {
        num(f.top) + "\" width=\"" + num(f.plot_width) + "\" height=\"" +
        num(f.plot_height) + "\" fill=\"#ffffff\" stroke=\"#999999\"" +
        " stroke-width=\"0.8\"/>";
+
+  for (const Band& b : c.bands) {
+    const double top = py(std::max(b.top, ay.min));
+    const double bottom = py(std::min(b.bottom, ay.max));
+    if (!(bottom > top)) continue;
+    o += "<rect class=\"band\" x=\"" + num(f.left) + "\" y=\"" + num(top) +
+         "\" width=\"" + num(f.plot_width) + "\" height=\"" +
+         num(bottom - top) + "\" fill=\"#efe6d6\" stroke=\"#c8b79a\"" +
+         " stroke-width=\"0.6\"/>";
+    o += text(f.left + 8.0, std::min(top + 13.0, bottom - 2.0), "start", 10.5,
+              b.label, " class=\"band-label\" fill=\"#6b5330\"");
+  }
 
   // Grid and tick labels.
   o += "<g class=\"grid\" stroke=\"#e2e2e2\" stroke-width=\"0.6\">";
@@ -346,6 +473,10 @@ std::string render(const Chart& c) {
               " class=\"level\"" + stroke(level_style(l->kind)));
   }
 
+  if (c.wall && c.y_end) {
+    o += line(px(0.0), py(0.0), px(0.0), py(*c.y_end),
+              " class=\"wall\" stroke=\"#333333\" stroke-width=\"5.0\"");
+  }
   for (const Series& s : c.series) {
     o += "<polyline class=\"series\" data-name=\"" + xml_escape(s.name) +
          "\" fill=\"none\"" +
@@ -360,67 +491,7 @@ std::string render(const Chart& c) {
     o += "\"/>";
   }
 
-  // Labels on a white halo so that they stay readable over the lines, each
-  // where it overlaps no label placed before it.
-  std::vector<Box> taken;
-  const std::string halo =
-      " stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\""
-      " paint-order=\"stroke\"";
-  if (c.mark_extremes) {
-    for (const Series& s : c.series) {
-      if (s.points.empty()) continue;
-      // The largest positive and the largest negative value.
-      const auto [low, high] = std::minmax_element(
-          s.points.begin(), s.points.end(),
-          [](const auto& a, const auto& b) { return a.first < b.first; });
-      for (auto it : {high, low}) {
-        const double other = (it == high ? low : high)->first;
-        if (it->first == 0.0 || (it == low && it->first > 0.0) ||
-            (it == high && it->first < 0.0) || negligible(it->first, other)) {
-          continue;
-        }
-        const double x = px(it->first), y = py(it->second);
-        o += "<circle class=\"extreme\" cx=\"" + num(x) + "\" cy=\"" +
-             num(y) + "\" r=\"2.8\" fill=\"" + style_colour(s.style) + "\"/>";
-        if (c.series.size() != 1) continue;
-        // The value beside its dot, toward the middle of the plot.
-        const bool right_half = x > f.left + f.plot_width / 2.0;
-        const double tx = right_half ? x - 5.0 : x + 5.0;
-        const double ty = std::clamp(y + 4.0, f.top + 12.0, f.bottom() - 3.0);
-        const std::string value = number_text(it->first, 4);
-        const std::string anchor = right_half ? "end" : "start";
-        taken.push_back(text_box(tx, ty, anchor, 12.0, value));
-        o += text(tx, ty, anchor, 12.0, value,
-                  " font-weight=\"bold\" fill=\"" + style_colour(s.style) +
-                      "\"" + halo);
-      }
-    }
-  }
-  for (const Level* l : levels) {
-    if (!c.level_labels || l->label.empty()) continue;
-    const double y = py(l->depth);
-    // Above the line at the right end, below it, then at the left end.
-    const std::pair<double, double> places[] = {
-        {f.right() - 3.0, y - 3.0}, {f.right() - 3.0, y + 12.0},
-        {f.left + 3.0, y - 3.0}, {f.left + 3.0, y + 12.0}};
-    Box box;
-    double tx = places[0].first, ty = places[0].second;
-    std::string anchor = "end";
-    for (const auto& [px_, py_] : places) {
-      const std::string a = px_ > f.left + f.plot_width / 2.0 ? "end" : "start";
-      const Box b = text_box(px_, py_, a, 11.0, l->label);
-      if (std::none_of(taken.begin(), taken.end(),
-                       [&](const Box& t) { return t.overlaps(b); })) {
-        tx = px_;
-        ty = py_;
-        anchor = a;
-        break;
-      }
-    }
-    taken.push_back(text_box(tx, ty, anchor, 11.0, l->label));
-    o += text(tx, ty, anchor, 11.0, l->label,
-              " fill=\"" + level_style(l->kind).colour + "\"" + halo);
-  }
+  o += labels(c, f, levels, px, py);
   o += "</svg>";
   return o;
 }

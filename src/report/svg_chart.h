@@ -51,6 +51,14 @@ struct Level {
   std::string label;  // written beside the line when labels are shown
 };
 
+// A band across a depth chart from `top` to `bottom` (a soil layer), shaded
+// and labelled at its left.
+struct Band {
+  double top = 0.0;
+  double bottom = 0.0;
+  std::string label;
+};
+
 struct Chart {
   std::string id;       // the data-chart attribute
   std::string title;    // quantity shown along x, e.g. "Moment"
@@ -62,6 +70,8 @@ struct Chart {
   std::optional<double> y_end;  // the depth the axis must reach
   std::vector<Series> series;
   std::vector<Level> levels;
+  std::vector<Band> bands;
+  bool wall = false;  // the wall drawn at zero down to y_end
   bool level_labels = false;
   bool mark_extremes = true;  // a dot at each series' largest magnitude,
                               // with its value when there is one series
@@ -70,7 +80,11 @@ struct Chart {
 // The chart as an <svg> element. The element carries data-chart,
 // data-x-min, data-x-max, data-y-min and data-y-max (the axis ranges in
 // shown units); the plot area is the <rect class="plot-area">, each series
-// a <polyline class="series"> with data-name and one point per input point.
+// a <polyline class="series"> with data-name and one point per input point,
+// each level a <line class="level">. Value and level labels are <text
+// class="label"> placed so that their boxes (glyphs 0.58 em wide, from
+// 0.8 em above the baseline to 0.2 em below) overlap neither one another
+// nor a level line, where the plot has room.
 std::string render(const Chart& chart);
 
 // A legend as an <svg> element: one line sample per entry.

@@ -74,11 +74,52 @@ expect_file_has "$work/stderr" "stop code 1"
 expect_file_has "$work/stop.out" "END OF ANALYSIS"
 cp "$src/tests/golden/deflection_exceeded/input.dat" "$work/exceeded.dat"
 expect_status 1 "allowable deflection exceeded" "$korvan" run "$work/exceeded.dat"
+expect_file_has "$work/stderr" "exceeded.dat: problem 1: deflection exceeded at 22 stations beyond the allowable deflection of 0.5000 in"
+cp "$src/tests/golden/iteration_limit_reached/input.dat" "$work/limit.dat"
+expect_status 1 "iteration limit" "$korvan" run "$work/limit.dat" --max-iterations 2
+expect_file_has "$work/stderr" "limit.dat: problem 1: not closed within the iteration limit of 2 set by the caller"
+expect_status 2 "input error, its problem stopped" "$korvan" run "$work/bad.dat"
+expect_file_has "$work/stderr" "bad.dat: problem 1: stopped by an input error"
+
+# A soil profile that ends above the toe: a warning in the report and on
+# standard error, and the cause beside an outcome that is not completed.
+cp "$src/tests/golden/warning_soil_profile_above_toe/input.dat" "$work/short.dat"
+expect_status 0 "soil profile above the toe" "$korvan" run "$work/short.dat"
+expect_file_has "$work/stderr" "short.dat:18: soil layer 1: warning: the soil profile ends 5.000 ft above the toe"
+expect_file_has "$work/short.out" "THE SOIL PROFILE ENDS  5.000E+00 FT ABOVE THE TOE, AT DEPTH  2.500E+01 FT."
+sed -e '3s/^60 6.0 20.0 /60 6.0 0.001 /' "$work/short.dat" >"$work/short_exceeded.dat"
+expect_status 1 "soil profile above the toe, deflection exceeded" "$korvan" run "$work/short_exceeded.dat"
+expect_file_has "$work/stderr" "short_exceeded.dat: problem 1: deflection exceeded at"
+expect_file_has "$work/stderr" "0.001000 in; the soil profile ends 5.000 ft above the toe"
+
+# Messages that point at the mistake: values after a count (the run goes
+# on as before), a decimal comma, an open quote, a count too small; a
+# byte-order mark is skipped.
+sed -e '15s/^0$/0 0 100.0 0.0 0.0/' "$work/stages.dat" >"$work/after_count.dat"
+expect_status 0 "values after a count" "$korvan" run "$work/after_count.dat"
+expect_file_has "$work/stderr" "after_count.dat:15: support count record: warning: the values after the count on this line, from \"0\", are ignored"
+expect_file_has "$work/after_count.out" "ANALYSIS COMPLETED"
+sed -e '3s/^10 12.0 10.0 /10 12,0 10.0 /' "$work/stages.dat" >"$work/comma.dat"
+expect_status 2 "decimal comma" "$korvan" run "$work/comma.dat"
+expect_file_has "$work/stderr" "(a decimal comma? use a point: 12.0)"
+sed -e "7s/^SECTION$/'SECTION/" "$work/stages.dat" >"$work/quote.dat"
+expect_status 2 "open quote" "$korvan" run "$work/quote.dat"
+expect_file_has "$work/stderr" "quote.dat:7: cross section 1, name record, field 1 (section name): the quote ' opened on this line is not closed on it"
+# Two specified points where the control record counts one.
+sed -e '4p' "$work/stages.dat" >"$work/few.dat"
+expect_status 2 "count too small" "$korvan" run "$work/few.dat"
+expect_file_has "$work/stderr" "few.dat:5: wall-section record 1, field 3 (cross section): expected an integer, found \"0.0\" (check the count on line 2)"
+{ printf '\357\273\277'; cat "$work/stages.dat"; } >"$work/bom.dat"
+expect_status 0 "byte-order mark" "$korvan" run "$work/bom.dat"
 
 expect_status 4 "missing input" "$korvan" run "$work/absent.dat"
 expect_file_has "$work/stderr" "absent.dat"
+[ ! -e "$work/absent.out" ] && [ ! -e "$work/absent.plot" ] && [ ! -e "$work/absent.iter" ] \
+  || { echo "FAIL: outputs of a missing input"; failures=$((failures + 1)); }
 expect_status 4 "unknown option" "$korvan" run --bogus
 expect_status 4 "no subcommand" "$korvan"
+expect_status 4 "unknown subcommand" "$korvan" bogus "$work/stages.dat"
+expect_file_has "$work/stderr" 'unknown command "bogus"'
 expect_status 0 "help" "$korvan" --help
 expect_file_has "$work/stdout" "Exit status"
 
@@ -89,7 +130,7 @@ printf 'FRONT 1\nh1\nh2\n0\nwall.dat\nwall.out\nwall.plot\nwall.iter\nwall.pyc\n
 expect_status 0 "names mode" "$korvan" names "$work/front"
 expect_file_has "$work/front/wall.out" "Version FRONT 1"
 expect_status 4 "names without NAMES.dat" "$korvan" names "$work/out"
-expect_file_has "$work/stderr" "PLEASE CREATE AN INPUT DATA FILE AND SAVE IT"
+expect_file_has "$work/stderr" "cannot read the run-control file \"$work/out/NAMES.dat\": there is no such file"
 
 # Results as data, as a page and as a summary, beside the other outputs.
 expect_status 0 "json and html" \
@@ -104,6 +145,11 @@ expect_status 0 "run --summary" \
 expect_file_has "$work/stdout" "max deflection"
 expect_status 2 "input error with results" "$korvan" run "$work/bad.dat" --json --summary
 expect_file_has "$work/bad.json" '"status": "input error"'
+# The error once, on standard error; the summary names the status.
+expect_status 2 "summary of an input error" "$korvan" summary "$work/bad.dat"
+[ "$(cat "$work/stdout" "$work/stderr" | grep -c 'expected a real, found')" -eq 1 ] \
+  || { echo "FAIL: summary error not printed once"; failures=$((failures + 1)); }
+expect_file_has "$work/stdout" "1 problem, input error"
 mkdir -p "$work/blocked/stages.json"
 cp "$work/stages.dat" "$work/blocked/stages.dat"
 expect_status 4 "results file cannot be written" "$korvan" run "$work/blocked/stages.dat" --json
@@ -119,8 +165,10 @@ cp "$work/bad.dat" "$work/batch/c.dat"
 expect_status 2 "batch with a bad file" "$korvan" run "$work/batch/a.dat" "$work/batch/b.dat" "$work/batch/c.dat" -j 2
 expect_file_has "$work/batch/a.out" "ANALYSIS COMPLETED"
 expect_file_has "$work/batch/b.out" "ANALYSIS COMPLETED"
-expect_file_has "$work/stderr" "3 files, 3 problems"
-expect_file_has "$work/stderr" "2 completed, 0 not closed, 1 input errors"
+expect_file_has "$work/stderr" "3 files, 3 problems in "
+expect_file_has "$work/stderr" " ms with 2 threads: 2 completed, 0 not closed, 1 input error, 0 generator stops, 0 file errors"
+expect_status 4 "batch of one problem" "$korvan" run "$work/batch/a.dat" "$work/batch/absent.dat"
+expect_file_has "$work/stderr" "2 files, 1 problem in "
 
 # A batch whose runs would write into the same files is refused before any
 # run starts, naming both inputs.

@@ -90,8 +90,10 @@ TEST(RecordReader, ErrorsNameLineRecordAndField) {
                       "found \"1e999\""},
       {"\n\n1 0*5", "t.dat:3: test record, field 2 (v2): bad repeat count in "
                     "\"0*\""},
-      {"1 'open\n", "t.dat:1: test record, field 2 (v2): end of file inside "
-                    "a quoted text"},
+      // A quote left open is named on its line, not where a later quote
+      // would close it.
+      {"1 'open\n2 'x'\n", "t.dat:1: test record, field 2 (v2): the quote ' "
+                          "opened on this line is not closed on it"},
   };
   for (const Case& c : cases) {
     Fixture f(c.text);
@@ -106,6 +108,121 @@ TEST(RecordReader, ErrorsNameLineRecordAndField) {
       EXPECT_EQ(e.kind(), StopKind::kInvalid);
     }
   }
+}
+
+// Messages point at the likely mistake: a decimal comma, values after a
+// count, a count too small; the input goes on being read as before.
+TEST(RecordReader, HintsAtTheLikelyMistake) {
+  // "6,0" where a real is expected reads as 6 and 0: a later field trips.
+  {
+    Fixture f("50 6,0 10.0 100.0 7\n");
+    RecordReader& r = f.reader;
+    r.begin("geometry");
+    r.integer("n");
+    r.real("h");
+    r.real("a");
+    r.real("b");
+    try {
+      r.integer("iterations");
+      ADD_FAILURE() << "100.0 read as an integer";
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "t.dat:1: geometry, field 5 (iterations): expected an integer, "
+                "found \"100.0\" (a decimal comma? use a point: 6.0)");
+    }
+  }
+  // Integers separated by commas are no decimal commas; neither is a
+  // record that reads whole.
+  {
+    Fixture f("1,2 x\n3 7,5\n");
+    f.reader.begin("record");
+    f.reader.integer("a");
+    f.reader.integer("b");
+    try {
+      f.reader.integer("c");
+      ADD_FAILURE();
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()).find("decimal"), std::string::npos);
+    }
+    std::ostringstream warnings;
+    f.reader.set_warnings(&warnings);
+    EXPECT_EQ(reals(f.reader, 3), (std::vector<double>{3, 7, 5}));
+    EXPECT_EQ(warnings.str(), "");
+  }
+  // Values left over after a count, or after a record with a likely
+  // decimal comma, are warned about (a remark is not); the values read are
+  // those of before.
+  {
+    Fixture f("2 0 0 40\n1 2,5 9\n3 ! two\n4 / 5\n");
+    std::ostringstream warnings;
+    f.reader.set_warnings(&warnings);
+    f.reader.begin_count("load count record");
+    EXPECT_EQ(f.reader.integer("count"), 2);
+    f.reader.end();
+    EXPECT_EQ(reals(f.reader, 3), (std::vector<double>{1, 2, 5}));
+    f.reader.begin_count("count record");
+    EXPECT_EQ(f.reader.integer("count"), 3);
+    f.reader.end();
+    f.reader.begin_count("count record");
+    EXPECT_EQ(f.reader.integer("count"), 4);
+    f.reader.end();
+    EXPECT_EQ(warnings.str(),
+              "t.dat:1: load count record: warning: the values after the "
+              "count on this line, from \"0\", are ignored: the records it "
+              "counts start on the next line\n"
+              "t.dat:2: test record: warning: the values left on this line "
+              "after the record, from \"9\", are ignored (a decimal comma? use "
+              "a point: 2.5)\n");
+  }
+  // A count too small leaves a record of its group to be read as the next
+  // record: the error there names the count's line when the line looks like
+  // the group's records.
+  {
+    Fixture f("1\n0 0 10 5.0\n0 11 20 5.0\n7\n");
+    RecordReader& r = f.reader;
+    r.begin_count("count record");
+    r.integer("count");
+    r.end();
+    reals(r, 4);
+    r.end_counted_group(1);
+    r.begin("next record");
+    r.integer("a");
+    r.integer("b");
+    r.integer("c");
+    try {
+      r.integer("d");
+      ADD_FAILURE();
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "t.dat:3: next record, field 4 (d): expected an integer, found "
+                "\"5.0\" (check the count on line 1)");
+    }
+  }
+  {
+    Fixture f("1\n0 0 10 5.0\nx\n");
+    f.reader.begin_count("count record");
+    f.reader.integer("count");
+    f.reader.end();
+    reals(f.reader, 4);
+    f.reader.end_counted_group(1);
+    f.reader.begin("next record");
+    try {
+      f.reader.integer("a");
+      ADD_FAILURE();
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()).find("check the count"), std::string::npos);
+    }
+  }
+}
+
+TEST(RecordReader, ByteOrderMarkIsSkipped) {
+  Fixture f("\xEF\xBB\xBF" "TITLE\n\xEF\xBB\xBF" "1\n");
+  EXPECT_EQ(f.reader.fixed_text(5), std::optional<std::string>("TITLE"));
+  // Only at the start of the file.
+  f.reader.begin("record");
+  EXPECT_THROW(f.reader.integer("a"), InputError);
+  Fixture g("\xEF\xBB\xBF" "1 2\n");
+  EXPECT_EQ(reals(g.reader, 2), (std::vector<double>{1, 2}));
 }
 
 TEST(RecordReader, IntegerFieldsRefuseRealsAndOverflow) {

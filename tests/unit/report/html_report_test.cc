@@ -75,6 +75,47 @@ struct Frame {
 
 constexpr double kPixel = 0.051;  // coordinates carry one decimal
 
+// The box a label's text covers: glyphs 0.58 em wide, 0.8 em above the
+// baseline to 0.2 em below.
+struct TextBox {
+  double x0, y0, x1, y1;
+  explicit TextBox(const Element& text) {
+    const double x = std::stod(text.attr("x")), y = std::stod(text.attr("y"));
+    const double size = std::stod(text.attr("font-size"));
+    const double width = 0.58 * size * static_cast<double>(text.text.size());
+    const std::string anchor = text.attr("text-anchor");
+    x0 = anchor == "end" ? x - width : anchor == "middle" ? x - width / 2 : x;
+    x1 = x0 + width;
+    y0 = y - 0.8 * size;
+    y1 = y + 0.2 * size;
+  }
+  bool overlaps(const TextBox& b) const {
+    return x0 < b.x1 - kPixel && b.x0 < x1 - kPixel && y0 < b.y1 - kPixel &&
+           b.y0 < y1 - kPixel;
+  }
+  bool crosses(double y) const { return y0 - 1.0 < y && y < y1 + 1.0; }
+};
+
+// No value or level label on another, nor on an excavation, water or
+// support line.
+void check_labels_clear(const Element& svg) {
+  SCOPED_TRACE("chart " + svg.attr("data-chart"));
+  std::vector<std::pair<std::string, TextBox>> boxes;
+  for (const Element* t : with_class(svg, "text", "label")) {
+    boxes.emplace_back(t->text, TextBox(*t));
+  }
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    for (size_t j = i + 1; j < boxes.size(); ++j) {
+      EXPECT_FALSE(boxes[i].second.overlaps(boxes[j].second))
+          << boxes[i].first << " on " << boxes[j].first;
+    }
+    for (const Element* l : with_class(svg, "line", "level")) {
+      EXPECT_FALSE(boxes[i].second.crosses(std::stod(l->attr("y1"))))
+          << boxes[i].first << " on the line at " << l->attr("y1");
+    }
+  }
+}
+
 // A depth chart against its series of (value, depth) in shown units.
 void check_depth_chart(const Element& svg, const std::vector<Points>& series,
                        double wall_end) {
@@ -224,9 +265,100 @@ TEST(HtmlReport, SummaryInShownUnits) {
   const auto root = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
   // The report prints 9.092E-03 M at 4.0 M and -2.1820E+02 KN per tie back.
   const std::string row = with_class(*root, "table", "summary").at(0)->all_text();
-  EXPECT_NE(row.find("9.092 mmat 4.00 m"), std::string::npos) << row;
+  EXPECT_NE(row.find("9.092 mmat 4.000 m"), std::string::npos) << row;
   EXPECT_NE(with_class(*root, "table", "support-forces").at(0)->all_text().find("-218.2 kN"),
             std::string::npos);
+}
+
+// Every value on the page with four significant digits: depths as well.
+TEST(HtmlReport, OneNumberFormat) {
+  const auto root = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  const auto supports = with_class(*root, "table", "supports").at(0)->find_all("td");
+  // Tie back 1 at 1.5 m: station 6, depth 1.500, angle 15.00.
+  ASSERT_GE(supports.size(), 5u);
+  EXPECT_EQ(supports[2]->text, "1.500");
+  EXPECT_EQ(supports[3]->text, "15.00");
+  const std::string facts = with_class(*root, "p", "facts").at(0)->all_text();
+  EXPECT_NE(facts.find("wall 10.00 m long"), std::string::npos) << facts;
+}
+
+// A problem without results still shows its input: the wall, soil layers,
+// water, supports, excavation line and the pressure, with the outcome.
+TEST(HtmlReport, ProblemWithoutResultsDrawsItsInput) {
+  RunResult run;
+  run.status = RunStatus::kNotClosed;
+  ProblemResults p;
+  p.number = 1;
+  p.title = "NOT CLOSED";
+  p.outcome = "not closed";
+  p.outcome_detail = "within the iteration limit of 100";
+  p.warnings = {"the soil profile ends 3.000 ft above the toe"};
+  p.increments = 30;
+  p.increment_length = 12.0;           // a 30 ft wall
+  p.excavation_depth = 120.0;          // 10 ft
+  p.water_backfill = 60.0;             // 5 ft
+  p.soil_layers = {{1, 0.0, 96.0}, {4, 96.0, 324.0}};
+  p.support_positions = {{1, true, 36.0}};
+  p.pressure = {{0.0, 0.0}, {120.0, 50.0}, {360.0, 50.0}};
+  run.results.push_back(p);
+  const auto root = page_of(run);
+  const auto charts = charts_of(*root);
+  ASSERT_EQ(charts.size(), 1u);
+  const Element& svg = *charts.at("input");
+  const Frame f(svg);
+  EXPECT_EQ(with_class(svg, "line", "wall").size(), 1u);
+  const auto bands = with_class(svg, "rect", "band");
+  ASSERT_EQ(bands.size(), 2u);
+  EXPECT_NEAR(std::stod(bands[1]->attr("y")), f.py(8.0), kPixel);
+  EXPECT_NE(svg.all_text().find("sand"), std::string::npos);
+  std::vector<double> levels;
+  for (const Element* l : with_class(svg, "line", "level")) {
+    levels.push_back(std::stod(l->attr("y1")));
+  }
+  ASSERT_EQ(levels.size(), 3u);  // excavation, water, tie back
+  for (double depth : {10.0, 5.0, 3.0}) {
+    EXPECT_TRUE(std::any_of(levels.begin(), levels.end(), [&](double y) {
+      return std::fabs(y - f.py(depth)) < kPixel;
+    })) << depth;
+  }
+  const auto pressure = with_class(svg, "polyline", "series");
+  ASSERT_EQ(pressure.size(), 1u);
+  EXPECT_NEAR(points_of(*pressure[0]).at(1).first, f.px(50.0), kPixel);
+  check_labels_clear(svg);
+  const std::string outcome = with_class(*root, "p", "outcome").at(0)->all_text();
+  EXPECT_NE(outcome.find("not closed within the iteration limit of 100"),
+            std::string::npos);
+  EXPECT_NE(outcome.find("soil profile ends 3.000 ft above the toe"), std::string::npos);
+}
+
+// Labels keep clear of one another and of the marked lines even when the
+// lines crowd the plot.
+TEST(ChartLabels, KeepClearOfLinesAndEachOther) {
+  report::svg::Chart c;
+  c.id = "moment";
+  c.title = "Moment";
+  c.y_title = "Depth";
+  c.level_labels = true;
+  report::svg::Series s;
+  for (int k = 0; k <= 20; ++k) s.points.emplace_back(std::sin(k / 3.0) * 100.0, k);
+  c.series.push_back(s);
+  for (double d : {4.0, 4.5, 5.0, 9.4, 10.0, 10.6, 14.0}) {
+    c.levels.push_back({report::svg::Level::Kind::kSupport, d, "T1"});
+  }
+  c.levels.push_back({report::svg::Level::Kind::kExcavation, 10.0, "excavation"});
+  const auto svg = xml_lite::parse(report::svg::render(c));
+  EXPECT_EQ(with_class(*svg, "text", "label").size(), 10u);  // 2 values, 8 levels
+  check_labels_clear(*svg);
+}
+
+TEST(HtmlReport, TablesWrapInPrint) {
+  std::ostringstream out;
+  report::write_html_report(out, RunResult{}, {"wall.dat", "TEST", ""});
+  const std::string page = out.str();
+  const std::string print = page.substr(page.find("@media print"));
+  EXPECT_NE(print.find("th, td { padding: 2px 3px; white-space: normal; }"), std::string::npos);
+  EXPECT_EQ(page.find("overflow: hidden"), std::string::npos);
+  EXPECT_EQ(page.find("overflow:hidden"), std::string::npos);
 }
 
 TEST(HtmlReport, TextFromTheInputIsEscaped) {
@@ -262,6 +394,7 @@ TEST(ResultsWriters, EveryGoldenInput) {
     size_t drawn = 0;
     for (const Element* svg : root->find_all("svg")) {
       if (svg->attr("data-chart") == "deflection") drawn += svg->find_all("polyline").size();
+      check_labels_clear(*svg);
     }
     std::ostringstream out;
     report::write_json_results(out, run.result, {"input.dat", "TEST", ""});
