@@ -69,7 +69,8 @@ bool write_results_file(const fs::path& path, const char* role,
     written = out.close() && out.commit();
   }
   if (!written) {
-    diag << "cannot write the " << role << " \"" << path.string() << "\"\n";
+    diag << "cannot write the " << role << " \"" << path.string() << "\""
+         << (out.refusal().empty() ? "" : ": " + out.refusal()) << "\n";
   }
   return written;
 }

@@ -162,6 +162,13 @@ std::string RecordReader::quoted_text(char quote, std::string_view field) {
       char c = line_[pos_++];
       if (c != quote) {
         text += c;
+        // Bounded across lines too: a text that never closes would
+        // otherwise take the rest of the file.
+        if (text.size() > kMaxQuotedLength) {
+          fail_at(start_line, field,
+                  "a quoted text longer than " +
+                      std::to_string(kMaxQuotedLength) + " characters");
+        }
       } else if (pos_ < line_.size() && line_[pos_] == quote) {
         text += quote;
         ++pos_;

@@ -28,6 +28,8 @@ namespace korvan::engine {
 // The longest line a record may have; a longer one is refused, naming
 // its line.
 inline constexpr size_t kMaxLineLength = 8192;
+// The longest quoted text, its line breaks not counted.
+inline constexpr size_t kMaxQuotedLength = 8192;
 // The number of characters of a bad token that a diagnostic quotes.
 inline constexpr size_t kShownTokenLength = 40;
 

@@ -138,6 +138,31 @@ TEST(RecordReader, LinesAndQuotedTokensAreBounded) {
     Fixture f(std::string(1 << 20, '\0'));
     EXPECT_THROW(f.reader.fixed_text(70), InputError);
   }
+  // A quoted text is bounded in total, over many lines too, and refused
+  // naming the line where it opens.
+  {
+    std::string lines;
+    for (int i = 0; i < 4; ++i) lines += std::string(3000, 'n') + "\n";
+    Fixture f("1\n'" + lines + "'\n");
+    Fixture g("1\n'" + std::string(4096, 'n') + "\n" + std::string(4096, 'n') +
+              "'\n");
+    for (Fixture* x : {&f, &g}) {
+      reals(x->reader, 1);
+      x->reader.begin("name record");
+      if (x == &g) {
+        EXPECT_EQ(x->reader.text("name", 80), std::string(80, 'n'));
+        continue;
+      }
+      try {
+        x->reader.text("name", 80);
+        ADD_FAILURE() << "a long quoted text was read";
+      } catch (const InputError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "t.dat:2: name record, field 1 (name): a quoted text longer "
+                  "than 8192 characters");
+      }
+    }
+  }
   // A bad token is quoted by its first 40 characters.
   Fixture f("1 " + std::string(50, 'x') + "\n");
   try {

@@ -362,6 +362,49 @@ TEST_F(RunTest, AnOutputNamedByALinkLeavesTheLinkTargetAlone) {
   EXPECT_NE(read(dir_ / "wall.out").find("END OF ANALYSIS"), std::string::npos);
 }
 
+// The scratch files go the outputs' way: a link under a scratch name is
+// replaced, its target never written.
+TEST_F(RunTest, AScratchFileNamedByALinkLeavesTheLinkTargetAlone) {
+  RunFiles f = files_for("shaft");
+  fs::copy_file(kExamples / "drilled_shaft_weak_rock.dat", f.input);
+  f.py_scratch = dir_ / "shaft.pyc";
+  f.pressure_scratch = dir_ / "shaft.epd";
+  write("precious-py.txt", "keep me\n");
+  write("precious-ep.txt", "keep me too\n");
+  fs::create_symlink(dir_ / "precious-py.txt", f.py_scratch);
+  fs::create_symlink(dir_ / "precious-ep.txt", f.pressure_scratch);
+  ASSERT_EQ(Engine().run(f).status, RunStatus::kCompleted);
+  EXPECT_EQ(read(dir_ / "precious-py.txt"), "keep me\n");
+  EXPECT_EQ(read(dir_ / "precious-ep.txt"), "keep me too\n");
+  EXPECT_FALSE(fs::is_symlink(f.py_scratch));
+  EXPECT_FALSE(fs::is_symlink(f.pressure_scratch));
+}
+
+// A pipe under an output or scratch name would hold the run in its opening
+// until something reads it: refused as a file error, nothing written.
+TEST_F(RunTest, APipeIsNoOutputFile) {
+  write("wall.dat", kWall);
+  ASSERT_EQ(::mkfifo((dir_ / "wall.out").c_str(), 0600), 0);
+  RunResult r = Engine().run(files_for("wall"));
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("\"" + (dir_ / "wall.out").string() +
+                           "\" for writing: it is neither a file nor a device"),
+            std::string::npos)
+      << r.message;
+  EXPECT_FALSE(fs::exists(dir_ / "wall.plot"));
+
+  RunFiles f = files_for("shaft");
+  f.input = kExamples / "drilled_shaft_weak_rock.dat";
+  f.py_scratch = dir_ / "shaft.pyc";
+  f.pressure_scratch = dir_ / "shaft.epd";
+  ASSERT_EQ(::mkfifo(f.pressure_scratch.c_str(), 0600), 0);
+  r = Engine().run(f);
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("earth-pressure distribution file"),
+            std::string::npos)
+      << r.message;
+}
+
 TEST_F(RunTest, AFolderIsNoInputFile) {
   fs::create_directories(dir_ / "wall.dat");
   const RunResult r = Engine().run(files_for("wall"));
