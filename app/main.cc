@@ -359,12 +359,25 @@ int main(int argc, char** argv) {
                 "and the diagrams of every problem");
   run->add_flag("--summary", extras.summary,
                 "print the summary table (maxima and support forces)");
+  // A plain message for a bound that is not a positive whole number.
+  const CLI::Validator positive_iterations(
+      [](std::string& text) -> std::string {
+        long long n = 0;
+        const char* end = text.data() + text.size();
+        const auto [at, error] = std::from_chars(text.data(), end, n);
+        if (error != std::errc() || at != end || n < 1 || n > INT_MAX) {
+          return "--max-iterations must be a positive whole number, not \"" +
+                 text + "\"";
+        }
+        return {};
+      },
+      "N");
   const char* max_iterations_help =
       "stop every problem after at most N iterations (below the input's "
       "own limit)";
   run->add_option("--max-iterations", extras.max_iterations,
                   max_iterations_help)
-      ->check(CLI::PositiveNumber);
+      ->check(positive_iterations);
 
   CLI::App* summary = app.add_subcommand(
       "summary", "Analyse one input data file as `run` does and print the "
@@ -375,7 +388,7 @@ int main(int argc, char** argv) {
                       "folder)");
   summary->add_option("--max-iterations", extras.max_iterations,
                       max_iterations_help)
-      ->check(CLI::PositiveNumber);
+      ->check(positive_iterations);
 
   std::string folder;
   CLI::App* names = app.add_subcommand(
@@ -384,7 +397,7 @@ int main(int argc, char** argv) {
                     "folder holding NAMES.dat (default: current folder)");
   names->add_option("--max-iterations", extras.max_iterations,
                     max_iterations_help)
-      ->check(CLI::PositiveNumber);
+      ->check(positive_iterations);
 
   try {
     app.parse(argc, argv);

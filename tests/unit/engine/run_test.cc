@@ -170,6 +170,37 @@ TEST_F(RunTest, IterationBoundOfTheCaller) {
             std::string::npos);
 }
 
+// The iteration limits of one run are bounded over all its problems: a
+// small file of many problems that never close would fill a disk with
+// its iteration log.
+TEST_F(RunTest, TheIterationsOfARunAreBounded) {
+  std::string problem = kWall;
+  problem.replace(problem.find(" 100 0 0 0"), 10, " 100000 0 0 0");
+  const std::string continued = problem.substr(0, problem.size() - 2) + "1\n";
+  std::string text;
+  for (int i = 0; i < 9; ++i) text += continued;
+  write("ten.dat", text + problem);
+  write("eleven.dat", text + continued + problem);
+  const RunResult ten = Engine().run(files_for("ten"));
+  EXPECT_EQ(ten.status, RunStatus::kCompleted) << ten.message;
+  EXPECT_EQ(ten.problems, 10);
+  const RunResult eleven = Engine().run(files_for("eleven"));
+  EXPECT_EQ(eleven.status, RunStatus::kInputError);
+  EXPECT_EQ(eleven.problems, 11);
+  EXPECT_NE(eleven.message.find(
+                "eleven.dat:173: wall-geometry record, field 8 (maximum "
+                "number of iterations): the iteration limits of problems 1 "
+                "to 11 add up to 1100000, more than the 1000000 iterations a "
+                "run may take"),
+            std::string::npos)
+      << eleven.message;
+  // A caller's bound counts in their place.
+  RunOptions options;
+  options.max_iterations = 100;
+  EXPECT_EQ(Engine().run(files_for("eleven"), options).status,
+            RunStatus::kCompleted);
+}
+
 TEST_F(RunTest, InputErrorStatusAndMessage) {
   write("bad.dat", "WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 6.0 10.0\n");
   const RunResult result = Engine().run(files_for("bad"));
