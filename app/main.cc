@@ -65,7 +65,14 @@ bool write_results_file(const fs::path& path, const char* role,
   korvan::engine::OutputFile out;
   bool written = out.open(path);
   if (written) {
-    write(out.stream());
+    try {
+      write(out.stream());
+    } catch (const korvan::report::NonFiniteValue& e) {
+      out.discard();
+      diag << "cannot write the " << role << " \"" << path.string()
+           << "\": " << e.what() << "\n";
+      return false;
+    }
     written = out.close() && out.commit();
   }
   if (!written) {
@@ -217,7 +224,17 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
           korvan::report::write_html_report(file, result, source);
         });
   }
-  if (extras.summary) korvan::report::write_summary(out, result, source);
+  if (extras.summary) {
+    // Shown whole or not at all.
+    std::ostringstream text;
+    try {
+      korvan::report::write_summary(text, result, source);
+      out << text.str();
+    } catch (const korvan::report::NonFiniteValue& e) {
+      diag << "cannot show the summary: " << e.what() << "\n";
+      written = false;
+    }
+  }
   if (!written) {
     status = std::max(status, static_cast<int>(korvan::RunStatus::kFileError));
   }
