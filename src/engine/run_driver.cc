@@ -130,7 +130,8 @@ class Run {
   void check_finite_pressures(const pressure::Profile& profile,
                               bool computed) const;
   void check_finite_curves(const py::Generation& g) const;
-  void check_finite_stations(const wall::StationModel& st) const;
+  void check_finite_stations(const wall::StationModel& st,
+                             const wall::RigidityModel& rigidity) const;
   std::vector<double> specified_loads();
   std::vector<double> loads_from(std::vector<pressure::DistributionPoint> pts,
                                  bool generated);
@@ -619,7 +620,8 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
 // 1e308 on one station, a pair running from -1e308 to 1e308, or a rigidity
 // whose reciprocal is not a number would leave the solution nothing but
 // NaN. Named by the first record whose range holds the station.
-void Run::check_finite_stations(const wall::StationModel& st) const {
+void Run::check_finite_stations(const wall::StationModel& st,
+                                const wall::RigidityModel& rigidity) const {
   const int n = st.increments;
   auto holder = [&](const auto& entries, const char* record, int station)
       -> std::string {
@@ -662,15 +664,20 @@ void Run::check_finite_stations(const wall::StationModel& st) const {
                            ", once the entries are added up over their "
                            "stations, is beyond the range of the numbers");
     }
-    const double f = st.flexural_rigidity[i];
-    if (!std::isfinite(f) || (f != 0.0 && !std::isfinite(1.0 / f))) {
+  }
+  // The rigidity of elastic sections (E times I): the solution divides by
+  // it, so its reciprocal must be a number as well.
+  for (size_t k = 0; k < rigidity.sections.size(); ++k) {
+    const wall::SectionRigidity& r = rigidity.sections[k];
+    if (r.nonlinear) continue;
+    for (double f : {r.ei_top, r.ei_bottom}) {
+      if (std::isfinite(f) && (f == 0.0 || std::isfinite(1.0 / f))) continue;
       throw InputError(StopKind::kInvalid,
-                       shown_input_ + ":" + std::to_string(control_line_) +
-                           ": wall sections: the flexural rigidity " +
-                           shortest(f) + " at station " + std::to_string(k) +
-                           " is beyond the range of the numbers: check the "
-                           "moduli and moments of inertia of the cross "
-                           "sections");
+                       shown_input_ + ": wall section " +
+                           std::to_string(k + 1) + ": the flexural rigidity " +
+                           shortest(f) +
+                           " of its cross section is beyond the range of the "
+                           "numbers: check its modulus and moment of inertia");
     }
   }
 }
@@ -1050,7 +1057,7 @@ void Run::analyse() {
             "file");
   }
   const wall::WallModel& model = built;
-  check_finite_stations(model.stations);
+  check_finite_stations(model.stations, model.rigidity);
   if (wall::has_data_beyond_end(model.stations)) refuse_data_beyond_end();
   std::optional<size_t> out_of_order;
   const auto ranges = wall::curve_ranges(model.curves, &out_of_order);

@@ -201,6 +201,33 @@ TEST_F(RunTest, TheIterationsOfARunAreBounded) {
             RunStatus::kCompleted);
 }
 
+// Station tables that are not numbers once the entries are spread (a pair
+// running from -1e308 to 1e308), or a rigidity whose reciprocal is not,
+// are refused naming their record, not as a solution that is not finite.
+TEST_F(RunTest, StationTablesThatAreNotNumbersNameTheirRecord) {
+  std::string pair = kWall;
+  const std::string loads = "2\n0 0 10 1.0 0.0 0.0\n0 10 20 1.0 0.0 0.0\n";
+  pair.replace(pair.find(loads), loads.size(),
+               "2\n1 5 5 -1.0E308 0.0 0.0\n0 10 10 1.0E308 0.0 0.0\n");
+  write("pair.dat", pair);
+  RunResult r = Engine().run(files_for("pair"));
+  EXPECT_EQ(r.status, RunStatus::kInputError);
+  EXPECT_NE(r.message.find("pair.dat:14: stiffness-and-load record 1: the "
+                           "transverse load at station 5, once the entries "
+                           "are added up over their stations, is beyond the "
+                           "range of the numbers"),
+            std::string::npos)
+      << r.message;
+  std::string tiny = kWall;
+  tiny.replace(tiny.find("2.9E7"), 5, "5e-324");
+  write("tiny.dat", tiny);
+  r = Engine().run(files_for("tiny"));
+  EXPECT_EQ(r.status, RunStatus::kInputError);
+  EXPECT_NE(r.message.find("wall section 1: the flexural rigidity"),
+            std::string::npos)
+      << r.message;
+}
+
 TEST_F(RunTest, InputErrorStatusAndMessage) {
   write("bad.dat", "WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 6.0 10.0\n");
   const RunResult result = Engine().run(files_for("bad"));
