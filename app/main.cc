@@ -65,11 +65,19 @@ bool write_results_file(const fs::path& path, const char* role,
   korvan::engine::OutputFile out;
   bool written = out.open(path);
   if (written) {
-    write(out.stream());
+    try {
+      write(out.stream());
+    } catch (const korvan::report::NonFiniteValue& e) {
+      out.discard();
+      diag << "cannot write the " << role << " \"" << path.string()
+           << "\": " << e.what() << "\n";
+      return false;
+    }
     written = out.close() && out.commit();
   }
   if (!written) {
-    diag << "cannot write the " << role << " \"" << path.string() << "\"\n";
+    diag << "cannot write the " << role << " \"" << path.string() << "\""
+         << (out.refusal().empty() ? "" : ": " + out.refusal()) << "\n";
   }
   return written;
 }
@@ -236,7 +244,17 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
           korvan::report::write_html_report(file, result, source);
         });
   }
-  if (extras.summary) korvan::report::write_summary(out, result, source);
+  if (extras.summary) {
+    // Shown whole or not at all.
+    std::ostringstream text;
+    try {
+      korvan::report::write_summary(text, result, source);
+      out << text.str();
+    } catch (const korvan::report::NonFiniteValue& e) {
+      diag << "cannot show the summary: " << e.what() << "\n";
+      written = false;
+    }
+  }
   if (!written) {
     status = std::max(status, static_cast<int>(korvan::RunStatus::kFileError));
   }
@@ -407,12 +425,25 @@ int main(int argc, char** argv) {
                 "and the diagrams of every problem");
   run->add_flag("--summary", extras.summary,
                 "print the summary table (maxima and support forces)");
+  // A plain message for a bound that is not a positive whole number.
+  const CLI::Validator positive_iterations(
+      [](std::string& text) -> std::string {
+        long long n = 0;
+        const char* end = text.data() + text.size();
+        const auto [at, error] = std::from_chars(text.data(), end, n);
+        if (error != std::errc() || at != end || n < 1 || n > INT_MAX) {
+          return "--max-iterations must be a positive whole number, not \"" +
+                 text + "\"";
+        }
+        return {};
+      },
+      "N");
   const char* max_iterations_help =
       "stop every problem after at most N iterations (below the input's "
       "own limit)";
   run->add_option("--max-iterations", extras.max_iterations,
                   max_iterations_help)
-      ->check(CLI::PositiveNumber);
+      ->check(positive_iterations);
 
   CLI::App* summary = app.add_subcommand(
       "summary", "Analyse one input data file as `run` does and print the "
@@ -423,7 +454,7 @@ int main(int argc, char** argv) {
                       "folder)");
   summary->add_option("--max-iterations", extras.max_iterations,
                       max_iterations_help)
-      ->check(CLI::PositiveNumber);
+      ->check(positive_iterations);
 
   std::string folder;
   CLI::App* names = app.add_subcommand(
@@ -432,7 +463,7 @@ int main(int argc, char** argv) {
                     "folder holding NAMES.dat (default: current folder)");
   names->add_option("--max-iterations", extras.max_iterations,
                     max_iterations_help)
-      ->check(CLI::PositiveNumber);
+      ->check(positive_iterations);
 
   if (unknown_command(argc, argv, {"run", "summary", "names"})) {
     return kUsageError;

@@ -1,13 +1,20 @@
 // Fuzz target: a whole run (reading, generation, solution, report writing)
-// on arbitrary input data, with its files in a private temporary folder.
+// on arbitrary input data, with its files in a private temporary folder,
+// and the results writers of the command line (JSON, HTML, summary) on
+// its results. A writer that meets a value that is not a number throws,
+// which ends the process: a finding.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
 #include "korvan/engine.h"
+#include "report/html_report.h"
+#include "report/json_results.h"
+#include "report/summary.h"
 
 namespace fs = std::filesystem;
 
@@ -46,7 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Iteration limits in the millions are legal but make a run slow; the
   // fuzzer looks for faults, not for long runs.
   options.max_iterations = 200;
+  options.collect_results = true;
   korvan::Engine engine;
-  engine.run(files, options);
+  const korvan::RunResult result = engine.run(files, options);
+  const korvan::report::ResultsSource source{"input.dat", "FUZZ", ""};
+  std::ostringstream out;
+  korvan::report::write_json_results(out, result, source);
+  korvan::report::write_html_report(out, result, source);
+  korvan::report::write_summary(out, result, source);
   return 0;
 }

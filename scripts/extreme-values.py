@@ -3,7 +3,10 @@
 time pushed to the edge of the doubles, and reports every run that
 
   - writes NaN or Infinity into an output file (report, plot data,
-    iteration log, JSON results) or the summary,
+    iteration log, JSON results, HTML report) or the summary, or null in
+    the JSON results where a number is due,
+  - leaves a results writer to meet a value that is not a number (the
+    writer refuses it: "is not a finite number" on standard error),
   - ends with status 0 or 1 although a value is not finite,
   - refuses the input with a message about a scratch file (the p-y curve
     file or the earth-pressure distribution file) instead of the input,
@@ -35,6 +38,35 @@ NUMBER = re.compile(r"^[+-]?(\d+\.?\d*|\.\d+)([EeDd]?[+-]?\d+)?$")
 NON_FINITE = re.compile(r"(?<![A-Za-z])(NaN|nan|NAN|Inf|inf|Infinity|infinity)"
                         r"(?![A-Za-z])")
 SCRATCH = re.compile(r"\.(pyc|epd)\b")
+# JSON members that are null when there is no such value.
+NULLABLE = {"stage", "excavation_depth", "water_table_backfill",
+            "water_table_excavation", "max_deflection", "max_positive_moment",
+            "max_negative_moment", "max_shear"}
+
+
+def json_findings(text):
+    """Places in a JSON document where a number is not finite or is
+    null where a number is due."""
+    import json
+    import math
+    found = []
+
+    def walk(value, where, key):
+        if isinstance(value, float) and not math.isfinite(value):
+            found.append(where)
+        elif value is None and key not in NULLABLE:
+            found.append(where + " (null)")
+        elif isinstance(value, dict):
+            for k, v in value.items():
+                walk(v, where + "/" + k, k)
+        elif isinstance(value, list):
+            for i, v in enumerate(value):
+                walk(v, where + "/" + str(i), None)
+    try:
+        walk(json.loads(text), "", None)
+    except ValueError as e:
+        found.append("not JSON: " + str(e)[:60])
+    return found
 
 
 def tokens(text):
@@ -69,7 +101,7 @@ def run_one(args, source, text, where, name):
         path = os.path.join(folder, stem + ".dat")
         with open(path, "w", encoding="latin-1") as f:
             f.write(text)
-        command = [args.korvan, "run", path, "--json", "--summary"]
+        command = [args.korvan, "run", path, "--json", "--html", "--summary"]
         if args.max_iterations > 0:
             command += ["--max-iterations", str(args.max_iterations)]
         try:
@@ -82,20 +114,28 @@ def run_one(args, source, text, where, name):
         if status < 0 or status > 4:
             problems.append(f"crashed (status {status})")
         bad_files = []
-        for ext in (".out", ".plot", ".iter", ".json"):
+        for ext in (".out", ".plot", ".iter", ".json", ".html"):
             out = os.path.join(folder, stem + ext)
             if not os.path.exists(out):
                 continue
             # The report names the run's folder, whose random name may
             # spell "nan" or "inf": it is left out of the search.
             with open(out, errors="replace") as f:
-                if NON_FINITE.search(f.read().replace(folder, "")):
-                    bad_files.append(ext)
+                written = f.read()
+            if NON_FINITE.search(written.replace(folder, "")):
+                bad_files.append(ext)
+            elif ext == ".json":
+                places = json_findings(written)
+                if places:
+                    bad_files.append(".json at " + ", ".join(places[:3]))
         if NON_FINITE.search(done.stdout.replace(folder, "")):
             bad_files.append("summary")
         if bad_files:
             problems.append("non-finite values in " + ", ".join(bad_files) +
                             f" (status {status})")
+        if "is not a finite number" in done.stderr:
+            problems.append("a results writer met a value that is not a "
+                            "number: " + done.stderr.strip()[:160])
         if status == 2 and SCRATCH.search(done.stderr):
             problems.append("refused naming a scratch file: " +
                             done.stderr.strip()[:160])

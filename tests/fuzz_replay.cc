@@ -1,6 +1,8 @@
 // Replays every input kept under tests/fuzz/ (reproducers of fuzzing
 // findings): each run must end with "END OF ANALYSIS" in its report and
-// iteration files, and write no NaN or Infinity, whatever the input.
+// iteration files, and write no NaN or Infinity, whatever the input; nor
+// may its JSON results, HTML report or summary (the writers the command
+// line uses) meet a value that is not a number.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +11,9 @@
 #include <sstream>
 
 #include "korvan/engine.h"
+#include "report/html_report.h"
+#include "report/json_results.h"
+#include "report/summary.h"
 
 namespace fs = std::filesystem;
 
@@ -40,7 +45,22 @@ TEST(FuzzReproducers, EveryRunEndsCleanly) {
     files.pressure_scratch = out / "r.epd";
     korvan::RunOptions options;
     options.max_iterations = 200;
-    korvan::Engine().run(files, options);
+    options.collect_results = true;
+    const korvan::RunResult result = korvan::Engine().run(files, options);
+    const korvan::report::ResultsSource source{"r.dat", "TEST", ""};
+    std::ostringstream json, html, summary;
+    EXPECT_NO_THROW(korvan::report::write_json_results(json, result, source))
+        << entry.path();
+    EXPECT_NO_THROW(korvan::report::write_html_report(html, result, source))
+        << entry.path();
+    EXPECT_NO_THROW(korvan::report::write_summary(summary, result, source))
+        << entry.path();
+    for (const std::string& text : {json.str(), html.str(), summary.str()}) {
+      for (const char* token : {"NaN", "Inf"}) {
+        EXPECT_EQ(text.find(token), std::string::npos)
+            << entry.path() << " " << token;
+      }
+    }
     EXPECT_NE(slurp(files.report).find("END OF ANALYSIS"), std::string::npos)
         << entry.path();
     EXPECT_NE(slurp(files.iteration).find("END OF ANALYSIS"),

@@ -41,12 +41,20 @@ bool same_file(const fs::path& a, const fs::path& b) {
 
 bool OutputFile::open(const fs::path& target) {
   discard();
+  refusal_.clear();
   target_ = target;
   std::error_code ec;
   const fs::file_status status = fs::symlink_status(target, ec);
   const bool exists = !ec && fs::exists(status);
   if (exists && !fs::is_regular_file(status) && !fs::is_symlink(status)) {
-    stream_.open(target);  // a device or a pipe; a folder fails here
+    // A device such as /dev/null is written directly. A pipe would block
+    // the run in its opening until a reader comes; a folder or a socket
+    // cannot take the file.
+    if (!fs::is_character_file(status)) {
+      refusal_ = "it is neither a file nor a device";
+      return false;
+    }
+    stream_.open(target);
     return static_cast<bool>(stream_);
   }
   // A regular file the caller may not write stays refused, as when it was

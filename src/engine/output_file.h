@@ -22,8 +22,9 @@ bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
 // name) and moved into place by commit(), so that a run that cannot finish
 // leaves the earlier file as it was. The temporary file is removed unless it
 // was committed. A name that is a symbolic link is replaced by the file, its
-// target is left alone. A name that exists and is neither a regular file nor
-// a link (a device such as /dev/null) is written directly.
+// target is left alone. A character device (/dev/null) is written directly;
+// any other name that is neither a regular file nor a link (a pipe, a
+// folder) is refused, with refusal() saying why.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -34,6 +35,8 @@ class OutputFile {
   // Opens the output; false when it cannot be written.
   bool open(const std::filesystem::path& target);
   std::ofstream& stream() { return stream_; }
+  // Why open() refused the name ("" when it merely failed).
+  const std::string& refusal() const { return refusal_; }
   // Closes the stream; false when something could not be written.
   bool close();
   // Moves the written file into place; false when that fails (the
@@ -46,6 +49,7 @@ class OutputFile {
   std::filesystem::path target_;
   std::filesystem::path temporary_;  // empty when written directly
   std::ofstream stream_;
+  std::string refusal_;
 };
 
 }  // namespace korvan::engine

@@ -84,6 +84,19 @@ WallGeometry read_wall_geometry(RecordReader& in) {
   g.tenth = in.integer("tenth value");
   g.section_adjustment = in.integer("section-adjustment flag");
   in.end();
+  // A wall longer than the numbers reach is refused whatever the
+  // iteration limit: its results (even of a run that ends here) would
+  // show a length that is not a number.
+  const double length = g.increments * g.increment_length;
+  if (!(std::fabs(length) <= kMaxWallLength)) {
+    refuse_at(in, in.record_line(),
+              "wall-geometry record, field 2 (increment length)",
+              StopKind::kInvalid,
+              std::to_string(g.increments) + " increments of " +
+                  shortest(g.increment_length) +
+                  " make a wall longer than " + shortest(kMaxWallLength) +
+                  " (of the length unit)");
+  }
   // Nothing is computed when the iteration limit ends the run.
   if (g.max_iterations >= 0) {
     if (g.increments < 1 || g.increments > kMaxIncrements) {
@@ -94,6 +107,7 @@ WallGeometry read_wall_geometry(RecordReader& in) {
     if (!(g.increment_length > 0.0)) {
       in.fail(StopKind::kInvalid, "the increment length must be positive");
     }
+
     if (g.max_iterations > kMaxIterations) {
       refuse_at(in, in.record_line(),
                 "wall-geometry record, field 8 (maximum number of "
@@ -102,16 +116,18 @@ WallGeometry read_wall_geometry(RecordReader& in) {
                 std::to_string(g.max_iterations) + " iterations, at most " +
                     std::to_string(kMaxIterations));
     }
-    // Nothing can close within a tolerance of zero: the iteration would
-    // run to its limit.
-    if (g.max_iterations > 0 && !(g.closure_tolerance > 0.0)) {
+    // Nothing can close within a tolerance of zero, or one below the
+    // resolution of the deflections (5e-324): the iteration would run to
+    // its limit.
+    if (g.max_iterations > 0 && !(g.closure_tolerance >= kMinTolerance)) {
       refuse_at(in, in.record_line(),
                 "wall-geometry record, field 4 (deflection closure "
                 "tolerance)",
                 StopKind::kInvalid,
                 "a tolerance of " + shortest(g.closure_tolerance) +
-                    " is not above zero; it must be when iterations are "
-                    "asked for");
+                    " is below " + shortest(kMinTolerance) +
+                    " (of the length unit); it must not be when iterations "
+                    "are asked for");
     }
   }
   return g;
@@ -235,6 +251,16 @@ RestraintEntry read_restraint(RecordReader& in, int number,
   e.rotational = in.real("rotational stiffness");
   in.end();
   e.line = in.record_line();
+  // A restraint resists: a negative stiffness would push the wall away.
+  if (!(e.lateral >= 0.0) || !(e.rotational >= 0.0)) {
+    const bool lateral = !(e.lateral >= 0.0);
+    refuse_at(in, e.line,
+              in.record() + (lateral ? ", field 4 (transverse stiffness)"
+                                     : ", field 5 (rotational stiffness)"),
+              StopKind::kInvalid,
+              "a stiffness of " + shortest(lateral ? e.lateral : e.rotational) +
+                  " is below zero; it must be 0 or more");
+  }
   check_station_reach(in, e.from, 1, "first station");
   check_station_reach(in, e.to, 2, "last station");
   if (e.to < e.from) {
@@ -262,8 +288,10 @@ void check_last_entry_closed(const RecordReader& in, int contd,
 
 void check_support_count(const RecordReader& in, const ControlRecord& control,
                          int control_line) {
-  const int tie_backs = std::max(control.tie_backs, 0);
-  const int struts = std::max(control.struts, 0);
+  // In 64 bits: two counts near the top of the integers must not wrap
+  // round below the limit.
+  const long long tie_backs = std::max(control.tie_backs, 0);
+  const long long struts = std::max(control.struts, 0);
   if (tie_backs + struts > kMaxSupports) {
     refuse_at(in, control_line,
               "control record, fields 11 and 15 (tie backs, struts/rakers)",
@@ -757,6 +785,15 @@ int read_soil_record(RecordReader& in, SoilProfile& soil) {
             std::to_string(layers) + " soil layers, at most " +
                 std::to_string(kMaxSoilLayers));
   }
+  // Cyclic loading takes its number of cycles into the curves (a negative
+  // one was taken as one cycle without a word).
+  if (soil.loading == 0 &&
+      !(soil.load_cycles >= 0.0 && soil.load_cycles <= kMaxLoadCycles)) {
+    refuse_at(in, in.record_line(), "soil record, field 3 (number of load cycles)",
+              StopKind::kInvalid,
+              shortest(soil.load_cycles) + " load cycles is outside 0 to " +
+                  shortest(kMaxLoadCycles));
+  }
   return layers;
 }
 
@@ -780,6 +817,21 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record,
               record + ", field " + std::to_string(field) + " (" + name + ")",
               StopKind::kInvalid, why);
   };
+  // A soil has no negative weight, strength or strain (nor a weak rock a
+  // negative krm in the epsilon-50 column).
+  const std::pair<double, const char*> non_negative[] = {
+      {v.unit_weight, "total unit weight"},
+      {v.strength, "strength"},
+      {v.epsilon50, "epsilon-50"}};
+  int field = 1;
+  for (const auto& [value, name] : non_negative) {
+    if (!(value >= 0.0)) {
+      refuse(field, name,
+             "a " + std::string(name) + " of " + shortest(value) +
+                 " is below zero; it must be 0 or more");
+    }
+    field += field == 2 ? 2 : 1;
+  }
   if (!(v.friction_angle >= 0.0 && v.friction_angle < 90.0)) {
     refuse(3, "friction angle",
            "a friction angle of " + shortest(v.friction_angle) +
@@ -875,11 +927,14 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
     const double y = in.real("deflection");
     const double p = in.real("soil resistance");
     in.end();
-    if (!std::isfinite(y * c.y_multiplier) ||
-        !std::isfinite(p * c.p_multiplier)) {
+    // A soil does not resist with 1e308 (the solution would add such
+    // values to one another and to the loads).
+    if (!(std::fabs(y * c.y_multiplier) <= kMaxPyValue) ||
+        !(std::fabs(p * c.p_multiplier) <= kMaxPyValue)) {
       in.fail(StopKind::kInvalid,
               "the point times the p- and y-multipliers of its curve is "
-              "beyond the range of the numbers");
+              "beyond " + shortest(kMaxPyValue) +
+                  " in magnitude: no soil gives such values");
     }
     if (!c.points.empty() && y < c.points.back().first) {
       in.fail(StopKind::kInvalid,

@@ -19,6 +19,16 @@ inline constexpr int kMaxListLength = 1000;
 // The most iterations a problem may ask for: far above any real need, it
 // bounds the iteration log of a problem that does not close.
 inline constexpr int kMaxIterations = 100000;
+// The smallest closure tolerance, in the length unit of the problem.
+inline constexpr double kMinTolerance = 1e-12;
+// The longest wall (increments times increment length), in the length
+// unit of the problem: some 80,000 ft or 1,000 km.
+inline constexpr double kMaxWallLength = 1e6;
+// The most load cycles of cyclic p-y curves.
+inline constexpr double kMaxLoadCycles = 1e6;
+// The largest magnitude of a user p-y point times its multipliers: far
+// beyond any soil, and small enough for every sum and chart made of it.
+inline constexpr double kMaxPyValue = 1e30;
 
 ControlRecord read_control(RecordReader& in);
 

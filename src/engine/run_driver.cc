@@ -57,6 +57,11 @@ ClockTime clock_now() {
 // The largest earth-pressure distribution (points of its depth grid).
 constexpr long long kMaxDistributionPoints = 200000;
 
+// The most iterations of one run, over all its problems: a file of many
+// problems that do not close would otherwise fill a disk with its
+// iteration log (about 85 bytes an iteration).
+constexpr long long kMaxRunIterations = 1000000;
+
 // The run ends without an error: a negative iteration limit.
 struct EndOfRun {};
 
@@ -123,8 +128,11 @@ class Run {
   void analyse();
   std::vector<double> generated_loads();
   std::vector<wall::CurveRecord> generated_curves();
-  void check_finite_pressures(const pressure::Profile& profile) const;
+  void check_finite_pressures(const pressure::Profile& profile,
+                              bool computed) const;
   void check_finite_curves(const py::Generation& g) const;
+  void check_finite_stations(const wall::StationModel& st,
+                             const wall::RigidityModel& rigidity) const;
   std::vector<double> specified_loads();
   std::vector<double> loads_from(std::vector<pressure::DistributionPoint> pts,
                                  bool generated);
@@ -170,6 +178,8 @@ class Run {
   bool plot_written_ = false;     // the current problem's plot block
   // The current problem's warnings, one line each, for its results.
   std::vector<std::string> problem_warnings_;
+  // The iteration limits of the problems analysed so far, added up.
+  long long iterations_allowed_ = 0;
   // Set by the first earth-pressure wall record of the run.
   std::optional<double> continuous_wall_width_;
 };
@@ -243,8 +253,10 @@ bool Run::open_files() {
       {iteration_file_, paths_.iteration, files_.iteration, "iteration file"}};
   for (const Output& o : outputs) {
     if (o.path.empty() || !o.file.open(o.path)) {
+      const std::string& why = o.file.refusal();
       file_error("cannot open the " + std::string(o.role) + " \"" +
-                 o.shown.string() + "\" for writing");
+                 o.shown.string() + "\" for writing" +
+                 (why.empty() ? "" : ": " + why));
       for (const Output& other : outputs) other.file.discard();
       input_.close();
       return false;
@@ -283,12 +295,18 @@ RunResult Run::execute() {
 template <typename Write>
 void Run::write_scratch(std::filesystem::path RunFiles::*file,
                         const char* role, Write&& write) {
-  std::ofstream scratch(paths_.*file);
-  if (scratch) write(scratch);
-  scratch.close();
-  if (!scratch) {
+  // As the outputs: a name that is a link is replaced, never followed.
+  engine::OutputFile scratch;
+  bool written = scratch.open(paths_.*file);
+  if (written) {
+    write(scratch.stream());
+    written = scratch.close() && scratch.commit();
+  }
+  if (!written) {
+    const std::string& why = scratch.refusal();
     throw ScratchFileError{"cannot write the " + std::string(role) + " \"" +
-                           (files_.*file).string() + "\""};
+                           (files_.*file).string() + "\"" +
+                           (why.empty() ? "" : ": " + why)};
   }
 }
 
@@ -635,38 +653,132 @@ std::string Run::outcome_detail() const {
 // of 1e308) make earth pressures or p-y curves that are not numbers. They
 // are refused where they are made, naming the input, before any report or
 // scratch file holds them.
-void Run::check_finite_pressures(const pressure::Profile& profile) const {
-  auto finite = [](std::initializer_list<double> values) {
-    for (double v : values) {
-      if (!std::isfinite(v)) return false;
-    }
-    return true;
+void Run::check_finite_pressures(const pressure::Profile& profile,
+                                 bool computed) const {
+  // The first quantity that is not a number, named as the report names it.
+  std::string bad;
+  auto check = [&bad](double v, const std::string& name) {
+    if (bad.empty() && !std::isfinite(v)) bad = name;
   };
-  bool ok = finite({profile.qeq});
-  for (const pressure::Sublayer& s : profile.sub) {
-    ok = ok && finite({s.ztop, s.t, s.c, s.phi, s.kopt, s.gamma, s.sqrt_ka,
-                       s.ka, s.ka_table, s.sqrt_kp, s.kp, s.k0, s.pa1, s.z1,
-                       s.pa2, s.z2, s.pa3, s.z3, s.pa4, s.zc, s.pw1, s.pw2});
+  check(profile.qeq, "the equivalent surface pressure");
+  check(profile.q, "the surface pressure");
+  check(profile.height, "the excavation depth");
+  check(profile.wall_length, "the wall length");
+  check(profile.href, "the reference height of the surcharges");
+  for (size_t k = 0; k < profile.sub.size() && bad.empty(); ++k) {
+    const pressure::Sublayer& s = profile.sub[k];
+    const std::string of = " of sublayer " + std::to_string(k + 1);
+    const std::pair<double, const char*> values[] = {
+        {s.ztop, "top depth"}, {s.t, "thickness"}, {s.c, "strength"},
+        {s.phi, "friction angle"}, {s.kopt, "earth-pressure coefficient"},
+        {s.gamma, "unit weight"}, {s.sqrt_ka, "square root of Ka"},
+        {s.ka, "coefficient Ka"}, {s.ka_table, "coefficient Ka"},
+        {s.sqrt_kp, "square root of Kp"}, {s.kp, "coefficient Kp"},
+        {s.k0, "coefficient K0"}, {s.pa1, "active force PA1"},
+        {s.z1, "depth of PA1"}, {s.pa2, "active force PA2"},
+        {s.z2, "depth of PA2"}, {s.pa3, "active force PA3"},
+        {s.z3, "depth of PA3"}, {s.pa4, "active force PA4"},
+        {s.zc, "depth of tension crack"}, {s.pw1, "water force PW1"},
+        {s.pw2, "water force PW2"}};
+    for (const auto& [v, name] : values) check(v, std::string("the ") + name + of);
   }
-  for (const std::vector<double>* v :
-       {&profile.ztop, &profile.sigma_v, &profile.sigma_s}) {
-    for (double x : *v) ok = ok && std::isfinite(x);
+  const std::pair<const std::vector<double>*, const char*> tables[] = {
+      {&profile.ztop, "the depth"},
+      {&profile.sigma_v, "the effective vertical stress"},
+      {&profile.sigma_s, "the vertical stress of the surface pressures"}};
+  for (const auto& [table, name] : tables) {
+    for (size_t k = 0; k < table->size(); ++k) {
+      check((*table)[k], std::string(name) + " at the top of sublayer " +
+                             std::to_string(k + 1));
+    }
   }
-  if (ok) {
+  // The distribution is made from the stresses and coefficients: once
+  // these are numbers, its own values are checked.
+  if (bad.empty() && computed) {
     for (const pressure::DistributionPoint& d :
          pressure::distribution(profile)) {
-      for (int c = 1; c <= 13; ++c) ok = ok && std::isfinite(d.col[c]);
+      for (int c = 1; c <= 13; ++c) {
+        check(d.col[c], "the earth pressure at depth " +
+                            (std::isfinite(d.col[1]) ? shortest(d.col[1])
+                                                     : std::string("?")));
+      }
     }
   }
-  if (!ok) {
+  if (!bad.empty()) {
     throw InputError(
         StopKind::kInvalid,
         shown_input_ + ":" + std::to_string(problem_.soil.wall.line) +
-            ": earth-pressure data: the stresses, coefficients or earth "
-            "pressures are beyond the range of the numbers: check the unit "
-            "weights, strengths, friction angles and coefficients of the "
-            "soil layers, the surface pressure, the surcharges and the "
-            "widths");
+            ": earth-pressure data: " + bad +
+            " is beyond the range of the numbers: check the unit weights, "
+            "strengths, friction angles and coefficients of the soil "
+            "layers, the surface pressure, the slopes, the surcharges and "
+            "the widths");
+  }
+}
+
+// The station tables once the entries are spread over them: two loads of
+// 1e308 on one station, a pair running from -1e308 to 1e308, or a rigidity
+// whose reciprocal is not a number would leave the solution nothing but
+// NaN. Named by the first record whose range holds the station.
+void Run::check_finite_stations(const wall::StationModel& st,
+                                const wall::RigidityModel& rigidity) const {
+  const int n = st.increments;
+  auto holder = [&](const auto& entries, const char* record, int station)
+      -> std::string {
+    std::vector<int> contd;
+    for (const auto& e : entries) contd.push_back(e.contd);
+    for (const wall::EntryPair& p : wall::pair_entries(contd)) {
+      const auto& a = entries[p.first];
+      if (station >= a.from && station <= entries[p.last].to) {
+        return ":" + std::to_string(a.line) + ": " + record + " " +
+               std::to_string(p.first + 1);
+      }
+    }
+    return "";
+  };
+  struct Table {
+    const wall::StationTable& values;
+    const char* quantity;
+    bool restraint;
+  };
+  const Table tables[] = {{st.load, "transverse load", false},
+                          {st.torque, "torque", false},
+                          {st.axial, "axial load", false},
+                          {st.spring, "transverse stiffness", true},
+                          {st.rotational, "rotational stiffness", true}};
+  for (int k = -3; k <= n + 3; ++k) {
+    const size_t i = static_cast<size_t>(wall::StationModel::index(k));
+    for (const Table& t : tables) {
+      if (std::isfinite(t.values[i])) continue;
+      std::string where =
+          t.restraint
+              ? holder(problem_.restraints, "restraint record", k)
+              : holder(problem_.loads, "stiffness-and-load record", k);
+      if (where.empty()) {
+        where = t.restraint ? ": tie-back and strut/raker records"
+                            : ": stiffness-and-load and earth-pressure data";
+      }
+      throw InputError(StopKind::kInvalid,
+                       shown_input_ + where + ": the " + t.quantity +
+                           " at station " + std::to_string(k) +
+                           ", once the entries are added up over their "
+                           "stations, is beyond the range of the numbers");
+    }
+  }
+  // The rigidity of elastic sections (E times I): the solution divides by
+  // it, so its reciprocal must be a number as well.
+  for (size_t k = 0; k < rigidity.sections.size(); ++k) {
+    const wall::SectionRigidity& r = rigidity.sections[k];
+    if (r.nonlinear) continue;
+    for (double f : {r.ei_top, r.ei_bottom}) {
+      if (std::isfinite(f) && (f == 0.0 || std::isfinite(1.0 / f))) continue;
+      throw InputError(StopKind::kInvalid,
+                       shown_input_ + ": wall section " +
+                           std::to_string(k + 1) + ": the flexural rigidity " +
+                           shortest(f) +
+                           " of its cross section is beyond the range of the "
+                           "numbers: check its modulus and moment of inertia");
+    }
   }
 }
 
@@ -723,6 +835,8 @@ std::vector<double> Run::generated_loads() {
                          " distribution points, at most " +
                          std::to_string(kMaxDistributionPoints));
   }
+  // Nothing of the profile is printed before its values are numbers.
+  check_finite_pressures(profile, false);
   report::write_wall_information(report_, p, profile, labels_);
   report::write_surcharge_information(report_, p, profile, labels_);
   report::write_soil_information(report_, profile);
@@ -739,7 +853,7 @@ std::vector<double> Run::generated_loads() {
                                "PROFILE"))};
   }
   pressure::compute_pressures(profile);
-  check_finite_pressures(profile);
+  check_finite_pressures(profile, true);
   report::write_overburden_table(report_, profile, labels_);
   report::write_coefficient_table(report_, iteration_, profile);
   report::write_resultant_tables(report_, profile, labels_);
@@ -1029,7 +1143,21 @@ void Run::analyse() {
       built.max_iterations > options_.max_iterations) {
     built.max_iterations = options_.max_iterations;
   }
+  iterations_allowed_ += built.max_iterations;
+  if (iterations_allowed_ > kMaxRunIterations) {
+    throw InputError(
+        StopKind::kInvalid,
+        shown_input_ + ":" + std::to_string(geometry_line_) +
+            ": wall-geometry record, field 8 (maximum number of "
+            "iterations): the iteration limits of problems 1 to " +
+            std::to_string(result_.problems) + " add up to " +
+            std::to_string(iterations_allowed_) + ", more than the " +
+            std::to_string(kMaxRunIterations) +
+            " iterations a run may take: lower the limits or split the "
+            "file");
+  }
   const wall::WallModel& model = built;
+  check_finite_stations(model.stations, model.rigidity);
   if (wall::has_data_beyond_end(model.stations)) refuse_data_beyond_end();
   std::optional<size_t> out_of_order;
   const auto ranges = wall::curve_ranges(model.curves, &out_of_order);

@@ -1,5 +1,6 @@
 #include "report/json_results.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -150,6 +151,25 @@ Json problem_object(const ProblemResults& p) {
   return j;
 }
 
+// JSON has no NaN nor Infinity: the library would write null, which a
+// reader takes for "no value". Such a value stops the writer instead,
+// named by its place in the document.
+void require_finite(const Json& j, const std::string& where) {
+  if (j.is_number_float() && !std::isfinite(j.get<double>())) {
+    throw NonFiniteValue("the JSON value " + where +
+                         " is not a finite number");
+  }
+  if (j.is_object()) {
+    for (const auto& [key, value] : j.items()) {
+      require_finite(value, where + "/" + key);
+    }
+  } else if (j.is_array()) {
+    for (size_t k = 0; k < j.size(); ++k) {
+      require_finite(j[k], where + "/" + std::to_string(k));
+    }
+  }
+}
+
 }  // namespace
 
 void write_json_results(std::ostream& out, const RunResult& run,
@@ -168,6 +188,7 @@ void write_json_results(std::ostream& out, const RunResult& run,
     problems.push_back(problem_object(p));
   }
   doc["problems"] = std::move(problems);
+  require_finite(doc, "");
   // Titles come from the input as bytes; a byte that is not UTF-8 is
   // replaced rather than refused.
   out << doc.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";

@@ -74,7 +74,17 @@ std::string status_name(RunStatus status) {
   return "unknown";
 }
 
+namespace {
+void require_finite(double value) {
+  if (!std::isfinite(value)) {
+    throw NonFiniteValue(std::string("a result is not a finite number (") +
+                         (value != value ? "NaN" : "infinite") + ")");
+  }
+}
+}  // namespace
+
 std::string fixed_text(double value, int decimals) {
+  require_finite(value);
   std::string s = trimmed(fmt_f(value, 60, decimals));
   if (!s.empty() && s.back() == '.') s.pop_back();  // F editing of d = 0
   if (s.size() > 1 && s[0] == '-' &&
@@ -85,7 +95,7 @@ std::string fixed_text(double value, int decimals) {
 }
 
 std::string number_text(double value, int digits) {
-  if (!std::isfinite(value)) return value != value ? "NaN" : "Inf";
+  require_finite(value);
   const double magnitude = std::fabs(value);
   if (magnitude == 0.0) return "0";
   const int exponent = static_cast<int>(std::floor(std::log10(magnitude)));

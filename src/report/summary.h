@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,16 @@ Units units_of(bool english);
 // "completed", "not closed", ... for a run's status.
 std::string status_name(RunStatus status);
 
+// A value that is not a finite number reached a writer of results. The
+// engine refuses such values before a run ends; should one come through,
+// the writer stops with this instead of printing NaN, Infinity or null, and
+// what it wrote is not to be kept.
+struct NonFiniteValue : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 // Fixed-point text with `decimals` decimals; a value that rounds to zero
-// has no sign.
+// has no sign. Both throw NonFiniteValue for a value that is not finite.
 std::string fixed_text(double value, int decimals);
 // Text with about `digits` significant digits: fixed-point for magnitudes
 // from 0.001 to below 10^6 (all integer digits kept), otherwise exponent

@@ -156,6 +156,11 @@ const char* const kHalo =
 
 Axis nice_axis(double lo, double hi, int intervals, bool include_zero) {
   if (!std::isfinite(lo) || !std::isfinite(hi)) lo = hi = 0.0;
+  // Far inside the range of the numbers, so that the span, the steps and
+  // the ticks of the axis stay numbers (-1e308 to 1e308 spans Infinity).
+  constexpr double kReach = 1e300;
+  lo = std::clamp(lo, -kReach, kReach);
+  hi = std::clamp(hi, -kReach, kReach);
   if (lo > hi) std::swap(lo, hi);
   if (include_zero) {
     lo = std::min(lo, 0.0);
@@ -388,11 +393,14 @@ std::string render(const Chart& c) {
   const Axis ax = nice_axis(x_lo, x_hi, c.depth_down ? 4 : 5, true);
   const Axis ay =
       c.depth_down ? nice_axis(0.0, y_hi, 6, true) : nice_axis(y_lo, y_hi, 4, true);
+  // A value beyond an axis (one beyond the reach of nice_axis) stays a
+  // little outside the frame.
+  auto inside = [&](double t) { return std::clamp(t, -1.0, 2.0); };
   auto px = [&](double x) {
-    return f.left + (x - ax.min) / (ax.max - ax.min) * f.plot_width;
+    return f.left + inside((x - ax.min) / (ax.max - ax.min)) * f.plot_width;
   };
   auto py = [&](double y) {
-    const double t = (y - ay.min) / (ay.max - ay.min);
+    const double t = inside((y - ay.min) / (ay.max - ay.min));
     return c.depth_down ? f.top + t * f.plot_height
                         : f.bottom() - t * f.plot_height;
   };

@@ -239,5 +239,34 @@ expect_status 4 "no worker threads" "$korvan" run "$work/keep/w.dat" -j 0
 expect_file_has "$work/stderr" 'the number of worker threads is a whole number, 1 or more, not "0"'
 if [ "$(wc -c <"$work/stderr")" -gt 200 ]; then echo "FAIL: long -j message"; failures=$((failures + 1)); fi
 
+for bad in 0 -5 1.5 many; do
+  expect_status 4 "--max-iterations $bad" "$korvan" run "$work/keep/w.dat" --max-iterations "$bad"
+  expect_file_has "$work/stderr" "--max-iterations must be a positive whole number, not \"$bad\""
+  if [ "$(wc -c <"$work/stderr")" -gt 200 ]; then echo "FAIL: long --max-iterations message"; failures=$((failures + 1)); fi
+done
+expect_status 0 "--max-iterations 50" "$korvan" run "$work/keep/w.dat" --max-iterations 50
+expect_status 4 "summary --max-iterations 0" "$korvan" summary "$work/keep/w.dat" --max-iterations 0
+
+# Scratch names that are links are replaced, their targets left alone; a
+# pipe as an output name is refused instead of waiting for a reader.
+mkdir "$work/scratch"
+cp "$src/examples/sheet_pile_soft_clay.dat" "$work/scratch/g.dat"
+echo precious >"$work/scratch/precious"
+echo precious >"$work/scratch/precious2"
+ln -s precious "$work/scratch/g.pyc"
+ln -s precious2 "$work/scratch/g.epd"
+expect_status 0 "scratch names that are links" "$korvan" run "$work/scratch/g.dat" --keep-scratch
+for p in precious precious2; do
+  [ "$(cat "$work/scratch/$p")" = precious ] || { echo "FAIL: scratch link target $p overwritten"; failures=$((failures + 1)); }
+done
+[ -L "$work/scratch/g.pyc" ] && { echo "FAIL: scratch link kept"; failures=$((failures + 1)); }
+mkfifo "$work/scratch/g.json"
+expect_status 4 "a pipe as results file" timeout 20 "$korvan" run "$work/scratch/g.dat" --json
+expect_file_has "$work/stderr" "g.json\": it is neither a file nor a device"
+mkfifo "$work/scratch/p.out"
+cp "$work/scratch/g.dat" "$work/scratch/p.dat"
+expect_status 4 "a pipe as report" timeout 20 "$korvan" run "$work/scratch/p.dat"
+expect_file_has "$work/stderr" "p.out\" for writing: it is neither a file nor a device"
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((failures > 0))

@@ -89,6 +89,11 @@ TEST(ProblemReader, CountsAndCapacities) {
   c.struts = 9;
   EXPECT_EQ(stop_of([&] { check_support_count(f.reader, c, 2); }),
             StopKind::kTooMuchData);
+  // Two counts whose sum wraps round in 32 bits.
+  c.tie_backs = 2147483647;
+  c.struts = 1;
+  EXPECT_EQ(stop_of([&] { check_support_count(f.reader, c, 2); }),
+            StopKind::kTooMuchData);
 
   Input g("410 1.0 0 0.001 0 0 0 5 0 0 0\n409 1.0 0 0.001 0 0 0 5 0 0 0\n"
           "0 0.0 0 0 0 0 0 -1 0 0 0\n");
@@ -187,6 +192,63 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
             std::string::npos);
   EXPECT_NE(layer("4 0.0 10.0\n0.1 0 -5 0 100 0\n0.1 0 0 0 100 0\n", false),
             "");
+  // No soil has a negative unit weight, strength or epsilon-50.
+  EXPECT_EQ(layer("1 0.0 10.0\n-0.1 1 0 0.02 100 0\n0.1 1 0 0.02 100 0\n",
+                  false),
+            "w.dat:2: soil layer 1, top values record, field 1 (total unit "
+            "weight): a total unit weight of -0.1 is below zero; it must be 0 "
+            "or more");
+  EXPECT_NE(layer("1 0.0 10.0\n0.1 1 0 0.02 100 0\n0.1 -1 0 0.02 100 0\n",
+                  true)
+                .find("w.dat:3: soil layer 1, bottom values record, field 2 "
+                      "(strength): a strength of -1 is below zero"),
+            std::string::npos);
+  EXPECT_NE(layer("1 0.0 10.0\n0.1 1 0 -0.02 100 0\n0.1 1 0 0.02 100 0\n",
+                  true)
+                .find("field 4 (epsilon-50): a epsilon-50 of -0.02"),
+            std::string::npos);
+  EXPECT_EQ(layer("1 0.0 10.0\n0 0 0 0 0 0\n0.1 1 0 0.02 100 0\n", true), "");
+
+  // The number of load cycles where cyclic curves take it.
+  auto cycles = [](const std::string& text) {
+    Input f(text);
+    SoilProfile soil;
+    return refusal_of([&] { read_soil_record(f.reader, soil); });
+  };
+  EXPECT_EQ(cycles("1 0 -5\n"),
+            "w.dat:1: soil record, field 3 (number of load cycles): -5 load "
+            "cycles is outside 0 to 1e+06");
+  EXPECT_NE(cycles("1 0 1e300\n"), "");
+  EXPECT_EQ(cycles("1 0 1e6\n"), "");
+  EXPECT_EQ(cycles("1 1 -5\n"), "");  // static loading: not used
+
+  // Restraints resist: negative stiffnesses are refused.
+  Input restraints("0 5 0 -1000.0 0\n0 5 0 1000.0 -1.0\n0 5 0 0 0\n");
+  EXPECT_EQ(refusal_of([&] { read_restraint(restraints.reader, 1, nullptr); }),
+            "w.dat:1: restraint record 1, field 4 (transverse stiffness): a "
+            "stiffness of -1000 is below zero; it must be 0 or more");
+  EXPECT_NE(refusal_of([&] { read_restraint(restraints.reader, 2, nullptr); })
+                .find("field 5 (rotational stiffness)"),
+            std::string::npos);
+  EXPECT_EQ(refusal_of([&] { read_restraint(restraints.reader, 3, nullptr); }),
+            "");
+
+  // A user p-y point times its multipliers beyond any soil.
+  WallGeometry curves;
+  curves.increments = 20;
+  curves.increment_length = 6.0;
+  auto curve = [&](const std::string& text) {
+    Input f(text);
+    return refusal_of([&] { read_user_curve(f.reader, 1, curves); });
+  };
+  EXPECT_EQ(curve("5 2 1.0 1.0\n-2.0 1e308\n2.0 -1e308\n"),
+            "w.dat:2: p-y curve 1, point 1: the point times the p- and "
+            "y-multipliers of its curve is beyond 1e+30 in magnitude: no soil "
+            "gives such values");
+  EXPECT_NE(curve("5 2 1e20 1.0\n-2.0 1e11\n2.0 -1e10\n")
+                .find("w.dat:2: p-y curve 1, point 1"),
+            std::string::npos);
+  EXPECT_EQ(curve("5 2 1.0 1.0\n-2.0 1e30\n2.0 -1e30\n"), "");
 
   // A closure tolerance must be above zero when iterations are asked for;
   // the iterations themselves are bounded.
@@ -194,11 +256,13 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
                  "20 6.0 10 -1.0 0 12 120 1 0 0 0\n"
                  "20 6.0 10 0.0 0 12 120 0 0 0 0\n"
                  "20 6.0 10 0.001 0 12 120 100001 0 0 0\n"
-                 "20 6.0 10 0.001 0 12 120 100000 0 0 0\n");
+                 "20 6.0 10 0.001 0 12 120 100000 0 0 0\n"
+                 "20 6.0 10 5e-324 0 12 120 100 0 0 0\n"
+                 "20 6.0 10 1e-12 0 12 120 100 0 0 0\n");
   EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); })
                 .find("w.dat:1: wall-geometry record, field 4 (deflection "
-                      "closure tolerance): a tolerance of 0 is not above "
-                      "zero"),
+                      "closure tolerance): a tolerance of 0 is below 1e-12 "
+                      "(of the length unit)"),
             std::string::npos);
   EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); }), "");
   EXPECT_EQ(read_wall_geometry(geometry.reader).max_iterations, 0);
@@ -207,6 +271,23 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
                       "iterations, at most 100000"),
             std::string::npos);
   EXPECT_EQ(read_wall_geometry(geometry.reader).max_iterations, 100000);
+  // A tolerance below the resolution of the deflections never closes.
+  EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); })
+                .find("a tolerance of 5e-324 is below 1e-12"),
+            std::string::npos);
+  EXPECT_EQ(read_wall_geometry(geometry.reader).closure_tolerance, 1e-12);
+
+  // A wall longer than the numbers reach (its length printed as Infinity),
+  // also where a negative iteration limit ends the run.
+  Input length("50 1e307 10 0.001 0 12 120 100 0 0 0\n"
+               "50 1e307 10 0.001 0 12 120 -1 0 0 0\n"
+               "409 2444.0 10 0.001 0 12 120 100 0 0 0\n");
+  EXPECT_EQ(refusal_of([&] { read_wall_geometry(length.reader); }),
+            "w.dat:1: wall-geometry record, field 2 (increment length): 50 "
+            "increments of 1e+307 make a wall longer than 1e+06 (of the length "
+            "unit)");
+  EXPECT_NE(refusal_of([&] { read_wall_geometry(length.reader); }), "");
+  EXPECT_EQ(read_wall_geometry(length.reader).increments, 409);
 }
 
 TEST(ProblemReader, ElasticAndNonlinearCrossSectionBlocks) {

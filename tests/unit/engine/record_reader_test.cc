@@ -255,6 +255,24 @@ TEST(RecordReader, LinesAndQuotedTokensAreBounded) {
     Fixture f(std::string(1 << 20, '\0'));
     EXPECT_THROW(f.reader.fixed_text(70), InputError);
   }
+  // A quoted text ends on the line where it opens, so the line bound
+  // bounds it too: a text that would run on over many lines is refused
+  // naming the line where it opens.
+  {
+    std::string lines;
+    for (int i = 0; i < 4; ++i) lines += std::string(3000, 'n') + "\n";
+    Fixture f("1\n'" + lines + "'\n");
+    reals(f.reader, 1);
+    f.reader.begin("name record");
+    try {
+      f.reader.text("name", 80);
+      ADD_FAILURE() << "a long quoted text was read";
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "t.dat:2: name record, field 1 (name): the quote ' opened on "
+                "this line is not closed on it");
+    }
+  }
   // A bad token is quoted by its first 40 characters.
   Fixture f("1 " + std::string(50, 'x') + "\n");
   try {

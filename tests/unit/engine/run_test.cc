@@ -170,6 +170,64 @@ TEST_F(RunTest, IterationBoundOfTheCaller) {
             std::string::npos);
 }
 
+// The iteration limits of one run are bounded over all its problems: a
+// small file of many problems that never close would fill a disk with
+// its iteration log.
+TEST_F(RunTest, TheIterationsOfARunAreBounded) {
+  std::string problem = kWall;
+  problem.replace(problem.find(" 100 0 0 0"), 10, " 100000 0 0 0");
+  const std::string continued = problem.substr(0, problem.size() - 2) + "1\n";
+  std::string text;
+  for (int i = 0; i < 9; ++i) text += continued;
+  write("ten.dat", text + problem);
+  write("eleven.dat", text + continued + problem);
+  const RunResult ten = Engine().run(files_for("ten"));
+  EXPECT_EQ(ten.status, RunStatus::kCompleted) << ten.message;
+  EXPECT_EQ(ten.problems, 10);
+  const RunResult eleven = Engine().run(files_for("eleven"));
+  EXPECT_EQ(eleven.status, RunStatus::kInputError);
+  EXPECT_EQ(eleven.problems, 11);
+  EXPECT_NE(eleven.message.find(
+                "eleven.dat:173: wall-geometry record, field 8 (maximum "
+                "number of iterations): the iteration limits of problems 1 "
+                "to 11 add up to 1100000, more than the 1000000 iterations a "
+                "run may take"),
+            std::string::npos)
+      << eleven.message;
+  // A caller's bound counts in their place.
+  RunOptions options;
+  options.max_iterations = 100;
+  EXPECT_EQ(Engine().run(files_for("eleven"), options).status,
+            RunStatus::kCompleted);
+}
+
+// Station tables that are not numbers once the entries are spread (a pair
+// running from -1e308 to 1e308), or a rigidity whose reciprocal is not,
+// are refused naming their record, not as a solution that is not finite.
+TEST_F(RunTest, StationTablesThatAreNotNumbersNameTheirRecord) {
+  std::string pair = kWall;
+  const std::string loads = "2\n0 0 10 1.0 0.0 0.0\n0 10 20 1.0 0.0 0.0\n";
+  pair.replace(pair.find(loads), loads.size(),
+               "2\n1 5 5 -1.0E308 0.0 0.0\n0 10 10 1.0E308 0.0 0.0\n");
+  write("pair.dat", pair);
+  RunResult r = Engine().run(files_for("pair"));
+  EXPECT_EQ(r.status, RunStatus::kInputError);
+  EXPECT_NE(r.message.find("pair.dat:14: stiffness-and-load record 1: the "
+                           "transverse load at station 5, once the entries "
+                           "are added up over their stations, is beyond the "
+                           "range of the numbers"),
+            std::string::npos)
+      << r.message;
+  std::string tiny = kWall;
+  tiny.replace(tiny.find("2.9E7"), 5, "5e-324");
+  write("tiny.dat", tiny);
+  r = Engine().run(files_for("tiny"));
+  EXPECT_EQ(r.status, RunStatus::kInputError);
+  EXPECT_NE(r.message.find("wall section 1: the flexural rigidity"),
+            std::string::npos)
+      << r.message;
+}
+
 TEST_F(RunTest, InputErrorStatusAndMessage) {
   write("bad.dat", "WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n20 6.0 10.0\n");
   const RunResult result = Engine().run(files_for("bad"));
@@ -360,6 +418,49 @@ TEST_F(RunTest, AnOutputNamedByALinkLeavesTheLinkTargetAlone) {
   EXPECT_EQ(read(dir_ / "precious.txt"), "keep me\n");
   EXPECT_FALSE(fs::is_symlink(dir_ / "wall.out"));
   EXPECT_NE(read(dir_ / "wall.out").find("END OF ANALYSIS"), std::string::npos);
+}
+
+// The scratch files go the outputs' way: a link under a scratch name is
+// replaced, its target never written.
+TEST_F(RunTest, AScratchFileNamedByALinkLeavesTheLinkTargetAlone) {
+  RunFiles f = files_for("shaft");
+  fs::copy_file(kExamples / "drilled_shaft_weak_rock.dat", f.input);
+  f.py_scratch = dir_ / "shaft.pyc";
+  f.pressure_scratch = dir_ / "shaft.epd";
+  write("precious-py.txt", "keep me\n");
+  write("precious-ep.txt", "keep me too\n");
+  fs::create_symlink(dir_ / "precious-py.txt", f.py_scratch);
+  fs::create_symlink(dir_ / "precious-ep.txt", f.pressure_scratch);
+  ASSERT_EQ(Engine().run(f).status, RunStatus::kCompleted);
+  EXPECT_EQ(read(dir_ / "precious-py.txt"), "keep me\n");
+  EXPECT_EQ(read(dir_ / "precious-ep.txt"), "keep me too\n");
+  EXPECT_FALSE(fs::is_symlink(f.py_scratch));
+  EXPECT_FALSE(fs::is_symlink(f.pressure_scratch));
+}
+
+// A pipe under an output or scratch name would hold the run in its opening
+// until something reads it: refused as a file error, nothing written.
+TEST_F(RunTest, APipeIsNoOutputFile) {
+  write("wall.dat", kWall);
+  ASSERT_EQ(::mkfifo((dir_ / "wall.out").c_str(), 0600), 0);
+  RunResult r = Engine().run(files_for("wall"));
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("\"" + (dir_ / "wall.out").string() +
+                           "\" for writing: it is neither a file nor a device"),
+            std::string::npos)
+      << r.message;
+  EXPECT_FALSE(fs::exists(dir_ / "wall.plot"));
+
+  RunFiles f = files_for("shaft");
+  f.input = kExamples / "drilled_shaft_weak_rock.dat";
+  f.py_scratch = dir_ / "shaft.pyc";
+  f.pressure_scratch = dir_ / "shaft.epd";
+  ASSERT_EQ(::mkfifo(f.pressure_scratch.c_str(), 0600), 0);
+  r = Engine().run(f);
+  EXPECT_EQ(r.status, RunStatus::kFileError);
+  EXPECT_NE(r.message.find("earth-pressure distribution file"),
+            std::string::npos)
+      << r.message;
 }
 
 TEST_F(RunTest, AFolderIsNoInputFile) {

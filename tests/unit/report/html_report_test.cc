@@ -443,6 +443,55 @@ TEST(ChartAxes, RoundTicksCoverTheValues) {
   EXPECT_EQ(report::svg::power_label(-6), "×10⁻⁶");
 }
 
+// Values at the ends of the numbers: the axis stays finite (a span of
+// -1e308 to 1e308 once made NaN ticks and a power of 2147483646), and a
+// chart of them draws no NaN.
+TEST(ChartAxes, HugeRangesStayNumbers) {
+  for (const auto& [lo, hi] : std::vector<std::pair<double, double>>{
+           {-1e308, 1e308}, {-1.7e308, 0.0}, {0.0, 1.79e308}, {1e308, 1e308}}) {
+    const report::svg::Axis a = report::svg::nice_axis(lo, hi, 4, true);
+    EXPECT_TRUE(std::isfinite(a.min) && std::isfinite(a.max) &&
+                std::isfinite(a.step) && a.max > a.min);
+    EXPECT_LE(std::abs(a.power), 303);
+  }
+  report::svg::Chart c;
+  c.id = "huge";
+  c.depth_down = false;
+  c.series.push_back({"p-y", 0, {{-2.0, 1e308}, {2.0, -1e308}}});
+  const std::string svg = report::svg::render(c);
+  EXPECT_EQ(svg.find("NaN"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+  EXPECT_EQ(svg.find("Inf"), std::string::npos);
+  EXPECT_NO_THROW(xml_lite::parse(svg));
+}
+
+// A value that is not a number stops every results writer rather than
+// printing NaN or Infinity (or null, in JSON, where it reads as "no
+// value").
+TEST(ResultsWriters, NonFiniteValuesStopTheWriters) {
+  const ExampleRun run = ExampleRun::example("cantilever_sheet_pile.dat");
+  ASSERT_FALSE(run.result.results.empty());
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    RunResult r = run.result;
+    r.results[0].stations.at(3).moment = bad;
+    r.results[0].max_deflection.value = bad;
+    std::ostringstream out;
+    try {
+      report::write_json_results(out, r, {"w.dat", "TEST", ""});
+      ADD_FAILURE() << "JSON written";
+    } catch (const report::NonFiniteValue& e) {
+      EXPECT_NE(std::string(e.what()).find("/problems/0/"), std::string::npos)
+          << e.what();
+    }
+    EXPECT_THROW(report::write_html_report(out, r, {"w.dat", "TEST", ""}),
+                 report::NonFiniteValue);
+    EXPECT_THROW(report::write_summary(out, r, {"w.dat", "TEST", ""}),
+                 report::NonFiniteValue);
+  }
+  EXPECT_THROW(report::number_text(std::nan("")), report::NonFiniteValue);
+  EXPECT_THROW(report::fixed_text(HUGE_VAL, 1), report::NonFiniteValue);
+}
+
 TEST(NumberText, ShortAndWithoutFalseSigns) {
   EXPECT_EQ(report::fixed_text(-0.001, 2), "0.00");
   EXPECT_EQ(report::fixed_text(-1005.0, 0), "-1005");
