@@ -170,6 +170,7 @@ std::optional<std::string> refuse_plans(const std::vector<Plan>& plans) {
 struct FileOutcome {
   int status = 0;
   int problems = 0;
+  std::string outcome;  // "completed", "deflection exceeded", ...
 };
 
 // One line per problem that did not complete: what happened and what the
@@ -201,7 +202,8 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
     if (ec) {
       diag << "cannot create the output folder \"" << dir.string()
            << "\": " << ec.message() << "\n";
-      return {static_cast<int>(korvan::RunStatus::kFileError), 0};
+      return {static_cast<int>(korvan::RunStatus::kFileError), 0,
+              "file error"};
     }
   }
   const korvan::RunFiles& files = plan.files;
@@ -221,7 +223,8 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
   }
   int status = static_cast<int>(result.status);
   report_outcomes(input, result, diag);
-  if (!extras.any()) return {status, result.problems};
+  const std::string outcome = korvan::report::outcome_name(result);
+  if (!extras.any()) return {status, result.problems, outcome};
   // Results files go with the report: when the report could not be
   // written, the earlier results stay too.
   const bool results_files = result.files_written;
@@ -257,8 +260,9 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
   }
   if (!written) {
     status = std::max(status, static_cast<int>(korvan::RunStatus::kFileError));
+    return {status, result.problems, "file error"};
   }
-  return {status, result.problems};
+  return {status, result.problems, outcome};
 }
 
 int run_input(const fs::path& input, const std::string& out_dir,
@@ -317,11 +321,11 @@ int run_batch(const std::vector<std::string>& inputs,
   if (terminal) std::cerr << "\r\033[K";
 
   int worst = 0, problems = 0;
-  int by_status[5] = {0, 0, 0, 0, 0};
+  std::map<std::string, size_t> by_outcome;
   for (const FileOutcome& o : outcomes) {
     worst = std::max(worst, o.status);
     problems += o.problems;
-    ++by_status[std::clamp(o.status, 0, 4)];
+    ++by_outcome[o.outcome];
   }
   const long long ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -330,10 +334,12 @@ int run_batch(const std::vector<std::string>& inputs,
   std::cerr << counted(inputs.size(), "file") << ", "
             << counted(static_cast<size_t>(problems), "problem") << " in "
             << ms << " ms with " << counted(jobs, "thread") << ": "
-            << by_status[0] << " completed, " << by_status[1]
-            << " not closed, " << counted(by_status[2], "input error")
-            << ", " << counted(by_status[3], "generator stop") << ", "
-            << counted(by_status[4], "file error") << "\n";
+            << by_outcome["completed"] << " completed, "
+            << by_outcome["deflection exceeded"] << " deflection exceeded, "
+            << by_outcome["not closed"] << " not closed, "
+            << counted(by_outcome["input error"], "input error") << ", "
+            << counted(by_outcome["generator stop"], "generator stop") << ", "
+            << counted(by_outcome["file error"], "file error") << "\n";
   return worst;
 }
 
@@ -390,8 +396,9 @@ int main(int argc, char** argv) {
   bool keep_scratch = false;
   Extras extras;
   CLI::App* run = app.add_subcommand(
-      "run", "Analyse one input data file; writes <stem>.out (report), "
-             "<stem>.plot (plot data) and <stem>.iter (iteration log)");
+      "run", "Analyse one or more input data files; writes for each "
+             "<stem>.out (report), <stem>.plot (plot data) and <stem>.iter "
+             "(iteration log)");
   std::vector<std::string> inputs;
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
   run->add_option("INPUT", inputs,

@@ -118,6 +118,14 @@ struct ProblemResults {
   int iterations = 0;
   int increments = 0;
   double increment_length = 0.0;
+  // The width of wall the analysis represents (wall-geometry record,
+  // internal length unit): moments, shears, soil reactions and the forces
+  // per station are per this width.
+  double wall_width = 0.0;
+  // The transverse load of each station 0..N as the wall model holds it
+  // (loads given and earth pressure; force per station); empty when the
+  // model was not built.
+  std::vector<double> station_loads;
   std::optional<double> excavation_depth;  // free height H
   // Reference depth of the wall-geometry record: the excavation line of a
   // problem without a soil profile.

@@ -165,18 +165,33 @@ void RecordReader::begin_count(std::string record) {
 }
 
 void RecordReader::end() {
-  if (warnings_ != nullptr && (count_record_ || !decimal_comma_.empty())) {
+  // A decimal comma that leaves values over has shifted every field after
+  // it: the record was not read as meant.
+  if (!decimal_comma_.empty()) {
+    if (const auto extra = leftover_value()) {
+      std::string written = decimal_comma_;
+      written[written.find('.')] = ',';
+      const size_t point = decimal_comma_.find('.');
+      throw InputError(
+          StopKind::kInvalid,
+          file_name_ + ":" + std::to_string(decimal_comma_line_) + ": " +
+              record_ + ", field " + std::to_string(decimal_comma_field_) +
+              " (" + decimal_comma_name_ + "): " + shown(written) +
+              " reads as two values, " + decimal_comma_.substr(0, point) +
+              " and " + decimal_comma_.substr(point + 1) +
+              ", and the record leaves values over on line " +
+              std::to_string(line_number_) + ", from " + shown(*extra) +
+              decimal_comma_hint() + count_hint(false));
+    }
+  }
+  if (warnings_ != nullptr && count_record_) {
     if (const auto extra = leftover_value()) {
       *warnings_ << file_name_ << ":" << line_number_ << ": " << record_
-                 << ": warning: "
-                 << (count_record_ ? "the values after the count on this line"
-                                   : "the values left on this line after the "
-                                     "record")
-                 << ", from " << shown(*extra) << ", are ignored"
-                 << (count_record_ ? ": the records it counts start on the "
-                                     "next line"
-                                   : "")
-                 << decimal_comma_hint() << count_hint() << "\n";
+                 << ": warning: the values after the count on this line, from "
+                 << shown(*extra)
+                 << ", are ignored: the records it counts start on the next "
+                    "line"
+                 << count_hint(false) << "\n";
     }
   }
   have_line_ = false;
@@ -206,11 +221,12 @@ void RecordReader::end_counted_group(int count_line) {
   hint_values_ = values_on(line_);
 }
 
-std::string RecordReader::count_hint() const {
-  if (records_ != hint_record_ || hint_count_line_ <= 0 ||
-      values_on(line_) != hint_values_) {
-    return {};
-  }
+std::string RecordReader::count_hint(bool type_mismatch) const {
+  if (records_ != hint_record_ || hint_count_line_ <= 0) return {};
+  // A record of the group left over: its line looks like the group's
+  // records, or its values are of the wrong type for the record that
+  // reads them.
+  if (!type_mismatch && values_on(line_) != hint_values_) return {};
   return " (check the count on line " + std::to_string(hint_count_line_) + ")";
 }
 
@@ -240,7 +256,8 @@ std::string RecordReader::decimal_comma_at(size_t start) const {
 }
 
 void RecordReader::fail_at(int line, std::string_view field,
-                           std::string_view message, bool count_hint) const {
+                           std::string_view message, bool count_hint,
+                           bool type_mismatch) const {
   std::string where = file_name_ + ":" + std::to_string(line) + ": " + record_;
   if (!field.empty()) {
     where += ", field " + std::to_string(field_index_) + " (" +
@@ -249,7 +266,7 @@ void RecordReader::fail_at(int line, std::string_view field,
   throw InputError(StopKind::kInvalid,
                    where + ": " + std::string(message) +
                        decimal_comma_hint() +
-                       (count_hint ? this->count_hint() : std::string()));
+                       (count_hint ? this->count_hint(type_mismatch) : std::string()));
 }
 
 void RecordReader::fail(StopKind kind, std::string_view message) const {
@@ -366,7 +383,10 @@ int RecordReader::integer(std::string_view field, int if_null) {
   if (item.null) return if_null;
   auto value = item.quoted ? std::nullopt : parse_int(item.text);
   if (!value) {
-    fail_at(item.line, field, "expected an integer, found " + shown(item.text));
+    // A real where an integer is due: likely a value of another record.
+    const bool real_found = !item.quoted && parse_real(item.text).has_value();
+    fail_at(item.line, field, "expected an integer, found " + shown(item.text),
+            true, real_found);
   }
   return *value;
 }
@@ -379,7 +399,12 @@ double RecordReader::real(std::string_view field, double if_null) {
     fail_at(item.line, field, "expected a real, found " + shown(item.text));
   }
   // Only a real field makes "6,0" look like a decimal written with a comma.
-  if (decimal_comma_.empty()) decimal_comma_ = item.decimal_comma;
+  if (decimal_comma_.empty() && !item.decimal_comma.empty()) {
+    decimal_comma_ = item.decimal_comma;
+    decimal_comma_field_ = field_index_;
+    decimal_comma_name_ = std::string(field);
+    decimal_comma_line_ = item.line;
+  }
   return *value;
 }
 

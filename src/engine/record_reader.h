@@ -16,10 +16,13 @@
 // the field. A UTF-8 byte-order mark at the start of the file is skipped.
 // A quoted text ends on the line where it opens.
 //
-// Hints for the likely mistake: a value that reads as two because of a
-// decimal comma ("6,0" is 6 and 0) is named when the record then trips on
-// a later field or leaves values over; an error in the record that follows
-// a counted group names the line of that group's count.
+// A real written with a decimal comma ("6,0") reads as two values, 6 and
+// 0. When the record then leaves values over on its last line, its fields
+// were shifted: the record is refused, naming the field of the comma; when
+// a later field trips, its message adds the same hint. An error in the
+// record that follows a counted group names the line of that group's count
+// when the record is likely one of the group left over by a count too
+// small.
 #pragma once
 
 #include <istream>
@@ -58,8 +61,9 @@ class RecordReader {
   double real(std::string_view field, double if_null = 0.0);
   std::string text(std::string_view field, int width);
   // Ends the current record: the rest of its last line is ignored, with a
-  // warning when it holds a value and the record is a count record or read
-  // a likely decimal comma.
+  // warning when it holds a value and the record is a count record. A
+  // record that read a likely decimal comma and leaves a value over is
+  // refused.
   void end();
 
   // Where warnings go, one line each ("file:line: record: warning: ...").
@@ -69,8 +73,8 @@ class RecordReader {
   // Marks the end of a group of records counted by the count on
   // `count_line`. When the record that follows trips on a value or leaves
   // values over, and its line holds as many values as the group's last
-  // record, it is likely a record of the group left over by a count too
-  // small: its message adds " (check the count on line N)".
+  // record, or when it finds a real where it reads an integer, it is likely a record of the group left over by a
+  // count too small: its message adds " (check the count on line N)".
   void end_counted_group(int count_line);
 
   // Refuses the current record with a diagnostic at the line where it
@@ -98,7 +102,7 @@ class RecordReader {
   }
   std::optional<std::string> leftover_value() const;
   std::string decimal_comma_hint() const;
-  std::string count_hint() const;
+  std::string count_hint(bool type_mismatch) const;
   std::string decimal_comma_at(size_t start) const;
 
   Item next_item(std::string_view field);
@@ -107,7 +111,8 @@ class RecordReader {
   std::string quoted_text(char quote, std::string_view field);
   [[noreturn]] void fail_at(int line, std::string_view field,
                             std::string_view message,
-                            bool count_hint = true) const;
+                            bool count_hint = true,
+                            bool type_mismatch = false) const;
 
   std::istream& in_;
   std::string file_name_;
@@ -125,6 +130,9 @@ class RecordReader {
   bool count_record_ = false;
   // "6.0" when a value of the current record was written "6,0".
   std::string decimal_comma_;
+  int decimal_comma_field_ = 0;     // its field number and name
+  std::string decimal_comma_name_;
+  int decimal_comma_line_ = 0;
   std::ostream* warnings_ = nullptr;
   int records_ = 0;          // records begun so far
   int hint_record_ = 0;      // the record after a counted group

@@ -406,7 +406,14 @@ void Run::collect_results() {
   r.increments = p.geometry.increments;
   r.increment_length = p.geometry.increment_length;
   r.reference_depth = p.geometry.reference_depth;
+  r.wall_width = p.geometry.wall_width;
   r.warnings = problem_warnings_;
+  if (model_) {
+    for (int k = 0; k <= p.geometry.increments; ++k) {
+      r.station_loads.push_back(
+          model_->stations.load[wall::StationModel::index(k)]);
+    }
+  }
   if (p.has_soil_profile) {
     for (const engine::SoilLayer& l : p.soil.layers) {
       r.soil_layers.push_back({l.type, l.top, l.bottom});
@@ -577,7 +584,8 @@ void Run::check_before_analysis(const engine::Problem& p) {
 // without generated earth pressure or p-y curves: a likely cause of a wall
 // that does not close or deflects too far. The p-y generation takes the
 // layers down to two increments below the toe, but curves below the toe
-// act nowhere, so the toe is what the profile must reach.
+// act nowhere, so the toe is what the profile must reach; one that ends
+// between the toe and the model bottom gets a milder warning.
 void Run::warn_short_profile() {
   const engine::Problem& p = problem_;
   const bool pressure = p.control.earth_pressure_option >= 2;
@@ -588,14 +596,33 @@ void Run::warn_short_profile() {
   const engine::SoilLayer& last = p.soil.layers.back();
   const double toe = p.geometry.increments * p.geometry.increment_length;
   const double shortfall = toe - last.bottom;
-  if (!(shortfall > kDepthTolerance)) return;
   const bool english = p.units() == engine::UnitSystem::kEnglish;
-  report::write_short_profile_warning(report_, last.bottom, shortfall,
-                                      english, pressure, curves);
   const report::Units u = report::units_of(english);
   auto length = [&](double x) {
     return report::number_text(x * u.depth_factor) + " " + u.depth;
   };
+  // Generated curves take the layers down to two increments below the toe;
+  // a profile that ends at the toe places the curve depths of its last
+  // layer over a shorter span, which changes the curves near the toe.
+  const double model_bottom = toe + 2.0 * p.geometry.increment_length;
+  if (!(shortfall > kDepthTolerance)) {
+    if (!curves || !(model_bottom - last.bottom > kDepthTolerance)) return;
+    report::write_profile_above_model_bottom_warning(report_, last.bottom,
+                                                     model_bottom, english);
+    const std::string warning =
+        "the soil profile ends at " + length(last.bottom) +
+        ", above the bottom of the p-y model at " + length(model_bottom) +
+        " (two increments below the toe)";
+    problem_warnings_.push_back(warning);
+    diagnose(shown_input_ + ":" + std::to_string(last.line) +
+             ": soil layer " + std::to_string(p.soil.layers.size()) +
+             ": warning: " + warning +
+             ": the curve depths of the last layer follow its bottom; extend "
+             "it to " + length(model_bottom));
+    return;
+  }
+  report::write_short_profile_warning(report_, last.bottom, shortfall,
+                                      english, pressure, curves);
   const std::string warning =
       "the soil profile ends " + length(shortfall) + " above the toe";
   problem_warnings_.push_back(warning);
@@ -1318,6 +1345,10 @@ void Run::read_problem_body(engine::Problem& p) {
   geometry_line_ = reader_.record_line();
   report::echo_wall_geometry(report_, p.geometry, units, labels_);
   if (p.geometry.max_iterations < 0) throw EndOfRun{};
+  if (options_.max_iterations > 0 &&
+      options_.max_iterations < p.geometry.max_iterations) {
+    report::echo_caller_iteration_limit(report_, options_.max_iterations);
+  }
 
   engine::check_specified_count(reader_, c.specified_points, control_line_);
   if (c.specified_points > 0) {

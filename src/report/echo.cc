@@ -107,6 +107,12 @@ void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
   }
 }
 
+void echo_caller_iteration_limit(RecordWriter& out, int limit) {
+  out.blanks(6)
+      .put("MAXIMUM NUMBER OF ITERATIONS LIMITED BY THE CALLER TO")
+      .line(fmt_i(limit, 6));
+}
+
 void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels) {
   framed_heading(out, 2, "*        SPECIFIED DEFLECTIONS AND SLOPES        *");
   out.blanks(5).line("     STA      CASE       DEFLECTION        SLOPE");

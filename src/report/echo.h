@@ -15,6 +15,9 @@ using engine::UnitLabels;
 void echo_control(RecordWriter& out, const engine::ControlRecord& control);
 void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
                         engine::UnitSystem units, const UnitLabels& labels);
+// The iteration limit of a caller that lowers the input's own, after the
+// wall-geometry echo.
+void echo_caller_iteration_limit(RecordWriter& out, int limit);
 
 void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels);
 void echo_condition(RecordWriter& out, const engine::SpecifiedCondition& c);

@@ -53,6 +53,7 @@ svg { display: block; width: 100%; height: auto; }
   table { font-size: 8pt; max-width: 100%; }
   th, td { padding: 2px 3px; white-space: normal; }
   table.supports { font-size: 7pt; }
+  table.summary td:not(.text) { white-space: nowrap; }
   td .at { font-size: 7pt; }
   .meta, .facts, figcaption, .note { font-size: 8.5pt; }
   section { margin-top: 0; }
@@ -105,8 +106,13 @@ void write_summary_section(std::ostream& out, const RunResult& run) {
       << th("Max shear") << "</tr></thead>\n<tbody>\n";
   for (const ProblemResults& p : run.results) {
     const Units u = units_of(p.english);
+    const std::string width = wall_width_text(p);
     out << "<tr>"
-        << td("<b>" + problem_name(p) + "</b> " + xml_escape(p.title), "text")
+        << td("<b>" + problem_name(p) + "</b> " + xml_escape(p.title) +
+                  (width.empty() ? std::string()
+                                 : "<span class=\"at\">moments and shears " +
+                                       xml_escape(width) + "</span>"),
+              "text")
         << td(xml_escape(p.outcome), "text") << td(std::to_string(p.iterations));
     if (p.stations.empty()) {
       out << "<td colspan=\"4\" class=\"text\">no station results</td>";
@@ -160,6 +166,9 @@ std::string facts(const ProblemResults& p) {
                   " long in " + std::to_string(p.increments) +
                   " increments of " + number_text(p.increment_length) + " " +
                   u.length;
+  if (const std::string width = wall_width_text(p); !width.empty()) {
+    s += "; moments, shears, soil reactions and station forces " + width;
+  }
   if (const auto e = excavation_line(p)) {
     s += "; excavation line at " + depth_text(*e, u) + " " + u.depth;
   }
@@ -234,10 +243,18 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
   const double length = p.increments * p.increment_length;
   if (!(length > 0.0)) return;  // nothing of the wall was read
   const Units u = units_of(p.english);
+  // Without earth pressure, the loads given per station, as a load per
+  // unit length of wall.
+  const bool loads =
+      p.pressure.empty() && p.increment_length > 0.0 &&
+      std::any_of(p.station_loads.begin(), p.station_loads.end(),
+                  [](double q) { return q != 0.0; }) &&
+      std::all_of(p.station_loads.begin(), p.station_loads.end(),
+                  [](double q) { return std::isfinite(q); });
   svg::Chart c;
   c.id = "input";
-  c.title = p.pressure.empty() ? "Wall" : "Earth pressure";
-  c.x_unit = p.pressure.empty() ? "" : u.line_load;
+  c.title = !p.pressure.empty() ? "Earth pressure" : loads ? "Load" : "Wall";
+  c.x_unit = !p.pressure.empty() || loads ? u.line_load : "";
   c.y_title = "Depth";
   c.y_unit = u.depth;
   c.y_end = length * u.depth_factor;
@@ -257,20 +274,40 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
       }
     }
     c.series.push_back(std::move(s));
+  } else if (loads) {
+    svg::Series s;
+    s.name = problem_name(p);
+    for (size_t k = 0; k < p.station_loads.size(); ++k) {
+      s.points.emplace_back(p.station_loads[k] / p.increment_length,
+                            static_cast<double>(k) * p.increment_length *
+                                u.depth_factor);
+    }
+    c.series.push_back(std::move(s));
   }
+  // A chart with nothing on it but the wall has no value axis to show.
+  const bool drawn = !c.series.empty() || !c.bands.empty() || !c.levels.empty();
+  c.value_axis = !c.series.empty();
   std::string outcome = p.outcome;
   if (!p.outcome_detail.empty()) outcome += " " + p.outcome_detail;
-  out << "<div class=\"charts\">\n<figure>" << svg::render(c)
-      << "</figure>\n<figure class=\"key\"><p class=\"outcome\"><b>"
+  out << "<div class=\"charts\">\n";
+  if (drawn) out << "<figure>" << svg::render(c) << "</figure>\n";
+  out << "<figure class=\"key\"><p class=\"outcome\"><b>"
       << problem_name(p) << ": no results to draw.</b> The analysis ended "
       << xml_escape(outcome) << ".";
   for (const std::string& w : p.warnings) {
     out << " Warning: " << xml_escape(w) << ".";
   }
-  out << "</p><figcaption>The drawing shows the input: the wall, its soil "
-         "layers, water tables, excavation line and supports"
-      << (p.pressure.empty() ? "" : ", and the earth pressure on the wall")
-      << ".</figcaption></figure>\n</div>\n";
+  out << "</p>";
+  if (drawn) {
+    out << "<figcaption>The drawing shows the input: the wall, its soil "
+           "layers, water tables, excavation line and supports"
+        << (!p.pressure.empty() ? ", and the earth pressure on the wall"
+            : loads ? ", and the loads given per station divided by the "
+                      "increment length"
+                    : "")
+        << ".</figcaption>";
+  }
+  out << "</figure>\n</div>\n";
 }
 
 // The diagrams of a group of problems drawn together; a problem without
@@ -522,12 +559,16 @@ void write_support_tables(std::ostream& out,
 // curves when there are any, else the curves given in the input.
 std::vector<const CurveResults*> chosen_curves(const ProblemResults& p) {
   std::vector<const CurveResults*> pool;
+  // A curve below the toe acts on no station of the wall.
+  auto on_wall = [&](const CurveResults& c) {
+    return c.points.size() > 1 && c.station >= 0 && c.station <= p.increments;
+  };
   for (const CurveResults& c : p.curves) {
-    if (c.generated && c.points.size() > 1) pool.push_back(&c);
+    if (c.generated && on_wall(c)) pool.push_back(&c);
   }
   if (pool.empty()) {
     for (const CurveResults& c : p.curves) {
-      if (c.points.size() > 1) pool.push_back(&c);
+      if (on_wall(c)) pool.push_back(&c);
     }
   }
   std::stable_sort(pool.begin(), pool.end(),
@@ -626,7 +667,7 @@ void write_html_report(std::ostream& out, const RunResult& run,
   }
   out << "</p>\n<p class=\"status"
       << (run.status == RunStatus::kCompleted ? "" : " bad") << "\">Run "
-      << status_name(run.status);
+      << outcome_name(run);
   if (!run.message.empty()) out << ": " << xml_escape(run.message);
   out << "</p>\n</header>\n";
   write_summary_section(out, run);

@@ -50,10 +50,12 @@ Json problem_object(const ProblemResults& p) {
   j["stage"] = stage ? Json(*stage) : Json(nullptr);
   j["units"] = units_object(units_of(p.english));
   j["outcome"] = p.outcome;
+  j["warnings"] = p.warnings;
   j["iterations"] = p.iterations;
   j["increments"] = p.increments;
   j["increment_length"] = p.increment_length;
   j["wall_length"] = p.increments * p.increment_length;
+  j["wall_width"] = p.wall_width;
   j["excavation_depth"] = optional_number(excavation_line(p));
   j["water_table_backfill"] = optional_number(p.water_backfill);
   j["water_table_excavation"] = optional_number(p.water_excavation);

@@ -277,6 +277,27 @@ void write_short_profile_warning(RecordWriter& out, double profile_end,
   }
 }
 
+void write_profile_above_model_bottom_warning(RecordWriter& out,
+                                              double profile_end,
+                                              double model_bottom,
+                                              bool english) {
+  const double shown = english ? 1.0 / 12.0 : 1.0;
+  const char* unit = english ? " FT" : " M";
+  out.empty_lines(2);
+  out.line("**** WARNING ****");
+  out.put("THE SOIL PROFILE ENDS AT DEPTH")
+      .put(fmt_e(profile_end * shown, 11, 3, 1))
+      .put(unit)
+      .line(", ABOVE THE P-Y MODEL");
+  out.put("BOTTOM AT")
+      .put(fmt_e(model_bottom * shown, 11, 3, 1))
+      .put(unit)
+      .line(", TWO INCREMENTS BELOW THE TOE.");
+  out.line("THE P-Y CURVE DEPTHS OF THE LAST LAYER FOLLOW ITS BOTTOM, NOT THE "
+           "MODEL");
+  out.line("BOTTOM: EXTEND THE LAST LAYER TO THE MODEL BOTTOM.");
+}
+
 void write_option_message(RecordWriter& out, int option, bool clay_warning) {
   out.empty_lines(2);
   switch (option) {

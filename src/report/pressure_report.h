@@ -40,6 +40,13 @@ void write_net_negative(RecordWriter& out);
 void write_short_profile_warning(RecordWriter& out, double profile_end,
                                  double shortfall, bool english,
                                  bool pressure, bool curves);
+// The soil profile reaches the toe but ends above the bottom of the p-y
+// model, two increments below the toe: where it ends and where the model
+// ends (internal length unit; shown in feet or metres).
+void write_profile_above_model_bottom_warning(RecordWriter& out,
+                                              double profile_end,
+                                              double model_bottom,
+                                              bool english);
 
 // The option message (and the clay warning when flagged), then the
 // heading of the distribution table.

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "report/fortran_format.h"
+#include "report/svg_chart.h"
 
 namespace korvan::report {
 namespace {
@@ -15,8 +16,16 @@ std::string trimmed(const std::string& s) {
   return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+// The columns a UTF-8 text takes ("×10³" is 4).
+size_t columns(const std::string& s) {
+  return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
 std::string padded_left(const std::string& s, size_t width) {
-  return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
+  const size_t n = columns(s);
+  return n >= width ? s : std::string(width - n, ' ') + s;
 }
 
 std::string padded_right(const std::string& s, size_t width) {
@@ -74,6 +83,27 @@ std::string status_name(RunStatus status) {
   return "unknown";
 }
 
+std::string outcome_name(const RunResult& run) {
+  if (run.status == RunStatus::kNotClosed &&
+      std::none_of(run.results.begin(), run.results.end(),
+                   [](const ProblemResults& p) {
+                     return p.outcome == "not closed";
+                   }) &&
+      std::any_of(run.results.begin(), run.results.end(),
+                  [](const ProblemResults& p) {
+                    return p.outcome == "deflection exceeded";
+                  })) {
+    return "deflection exceeded";
+  }
+  return status_name(run.status);
+}
+
+std::string wall_width_text(const ProblemResults& p) {
+  if (!(p.wall_width > 0.0)) return {};
+  const Units u = units_of(p.english);
+  return "per " + number_text(p.wall_width) + " " + u.length + " of wall";
+}
+
 namespace {
 void require_finite(double value) {
   if (!std::isfinite(value)) {
@@ -94,7 +124,56 @@ std::string fixed_text(double value, int decimals) {
   return s;
 }
 
+int shown_power(int exponent) {
+  if (exponent >= 4) return 3 * (exponent / 3);
+  if (exponent <= -4) return -3 * ((-exponent + 2) / 3);
+  return 0;
+}
+
+namespace {
+
+// The digits and decimal exponent of `value` rounded to `digits`
+// significant digits: 645204 gives "6452" and 5.
+std::pair<std::string, int> significant(double value, int digits) {
+  // 6.452E+05, or 6.452-300 for a three-digit exponent.
+  const std::string e = trimmed(fmt_e(std::fabs(value), 30, digits - 1, 1));
+  const size_t sign = e.find_last_of("+-");
+  const size_t mark = e[sign - 1] == 'E' ? sign - 1 : sign;
+  std::string mantissa = e.substr(0, mark);
+  mantissa.erase(std::remove(mantissa.begin(), mantissa.end(), '.'),
+                 mantissa.end());
+  return {mantissa, std::stoi(e.substr(sign))};
+}
+
+// `digits` (significant digits) with the point after `integer` of them.
+std::string placed(const std::string& digits, int integer) {
+  if (integer <= 0) {
+    return "0." + std::string(static_cast<size_t>(-integer), '0') + digits;
+  }
+  std::string s = digits;
+  if (static_cast<size_t>(integer) >= s.size()) {
+    return s + std::string(static_cast<size_t>(integer) - s.size(), '0');
+  }
+  return s.insert(static_cast<size_t>(integer), ".");
+}
+
+}  // namespace
+
+std::string scaled_text(double value, int power, int digits) {
+  require_finite(value);
+  if (value == 0.0) return "0";
+  const auto [mantissa, exponent] = significant(value, digits);
+  return (value < 0.0 ? "-" : "") + placed(mantissa, exponent - power + 1);
+}
+
 std::string number_text(double value, int digits) {
+  require_finite(value);
+  if (value == 0.0) return "0";
+  const int power = shown_power(significant(value, digits).second);
+  return scaled_text(value, power, digits) + svg::power_label(power);
+}
+
+std::string plain_number_text(double value, int digits) {
   require_finite(value);
   const double magnitude = std::fabs(value);
   if (magnitude == 0.0) return "0";
@@ -158,7 +237,7 @@ void write_summary(std::ostream& out, const RunResult& run,
   out << "korvan " << source.version << " -- " << source.input_name << ": "
       << run.results.size()
       << (run.results.size() == 1 ? " problem, " : " problems, ")
-      << status_name(run.status) << "\n";
+      << outcome_name(run) << "\n";
   for (const ProblemResults& p : run.results) {
     const Units u = units_of(p.english);
     out << "\n";
@@ -173,7 +252,13 @@ void write_summary(std::ostream& out, const RunResult& run,
       out << " after " << p.iterations
           << (p.iterations == 1 ? " iteration" : " iterations");
     }
-    out << "; " << (p.english ? "English" : "metric") << " units\n";
+    out << "; " << (p.english ? "English" : "metric") << " units";
+    // Moments, shears and forces per station are per the wall width that
+    // the analysis represents.
+    if (const std::string width = wall_width_text(p); !width.empty()) {
+      out << "; moments and shears " << width;
+    }
+    out << "\n";
     for (const std::string& w : p.warnings) out << "  warning: " << w << "\n";
     if (p.stations.empty()) {
       out << "  no station results\n";

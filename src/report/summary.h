@@ -39,6 +39,14 @@ Units units_of(bool english);
 
 // "completed", "not closed", ... for a run's status.
 std::string status_name(RunStatus status);
+// The outcome of a run in words: its status name, except that a run whose
+// problems that did not complete all exceeded the allowable deflection is
+// "deflection exceeded".
+std::string outcome_name(const RunResult& run);
+// "per 1.000 m of wall": what moments, shears and station forces of a
+// problem are taken over (the wall width of its geometry record); empty
+// without a width.
+std::string wall_width_text(const ProblemResults& p);
 
 // A value that is not a finite number reached a writer of results. The
 // engine refuses such values before a run ends; should one come through,
@@ -51,10 +59,20 @@ struct NonFiniteValue : std::runtime_error {
 // Fixed-point text with `decimals` decimals; a value that rounds to zero
 // has no sign. Both throw NonFiniteValue for a value that is not finite.
 std::string fixed_text(double value, int decimals);
-// Text with about `digits` significant digits: fixed-point for magnitudes
-// from 0.001 to below 10^6 (all integer digits kept), otherwise exponent
-// form (1.234E+07).
+// The one format of values as people read them (HTML, terminal summary,
+// chart labels): `digits` significant digits, with a power of ten that is
+// a multiple of 3 outside the magnitudes 0.001 to 9999, as the chart axes
+// scale: 0.4242, 1235, 645.2×10³, -1.146×10⁻⁶.
 std::string number_text(double value, int digits = 4);
+// The power of ten that values of decimal exponent `exponent` are shown
+// with (0, or a multiple of 3).
+int shown_power(int exponent);
+// `value` / 10^power with `digits` significant digits and no power shown:
+// a value in the unit of an axis scaled by 10^power.
+std::string scaled_text(double value, int power, int digits = 4);
+// Text for a machine: fixed-point for magnitudes from 0.001 to below 10^6,
+// otherwise exponent form (1.234E+07); ASCII only.
+std::string plain_number_text(double value, int digits);
 
 // A value that is round-off beside `reference` (below a millionth of it),
 // such as a moment of 1E-6 lb-in in a wall carrying 1E+5: shown as none.

@@ -114,28 +114,60 @@ std::string line(double x1, double y1, double x2, double y2,
          num(x2) + "\" y2=\"" + num(y2) + "\"" + attributes + "/>";
 }
 
+// Whether the segment from a to b passes through the box (clipped to it
+// by its slabs).
+bool crosses(const Box& box, std::pair<double, double> a,
+             std::pair<double, double> b) {
+  double t0 = 0.0, t1 = 1.0;
+  const double d[2] = {b.first - a.first, b.second - a.second};
+  const double from[2] = {a.first, a.second};
+  const double lo[2] = {box.x0, box.y0}, hi[2] = {box.x1, box.y1};
+  for (int k = 0; k < 2; ++k) {
+    if (d[k] == 0.0) {
+      if (from[k] <= lo[k] || from[k] >= hi[k]) return false;
+      continue;
+    }
+    double ta = (lo[k] - from[k]) / d[k], tb = (hi[k] - from[k]) / d[k];
+    if (ta > tb) std::swap(ta, tb);
+    t0 = std::max(t0, ta);
+    t1 = std::min(t1, tb);
+    if (t0 >= t1) return false;
+  }
+  return true;
+}
+
 // Label placement: each label takes the first of its candidate places
-// whose box overlaps no label placed before it and no level line.
+// whose box overlaps no label placed before it, no level line and no
+// plotted line.
 class LabelPlacer {
  public:
-  LabelPlacer(const Frame& f, const std::vector<double>& line_ys) : f_(f) {
+  using Polyline = std::vector<std::pair<double, double>>;
+  LabelPlacer(const Frame& f, const std::vector<double>& line_ys,
+              std::vector<Polyline> polylines)
+      : f_(f), polylines_(std::move(polylines)) {
     for (double y : line_ys) {
       taken_.push_back({f.left, y - 1.0, f.right(), y + 1.0});
     }
   }
   // Places `content` at the first free candidate (x, y, anchor); the first
   // candidate when none is free. Returns the place taken.
+  // A plotted line may cross every candidate: then a place clear of the
+  // labels and level lines is taken.
   std::tuple<double, double, std::string> place(
       const std::vector<std::tuple<double, double, std::string>>& candidates,
       double size, const std::string& content) {
-    for (const auto& [x, y, anchor] : candidates) {
-      const Box b = text_box(x, y, anchor, size, content);
-      const bool inside = b.x0 >= 0.0 && b.x1 <= f_.width &&
-                          b.y0 >= f_.top && b.y1 <= f_.bottom();
-      if (inside && std::none_of(taken_.begin(), taken_.end(),
-                                 [&](const Box& t) { return t.overlaps(b); })) {
-        taken_.push_back(b);
-        return {x, y, anchor};
+    for (const bool clear_of_lines : {true, false}) {
+      for (const auto& [x, y, anchor] : candidates) {
+        const Box b = text_box(x, y, anchor, size, content);
+        const bool inside = b.x0 >= 0.0 && b.x1 <= f_.width &&
+                            b.y0 >= f_.top && b.y1 <= f_.bottom();
+        if (inside &&
+            std::none_of(taken_.begin(), taken_.end(),
+                         [&](const Box& t) { return t.overlaps(b); }) &&
+            !(clear_of_lines && on_polyline(b))) {
+          taken_.push_back(b);
+          return {x, y, anchor};
+        }
       }
     }
     const auto& [x, y, anchor] = candidates.front();
@@ -144,7 +176,23 @@ class LabelPlacer {
   }
 
  private:
+  bool on_polyline(const Box& b) const {
+    for (const Polyline& line : polylines_) {
+      for (size_t k = 0; k < line.size(); ++k) {
+        const auto& a = line[k];
+        const auto& z = k + 1 < line.size() ? line[k + 1] : line[k];
+        if (crosses(b, a, z) ||
+            (a.first > b.x0 && a.first < b.x1 && a.second > b.y0 &&
+             a.second < b.y1)) {
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
   const Frame& f_;
+  std::vector<Polyline> polylines_;  // in plot coordinates
   std::vector<Box> taken_;
 };
 
@@ -188,12 +236,8 @@ Axis nice_axis(double lo, double hi, int intervals, bool include_zero) {
   a.max = std::ceil(hi / step - 1e-9) * step;
   if (a.max <= a.min) a.max = a.min + step;
   const double largest = std::max(std::fabs(a.min), std::fabs(a.max));
-  const int e = static_cast<int>(std::floor(std::log10(largest)));
-  if (e >= 4) {
-    a.power = 3 * (e / 3);
-  } else if (e <= -3) {
-    a.power = -3 * ((-e + 2) / 3);
-  }
+  // Scaled as values are shown (number_text).
+  a.power = shown_power(static_cast<int>(std::floor(std::log10(largest))));
   a.decimals = decimals_of(step / power_of_ten(a.power));
   return a;
 }
@@ -321,17 +365,29 @@ std::vector<std::tuple<double, double, std::string>> level_places(
     places.emplace_back(f.right() - 3.0, y + dy, "end");
     places.emplace_back(f.left + 3.0, y + dy, "start");
   }
+  // Then along the line, clear of the plotted lines near the ends.
+  for (double dy : {-4.0, 12.5}) {
+    for (double t : {0.75, 0.25, 0.5}) {
+      places.emplace_back(f.left + t * f.plot_width, y + dy, "middle");
+    }
+  }
   return places;
 }
 
 // The value labels of the extremes (one series) and the level labels, on a
 // white halo so that they stay readable over the series.
 template <typename Px, typename Py>
-std::string labels(const Chart& c, const Frame& f,
+std::string labels(const Chart& c, const Frame& f, const Axis& ax,
                    const std::vector<const Level*>& levels, Px px, Py py) {
   std::vector<double> line_ys;
   for (const Level* l : levels) line_ys.push_back(py(l->depth));
-  LabelPlacer placer(f, line_ys);
+  std::vector<LabelPlacer::Polyline> polylines;
+  for (const Series& s : c.series) {
+    LabelPlacer::Polyline line;
+    for (const auto& [x, y] : s.points) line.emplace_back(px(x), py(y));
+    polylines.push_back(std::move(line));
+  }
+  LabelPlacer placer(f, line_ys, std::move(polylines));
   std::string o;
   if (c.mark_extremes) {
     for (const Series& s : c.series) {
@@ -350,7 +406,8 @@ std::string labels(const Chart& c, const Frame& f,
         o += "<circle class=\"extreme\" cx=\"" + num(x) + "\" cy=\"" +
              num(y) + "\" r=\"2.8\" fill=\"" + style_colour(s.style) + "\"/>";
         if (c.series.size() != 1) continue;
-        const std::string value = number_text(it->first, 4);
+        // In the unit of the axis, as its ticks.
+        const std::string value = scaled_text(it->first, ax.power);
         const auto [tx, ty, anchor] =
             placer.place(value_places(f, x, y), 12.0, value);
         o += text(tx, ty, anchor, 12.0, value,
@@ -409,10 +466,12 @@ std::string render(const Chart& c) {
   o += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"chart\" viewBox=\"0 0 " +
        num(f.width) + " " + num(f.height) + "\" font-family=\"sans-serif\"" +
        " data-chart=\"" + xml_escape(c.id) + "\" data-x-min=\"" +
-       number_text(ax.min, 6) + "\" data-x-max=\"" + number_text(ax.max, 6) +
-       "\" data-y-min=\"" + number_text(ay.min, 6) + "\" data-y-max=\"" +
-       number_text(ay.max, 6) + "\">";
-  const std::string x_title = axis_title(c.title, c.x_unit, ax);
+       plain_number_text(ax.min, 6) + "\" data-x-max=\"" +
+       plain_number_text(ax.max, 6) + "\" data-y-min=\"" +
+       plain_number_text(ay.min, 6) + "\" data-y-max=\"" +
+       plain_number_text(ay.max, 6) + "\">";
+  const std::string x_title =
+      c.value_axis ? axis_title(c.title, c.x_unit, ax) : c.title;
   const std::string y_title = axis_title(c.y_title, c.y_unit, ay);
   o += "<title>" + xml_escape(x_title + " against " + y_title) + "</title>";
   o += "<rect class=\"plot-area\" x=\"" + num(f.left) + "\" y=\"" +
@@ -434,18 +493,22 @@ std::string render(const Chart& c) {
 
   // Grid and tick labels.
   o += "<g class=\"grid\" stroke=\"#e2e2e2\" stroke-width=\"0.6\">";
-  for (double t : ticks(ax)) o += line(px(t), f.top, px(t), f.bottom(), "");
+  if (c.value_axis) {
+    for (double t : ticks(ax)) o += line(px(t), f.top, px(t), f.bottom(), "");
+  }
   for (double t : ticks(ay)) o += line(f.left, py(t), f.right(), py(t), "");
   o += "</g><g class=\"ticks\" fill=\"#333333\">";
   const double x_label_y = c.depth_down ? f.top - 7.0 : f.bottom() + 15.0;
-  for (double t : ticks(ax)) {
-    o += text(px(t), x_label_y, "middle", 12.0, tick_text(ax, t));
+  if (c.value_axis) {
+    for (double t : ticks(ax)) {
+      o += text(px(t), x_label_y, "middle", 12.0, tick_text(ax, t));
+    }
   }
   for (double t : ticks(ay)) {
     o += text(f.left - 5.0, py(t) + 4.0, "end", 12.0, tick_text(ay, t));
   }
   o += "</g>";
-  if (ax.min < 0.0 && ax.max > 0.0) {
+  if (c.value_axis && ax.min < 0.0 && ax.max > 0.0) {
     o += line(px(0.0), f.top, px(0.0), f.bottom(),
               " class=\"zero\" stroke=\"#777777\" stroke-width=\"0.9\"");
   }
@@ -499,7 +562,7 @@ std::string render(const Chart& c) {
     o += "\"/>";
   }
 
-  o += labels(c, f, levels, px, py);
+  o += labels(c, f, ax, levels, px, py);
   o += "</svg>";
   return o;
 }

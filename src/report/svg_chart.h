@@ -72,6 +72,8 @@ struct Chart {
   std::vector<Level> levels;
   std::vector<Band> bands;
   bool wall = false;  // the wall drawn at zero down to y_end
+  bool value_axis = true;  // false: no ticks nor grid along x (nothing
+                           // plotted against it)
   bool level_labels = false;
   bool mark_extremes = true;  // a dot at each series' largest magnitude,
                               // with its value when there is one series

@@ -78,6 +78,9 @@ expect_file_has "$work/stderr" "exceeded.dat: problem 1: deflection exceeded at 
 cp "$src/tests/golden/iteration_limit_reached/input.dat" "$work/limit.dat"
 expect_status 1 "iteration limit" "$korvan" run "$work/limit.dat" --max-iterations 2
 expect_file_has "$work/stderr" "limit.dat: problem 1: not closed within the iteration limit of 2 set by the caller"
+expect_file_has "$work/limit.out" "      MAXIMUM NUMBER OF ITERATIONS LIMITED BY THE CALLER TO     2"
+expect_status 1 "summary of a deflection exceeded" "$korvan" summary "$work/exceeded.dat"
+expect_file_has "$work/stdout" "exceeded.dat: 2 problems, deflection exceeded"
 expect_status 2 "input error, its problem stopped" "$korvan" run "$work/bad.dat"
 expect_file_has "$work/stderr" "bad.dat: problem 1: stopped by an input error"
 
@@ -102,6 +105,20 @@ expect_file_has "$work/after_count.out" "ANALYSIS COMPLETED"
 sed -e '3s/^10 12.0 10.0 /10 12,0 10.0 /' "$work/stages.dat" >"$work/comma.dat"
 expect_status 2 "decimal comma" "$korvan" run "$work/comma.dat"
 expect_file_has "$work/stderr" "(a decimal comma? use a point: 12.0)"
+# A decimal comma that shifts the later fields of its record: the wall
+# height (the iteration limit would read 0) and a friction angle.
+sed -e '3s/ 120.0 100 / 120,0 100 /' "$work/stages.dat" >"$work/comma_height.dat"
+expect_status 2 "decimal comma in the wall height" "$korvan" run "$work/comma_height.dat"
+expect_file_has "$work/stderr" "comma_height.dat:3: wall-geometry record, field 7 (wall height): \"120,0\" reads as two values, 120 and 0, and the record leaves values over on line 3, from \"0\" (a decimal comma? use a point: 120.0)"
+sed -e '19s/^18.0 0.0 33.0 /18.0 0.0 32,5 /' "$src/examples/sand_cantilever_water_metric.dat" >"$work/comma_phi.dat"
+expect_status 2 "decimal comma in a friction angle" "$korvan" run "$work/comma_phi.dat"
+expect_file_has "$work/stderr" "comma_phi.dat:19: "
+expect_file_has "$work/stderr" "\"32,5\" reads as two values, 32 and 5"
+# A restraint count of 1 before two restraint entries: the second is read
+# as the earth-pressure wall record, which trips on its water flag.
+sed -e '13s/^0$/1\n0 10 0 1.0 0.0\n0 20 0 2.0 0.0/' "$src/examples/sand_cantilever_water_metric.dat" >"$work/few_restraints.dat"
+expect_status 2 "restraint count too small" "$korvan" run "$work/few_restraints.dat"
+expect_file_has "$work/stderr" "expected an integer, found \"1.0\" (check the count on line 13)"
 sed -e "7s/^SECTION$/'SECTION/" "$work/stages.dat" >"$work/quote.dat"
 expect_status 2 "open quote" "$korvan" run "$work/quote.dat"
 expect_file_has "$work/stderr" "quote.dat:7: cross section 1, name record, field 1 (section name): the quote ' opened on this line is not closed on it"
@@ -156,6 +173,8 @@ expect_status 4 "results file cannot be written" "$korvan" run "$work/blocked/st
 expect_file_has "$work/stderr" "cannot write the JSON results file"
 expect_status 0 "help" "$korvan" run --help
 expect_file_has "$work/stdout" "--html"
+expect_status 0 "help of the commands" "$korvan" --help
+expect_file_has "$work/stdout" "Analyse one or more input data files"
 
 # A batch: every file analysed, the worst status returned, a summary.
 mkdir -p "$work/batch"
@@ -166,7 +185,11 @@ expect_status 2 "batch with a bad file" "$korvan" run "$work/batch/a.dat" "$work
 expect_file_has "$work/batch/a.out" "ANALYSIS COMPLETED"
 expect_file_has "$work/batch/b.out" "ANALYSIS COMPLETED"
 expect_file_has "$work/stderr" "3 files, 3 problems in "
-expect_file_has "$work/stderr" " ms with 2 threads: 2 completed, 0 not closed, 1 input error, 0 generator stops, 0 file errors"
+expect_file_has "$work/stderr" " ms with 2 threads: 2 completed, 0 deflection exceeded, 0 not closed, 1 input error, 0 generator stops, 0 file errors"
+cp "$work/exceeded.dat" "$work/batch/d.dat"
+cp "$work/limit.dat" "$work/batch/e.dat"
+expect_status 1 "batch by outcome" "$korvan" run "$work/batch/a.dat" "$work/batch/d.dat" "$work/batch/e.dat" -j 1 --max-iterations 2
+expect_file_has "$work/stderr" " ms with 1 thread: 1 completed, 1 deflection exceeded, 1 not closed, 0 input errors, 0 generator stops, 0 file errors"
 expect_status 4 "batch of one problem" "$korvan" run "$work/batch/a.dat" "$work/batch/absent.dat"
 expect_file_has "$work/stderr" "2 files, 1 problem in "
 

@@ -149,17 +149,15 @@ TEST(RecordReader, HintsAtTheLikelyMistake) {
     EXPECT_EQ(reals(f.reader, 3), (std::vector<double>{3, 7, 5}));
     EXPECT_EQ(warnings.str(), "");
   }
-  // Values left over after a count, or after a record with a likely
-  // decimal comma, are warned about (a remark is not); the values read are
-  // those of before.
+  // Values left over after a count are warned about (a remark is not); the
+  // values read are those of before.
   {
-    Fixture f("2 0 0 40\n1 2,5 9\n3 ! two\n4 / 5\n");
+    Fixture f("2 0 0 40\n3 ! two\n4 / 5\n");
     std::ostringstream warnings;
     f.reader.set_warnings(&warnings);
     f.reader.begin_count("load count record");
     EXPECT_EQ(f.reader.integer("count"), 2);
     f.reader.end();
-    EXPECT_EQ(reals(f.reader, 3), (std::vector<double>{1, 2, 5}));
     f.reader.begin_count("count record");
     EXPECT_EQ(f.reader.integer("count"), 3);
     f.reader.end();
@@ -169,10 +167,48 @@ TEST(RecordReader, HintsAtTheLikelyMistake) {
     EXPECT_EQ(warnings.str(),
               "t.dat:1: load count record: warning: the values after the "
               "count on this line, from \"0\", are ignored: the records it "
-              "counts start on the next line\n"
-              "t.dat:2: test record: warning: the values left on this line "
-              "after the record, from \"9\", are ignored (a decimal comma? use "
-              "a point: 2.5)\n");
+              "counts start on the next line\n");
+  }
+  // A decimal comma in a real field that leaves values over shifted the
+  // fields after it: the record is refused, naming the field of the comma,
+  // also when the record spans lines. Without leftovers, or between
+  // integer fields, the commas separate values as free format says.
+  {
+    Fixture f("1 2,5 9\n");
+    try {
+      reals(f.reader, 3);
+      ADD_FAILURE() << "a decimal comma with a value over was accepted";
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.kind(), StopKind::kInvalid);
+      EXPECT_EQ(std::string(e.what()),
+                "t.dat:1: test record, field 2 (value): \"2,5\" reads as two "
+                "values, 2 and 5, and the record leaves values over on line 1, "
+                "from \"9\" (a decimal comma? use a point: 2.5)");
+    }
+  }
+  {
+    Fixture f("1\n-32,5 0.0 0.0 0\n");
+    try {
+      reals(f.reader, 4);
+      ADD_FAILURE();
+    } catch (const InputError& e) {
+      EXPECT_NE(std::string(e.what()).find(
+                    "t.dat:2: test record, field 2 (value): \"-32,5\" reads "
+                    "as two values"),
+                std::string::npos)
+          << e.what();
+    }
+  }
+  {
+    Fixture f("1,2,3\n4 1,0 5\n6 ! 7,5\n");
+    EXPECT_EQ(reals(f.reader, 3), (std::vector<double>{1, 2, 3}));
+    f.reader.begin("integers");
+    EXPECT_EQ(f.reader.integer("a"), 4);
+    EXPECT_EQ(f.reader.integer("b"), 1);
+    EXPECT_EQ(f.reader.integer("c"), 0);
+    EXPECT_EQ(f.reader.integer("d"), 5);
+    EXPECT_NO_THROW(f.reader.end());
+    EXPECT_EQ(reals(f.reader, 1), (std::vector<double>{6}));
   }
   // A count too small leaves a record of its group to be read as the next
   // record: the error there names the count's line when the line looks like
@@ -196,6 +232,52 @@ TEST(RecordReader, HintsAtTheLikelyMistake) {
       EXPECT_EQ(std::string(e.what()),
                 "t.dat:3: next record, field 4 (d): expected an integer, found "
                 "\"5.0\" (check the count on line 1)");
+    }
+  }
+  // A count too small leaves a restraint entry of five values to be read
+  // ahead of a record of nine: the first value of the wrong type names the
+  // count; a mistake in a later record does not.
+  {
+    Fixture f("1\n0 10 0 1.0 0.0\n0 20 0 2.0 0.0\n10.0 12.0 12.0 0 0 1 1 0 0\n");
+    RecordReader& r = f.reader;
+    r.begin_count("support count record");
+    r.integer("count");
+    r.end();
+    r.begin("restraint entry 1");
+    r.integer("from");
+    r.integer("to");
+    r.integer("contd");
+    r.real("s");
+    r.real("r");
+    r.end();
+    r.end_counted_group(1);
+    r.begin("earth-pressure wall record");
+    for (int k = 0; k < 6; ++k) r.real("value");
+    try {
+      r.integer("water flag");
+      ADD_FAILURE();
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "t.dat:4: earth-pressure wall record, field 7 (water flag): "
+                "expected an integer, found \"12.0\" (check the count on line "
+                "1)");
+    }
+  }
+  {
+    Fixture f("1\n0 10 0 1.0 0.0\n1.0 2.0\n3.5\n");
+    RecordReader& r = f.reader;
+    r.begin_count("count record");
+    r.integer("count");
+    r.end();
+    reals(r, 5);
+    r.end_counted_group(1);
+    reals(r, 2);
+    r.begin("later record");
+    try {
+      r.integer("a");
+      ADD_FAILURE();
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()).find("check the count"), std::string::npos);
     }
   }
   {

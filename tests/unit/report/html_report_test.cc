@@ -116,6 +116,25 @@ void check_labels_clear(const Element& svg) {
   }
 }
 
+// Whether a label's box covers a point of a plotted line or a stretch of
+// it between two points (sampled finely).
+bool on_a_series(const Element& svg, const TextBox& b) {
+  for (const Element* line : with_class(svg, "polyline", "series")) {
+    const Points points = points_of(*line);
+    for (size_t k = 0; k + 1 < points.size(); ++k) {
+      for (int i = 0; i <= 50; ++i) {
+        const double t = i / 50.0;
+        const double x = points[k].first + t * (points[k + 1].first - points[k].first);
+        const double y = points[k].second + t * (points[k + 1].second - points[k].second);
+        if (x > b.x0 + kPixel && x < b.x1 - kPixel && y > b.y0 + kPixel && y < b.y1 - kPixel) {
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+
 // A depth chart against its series of (value, depth) in shown units.
 void check_depth_chart(const Element& svg, const std::vector<Points>& series,
                        double wall_end) {
@@ -351,12 +370,113 @@ TEST(ChartLabels, KeepClearOfLinesAndEachOther) {
   check_labels_clear(*svg);
 }
 
+// A level's label moves off a plotted line that runs where it would stand;
+// a value label is in the unit of its axis (moment x10^3 lb-in: 64.52).
+TEST(ChartLabels, KeepOffThePlottedLinesAndUseTheAxisUnit) {
+  report::svg::Chart c;
+  c.id = "moment";
+  c.title = "Moment";
+  c.x_unit = "lb-in";
+  c.y_title = "Depth";
+  c.level_labels = true;
+  c.y_end = 20.0;
+  report::svg::Series s;
+  // Straight down the right and left edges of the plot, crossing the
+  // levels at 5 and 10 ft where their labels stand first.
+  for (int k = 0; k <= 20; ++k) {
+    const double edge = k <= 10 ? 64520.4 : -50000.0;
+    s.points.emplace_back(k == 0 || k == 20 ? 0.0 : edge, k);
+  }
+  c.series.push_back(s);
+  c.levels.push_back({report::svg::Level::Kind::kWater, 5.0, "water behind"});
+  c.levels.push_back({report::svg::Level::Kind::kExcavation, 10.0, "excavation, stage 1"});
+  c.levels.push_back({report::svg::Level::Kind::kExcavation, 15.0, "excavation, stage 2"});
+  const auto svg = xml_lite::parse(report::svg::render(c));
+  check_labels_clear(*svg);
+  std::vector<std::string> values;
+  for (const Element* t : with_class(*svg, "text", "label")) {
+    const TextBox box(*t);
+    if (t->attr("font-weight") == "bold") {
+      values.push_back(t->text);
+    } else {
+      EXPECT_FALSE(on_a_series(*svg, box)) << t->text << " sits on the curve";
+    }
+  }
+  EXPECT_EQ(values, (std::vector<std::string>{"64.52", "-50.00"}));
+  EXPECT_NE(svg->find_all("title").at(0)->text.find("Moment (×10³ lb-in)"), std::string::npos);
+}
+
+// The p-y panel shows only curves at stations of the wall; a problem
+// without results and earth pressure draws its station loads, and one with
+// nothing to draw no panel at all.
+TEST(HtmlReport, InputDrawingsKeepToTheWall) {
+  RunResult run;
+  run.status = RunStatus::kNotClosed;
+  ProblemResults p;
+  p.number = 1;
+  p.title = "LOADS ONLY";
+  p.outcome = "not closed";
+  p.english = false;
+  p.increments = 4;
+  p.increment_length = 2.5;  // a 10 m wall
+  p.station_loads = {0.0, 5.0, 10.0, 5.0, 0.0};
+  for (int station : {1, 4, 5}) {  // 5: 12.5 m, below the toe
+    p.curves.push_back({station, station * 2.5, true, {{-0.01, 50.0}, {0.0, 0.0}, {0.01, -50.0}}});
+  }
+  run.results.push_back(p);
+  const auto root = page_of(run);
+  const auto charts = charts_of(*root);
+  ASSERT_EQ(charts.size(), 1u);
+  const Element& svg = *charts.at("input");
+  const Frame f(svg);
+  const auto loads = with_class(svg, "polyline", "series");
+  ASSERT_EQ(loads.size(), 1u);
+  const Points drawn = points_of(*loads[0]);
+  ASSERT_EQ(drawn.size(), 5u);
+  EXPECT_NEAR(drawn[2].first, f.px(4.0), kPixel);  // 10 kN over 2.5 m
+  EXPECT_NEAR(drawn[2].second, f.py(5.0), kPixel);
+  const auto py = root->find_all([](const Element& e) { return e.attr("data-chart") == "py"; });
+  ASSERT_EQ(py.size(), 2u);
+  for (const Element* chart : py) {
+    EXPECT_EQ(chart->all_text().find("station 5"), std::string::npos);
+  }
+
+  // Nothing but the wall: no drawing with a made-up value axis.
+  run.results[0].station_loads.assign(5, 0.0);
+  run.results[0].curves.clear();
+  const auto bare = page_of(run);
+  EXPECT_TRUE(charts_of(*bare).empty());
+  EXPECT_EQ(with_class(*bare, "p", "outcome").size(), 1u);
+}
+
+// A run whose only trouble is a deflection beyond the allowable one says
+// so; moments and shears are said to be per the wall width.
+TEST(HtmlReport, OutcomeAndWallWidthInWords) {
+  const ExampleRun exceeded = ExampleRun::of(testing::source_dir() / "tests" / "golden" /
+                                             "deflection_exceeded" / "input.dat");
+  const auto root = page_of(exceeded.result);
+  EXPECT_EQ(with_class(*root, "p", "status").at(0)->text, "Run deflection exceeded");
+  std::ostringstream text;
+  report::write_summary(text, exceeded.result, {"wall.dat", "TEST", ""});
+  EXPECT_NE(text.str().find("wall.dat: 2 problems, deflection exceeded\n"), std::string::npos)
+      << text.str();
+
+  const auto metric = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  const std::string summary = with_class(*metric, "table", "summary").at(0)->all_text();
+  EXPECT_NE(summary.find("moments and shears per 2.000 m of wall"), std::string::npos) << summary;
+  const std::string facts = with_class(*metric, "p", "facts").at(0)->all_text();
+  EXPECT_NE(facts.find("per 2.000 m of wall"), std::string::npos) << facts;
+}
+
 TEST(HtmlReport, TablesWrapInPrint) {
   std::ostringstream out;
   report::write_html_report(out, RunResult{}, {"wall.dat", "TEST", ""});
   const std::string page = out.str();
   const std::string print = page.substr(page.find("@media print"));
   EXPECT_NE(print.find("th, td { padding: 2px 3px; white-space: normal; }"), std::string::npos);
+  // The values of the summary keep to one line (the depth under them).
+  EXPECT_NE(print.find("table.summary td:not(.text) { white-space: nowrap; }"),
+            std::string::npos);
   EXPECT_EQ(page.find("overflow: hidden"), std::string::npos);
   EXPECT_EQ(page.find("overflow:hidden"), std::string::npos);
 }
@@ -497,10 +617,20 @@ TEST(NumberText, ShortAndWithoutFalseSigns) {
   EXPECT_EQ(report::fixed_text(-1005.0, 0), "-1005");
   EXPECT_EQ(report::number_text(0.0), "0");
   EXPECT_EQ(report::number_text(0.42423916), "0.4242");
-  EXPECT_EQ(report::number_text(611999.203), "611999");
   EXPECT_EQ(report::number_text(0.00123456), "0.001235");
-  EXPECT_EQ(report::number_text(-1.146e-6), "-1.146E-06");
-  EXPECT_EQ(report::number_text(1.1397e10), "1.140E+10");
+  EXPECT_EQ(report::number_text(-1005.0), "-1005");
+  // Four significant digits with the power of ten of the chart axes
+  // beyond 0.001 to 9999.
+  EXPECT_EQ(report::number_text(611999.203), "612.0×10³");
+  EXPECT_EQ(report::number_text(645204.0), "645.2×10³");
+  EXPECT_EQ(report::number_text(-12346.0), "-12.35×10³");
+  EXPECT_EQ(report::number_text(9999.7), "10.00×10³");
+  EXPECT_EQ(report::number_text(-1.146e-6), "-1.146×10⁻⁶");
+  EXPECT_EQ(report::number_text(1.1397e10), "11.40×10⁹");
+  EXPECT_EQ(report::number_text(2.5e-300), "2.500×10⁻³⁰⁰");
+  EXPECT_EQ(report::scaled_text(645204.0, 3), "645.2");
+  EXPECT_EQ(report::scaled_text(-1234.0, 3), "-1.234");
+  EXPECT_EQ(report::scaled_text(5.0, 0), "5.000");
   EXPECT_TRUE(report::negligible(-1.146e-6, 112354.0));
   EXPECT_FALSE(report::negligible(-1.0, 112354.0));
 }
@@ -516,9 +646,16 @@ TEST(TerminalSummary, StagesAndSupportForces) {
   ASSERT_LT(negative, text.find("Stage 2:"));
   EXPECT_EQ(text.substr(text.find('\n', negative) - 4, 4), "none");
   // The report prints the strut force as -5.0231E+04 LBS at 3.0 ft.
-  EXPECT_NE(text.find("strut 1 (per strut)                 -50231 lb         3.00 ft"),
+  // Columns stay aligned with a power of ten in the value.
+  EXPECT_NE(text.find("strut 1 (per strut)             -50.23×10³ lb         3.00 ft"),
             std::string::npos)
       << text;
+  EXPECT_NE(text.find("  max shear                             4777 lb        14.50 ft"),
+            std::string::npos);
+  // Moments and shears are per the wall width of the geometry record.
+  EXPECT_NE(text.find("completed after 3 iterations; English units; moments and "
+                      "shears per 12.00 in of wall\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -180,6 +180,27 @@ TEST(JsonResults, RunStoppedByAnInputError) {
   EXPECT_TRUE(stopped["summary"]["max_deflection"].is_null());
 }
 
+// The problem's warnings (as on standard error) and the wall width that
+// moments and shears are per.
+TEST(JsonResults, WarningsAndWallWidth) {
+  const auto golden = testing::source_dir() / "tests" / "golden";
+  const json above =
+      document_of(ExampleRun::of(golden / "warning_soil_profile_above_toe" / "input.dat").result);
+  const json& p = above["problems"][0];
+  ASSERT_EQ(p["warnings"].size(), 1u);
+  EXPECT_EQ(p["warnings"][0], "the soil profile ends 5.000 ft above the toe");
+  // A profile that ends at the toe, above the bottom of the p-y model.
+  const json at_toe = document_of(
+      ExampleRun::of(golden / "surcharge_with_specified_pressure" / "input.dat").result);
+  ASSERT_EQ(at_toe["problems"][0]["warnings"].size(), 1u);
+  EXPECT_NE(at_toe["problems"][0]["warnings"][0].get<std::string>().find(
+                "above the bottom of the p-y model at 26.00 ft"),
+            std::string::npos);
+  const json tied = document_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  EXPECT_TRUE(tied["problems"][0]["warnings"].empty());
+  EXPECT_GT(tied["problems"][0]["wall_width"].get<double>(), 0.0);
+}
+
 TEST(JsonResults, TextThatIsNotUtf8IsReplacedNotRefused) {
   RunResult run;
   ProblemResults p;
