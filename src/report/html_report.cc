@@ -107,7 +107,7 @@ void write_summary_section(std::ostream& out, const RunResult& run) {
     const Units u = units_of(p.english);
     out << "<tr>"
         << td("<b>" + problem_name(p) + "</b> " + xml_escape(p.title), "text")
-        << td(xml_escape(p.outcome), "text") << td(std::to_string(p.iterations));
+        << td(xml_escape(outcome_name(p.outcome)), "text") << td(std::to_string(p.iterations));
     if (p.stations.empty()) {
       out << "<td colspan=\"4\" class=\"text\">no station results</td>";
     } else {
@@ -171,9 +171,9 @@ std::string facts(const ProblemResults& p) {
   };
   water(p.water_backfill, "behind the wall");
   water(p.water_excavation, "in front of the wall");
-  s += "; " + p.outcome;
+  s += std::string("; ") + outcome_name(p.outcome);
   if (!p.outcome_detail.empty()) s += " " + p.outcome_detail;
-  if (p.outcome != "stopped") {
+  if (p.outcome != Outcome::kStopped) {
     s += " after " + std::to_string(p.iterations) +
          (p.iterations == 1 ? " iteration" : " iterations");
   }
@@ -258,7 +258,7 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
     }
     c.series.push_back(std::move(s));
   }
-  std::string outcome = p.outcome;
+  std::string outcome = outcome_name(p.outcome);
   if (!p.outcome_detail.empty()) outcome += " " + p.outcome_detail;
   out << "<div class=\"charts\">\n<figure>" << svg::render(c)
       << "</figure>\n<figure class=\"key\"><p class=\"outcome\"><b>"

@@ -168,8 +168,8 @@ void write_summary(std::ostream& out, const RunResult& run,
       out << "Problem " << p.number;
     }
     out << ": " << p.title << "\n";
-    out << "  " << p.outcome;
-    if (p.outcome != "stopped") {
+    out << "  " << outcome_name(p.outcome);
+    if (p.outcome != Outcome::kStopped) {
       out << " after " << p.iterations
           << (p.iterations == 1 ? " iteration" : " iterations");
     }
