@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 EXAMPLE ?= examples/cantilever_sheet_pile.dat
 PREFIX ?= /usr/local
 
-.PHONY: deps deps-test build build-tests demo install test test-sanitize golden-update bench fuzz clean
+.PHONY: deps deps-test build build-tests demo install test consumer-test test-sanitize golden-update bench fuzz clean
 FUZZ_SECONDS ?= 60
 
 deps:
@@ -29,7 +29,8 @@ build-tests: deps-test
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Puts bin/korvan, lib/libkorvan.so* and include/korvan/*.h under PREFIX.
+# Puts bin/korvan, lib/libkorvan.so*, lib/libkorvan_core.a,
+# include/korvan/*.h and the CMake package lib/cmake/korvan under PREFIX.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
@@ -40,8 +41,14 @@ demo: build
 	  cat $(BUILD)/demo/$(basename $(notdir $(EXAMPLE))).out; \
 	  echo "korvan exit status: $$status"
 
+# Every test, the installed package's consumer build among them.
 test: build-tests
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The installed package alone: install into a temporary prefix and build
+# tests/consumer against it (also one of the tests of `make test`).
+consumer-test: build
+	scripts/consumer-test.sh $(BUILD)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps-test

@@ -178,8 +178,9 @@ struct FileOutcome {
 void report_outcomes(const fs::path& input, const korvan::RunResult& result,
                      std::ostream& diag) {
   for (const korvan::ProblemResults& p : result.results) {
-    if (p.outcome == "completed") continue;
-    diag << input.string() << ": problem " << p.number << ": " << p.outcome;
+    if (p.outcome == korvan::Outcome::kCompleted) continue;
+    diag << input.string() << ": problem " << p.number << ": "
+         << korvan::outcome_name(p.outcome);
     if (!p.outcome_detail.empty()) diag << " " << p.outcome_detail;
     for (const std::string& w : p.warnings) diag << "; " << w;
     diag << "\n";

@@ -3,7 +3,8 @@
 // An Engine owns every table of a run; two engines may run at the same time
 // in one process. A run reads one input data file, which may hold several
 // problems (the stages of an excavation), and writes a report file, a
-// plot-data file and an iteration log.
+// plot-data file and an iteration log; run_text does the same on texts in
+// memory and touches no file.
 #pragma once
 
 #include <filesystem>
@@ -11,9 +12,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "korvan/results.h"
+#include "korvan/version.h"
 
 namespace korvan {
 
@@ -54,6 +57,14 @@ struct RunOptions {
   // Where one-line diagnostics go (input errors with file, line and record
   // group; generator stops). Null: nowhere.
   std::ostream* diagnostics = nullptr;
+  // When set, the report banner shows this label (12 columns) in place of
+  // RunFiles::version_label; run_text shows KORVAN_VERSION otherwise.
+  std::optional<std::string> version_label;
+  // run_text: the name of the input text, shown in the report header and
+  // in diagnostics (unless shown_input_path is set). The report, plot-data
+  // and scratch names shown take its stem: "input.out", "input.plot",
+  // "input.pyc", "input.epd".
+  std::string input_name = "input.dat";
 };
 
 // How a run ended, from best to worst as the command-line exit status.
@@ -68,16 +79,45 @@ enum class RunStatus {
                         // written, or the run's names collide
 };
 
+// An input error as values: where it stands and what it is. message() of
+// RunResult holds the same as one line:
+// "file:line: record, field k (field name): message".
+struct Diagnostic {
+  std::string file;        // the input as shown (or a scratch file read back)
+  int line = 0;            // 1-based; 0 when the fault is on no one line
+  std::string record;      // the record group: "wall-geometry record",
+                           // "tie-back record 2"; empty when none
+  int field = 0;           // 1-based field of the record; 0 when not one
+  std::string field_name;  // "deflection closure tolerance"; may name the
+                           // fields of a fault that spans several
+  std::string message;     // what is wrong: "expected a real, found \"x\""
+
+  bool operator==(const Diagnostic&) const = default;
+};
+
 struct RunResult {
   RunStatus status = RunStatus::kCompleted;
   int problems = 0;        // problems whose title was read
   int stop_code = 0;       // generator stop code, with kGeneratorStop
   std::string message;     // one line for kInputError..kFileError
+  // With kInputError: the parts of `message` as values.
+  std::optional<Diagnostic> diagnostic;
   // The report, plot-data and iteration files of this run are in place.
   // False when the run was refused or could not open or write its files:
-  // the files of an earlier run are then left as they were.
+  // the files of an earlier run are then left as they were. Always false
+  // for run_text, which writes no file.
   bool files_written = false;
-  std::vector<ProblemResults> results;  // with RunOptions::collect_results
+  // With RunOptions::collect_results, and always for run_text.
+  std::vector<ProblemResults> results;
+};
+
+// The outputs of a run in memory: the texts the report, plot-data and
+// iteration files would hold, byte for byte, and the result.
+struct RunText {
+  std::string report;
+  std::string plot;
+  std::string iteration;
+  RunResult result;
 };
 
 // NAMES.dat: the run-control file written by the front end.
@@ -113,6 +153,16 @@ class Engine {
   // ends (files_written); a run that cannot open them, finds no input, or
   // cannot write them whole leaves the earlier files as they were.
   RunResult run(const RunFiles& files, const RunOptions& options = {});
+
+  // Analyses every problem of `input`, the text of an input data file, as
+  // run() does, and returns the texts of the report, plot-data and
+  // iteration files and the result with every problem's results. No file
+  // is opened or written: the p-y curve and earth-pressure scratch texts
+  // are formatted and read back in memory, so the numbers are those of a
+  // run on files. The names shown come from options.input_name (and
+  // options.shown_input_path); the banner shows options.version_label or
+  // KORVAN_VERSION.
+  RunText run_text(std::string_view input, const RunOptions& options = {});
 
   // Runs from `folder`/NAMES.dat as the library entry point does: the
   // two-line request to create an input file goes to options.diagnostics

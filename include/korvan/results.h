@@ -3,6 +3,7 @@
 //
 // Lengths and depths are in the internal length unit of the problem
 // (inch in English units, metre in metric); forces in pounds or kilonewtons.
+// Results compare equal when every value is the same (numbers exactly).
 #pragma once
 
 #include <optional>
@@ -29,6 +30,8 @@ struct StationResults {
   // scheme and a toe without a specified deflection has no shear.
   double corrected_moment = 0.0;  // force x length
   double corrected_shear = 0.0;   // force
+
+  bool operator==(const StationResults&) const = default;
 };
 
 // A tie back or strut/raker and its wale.
@@ -47,6 +50,8 @@ struct SupportResults {
   double wale_reaction = 0.0;
   double wale_load = 0.0;
   double wale_moment = 0.0;
+
+  bool operator==(const SupportResults&) const = default;
 };
 
 struct RestraintResults {
@@ -54,6 +59,8 @@ struct RestraintResults {
   double depth = 0.0;
   double force = 0.0;
   double moment = 0.0;
+
+  bool operator==(const RestraintResults&) const = default;
 };
 
 struct NodeReaction {
@@ -61,6 +68,8 @@ struct NodeReaction {
   int station = 0;
   double depth = 0.0;
   double force = 0.0;
+
+  bool operator==(const NodeReaction&) const = default;
 };
 
 // A point of the earth pressure on the wall: pressure times width, a force
@@ -68,6 +77,8 @@ struct NodeReaction {
 struct PressurePoint {
   double depth = 0.0;
   double load = 0.0;
+
+  bool operator==(const PressurePoint&) const = default;
 };
 
 // A p-y curve as the solver uses it: (y, p) from the backfill side
@@ -77,6 +88,8 @@ struct CurveResults {
   double depth = 0.0;
   bool generated = false;
   std::vector<std::pair<double, double>> points;
+
+  bool operator==(const CurveResults&) const = default;
 };
 
 // A soil layer of the input: its soil type code (1 soft clay ... 7 weak
@@ -85,6 +98,8 @@ struct SoilLayerResults {
   int type = 0;
   double top = 0.0;
   double bottom = 0.0;
+
+  bool operator==(const SoilLayerResults&) const = default;
 };
 
 // Where a tie back or strut/raker stands, as given in the input; known
@@ -93,22 +108,49 @@ struct SupportPosition {
   int number = 0;  // tie backs first, then struts/rakers
   bool tie_back = true;
   double depth = 0.0;
+
+  bool operator==(const SupportPosition&) const = default;
 };
 
 struct Extreme {
   double value = 0.0;
   double depth = 0.0;
+
+  bool operator==(const Extreme&) const = default;
 };
+
+// How the analysis of a problem ended.
+enum class Outcome {
+  kCompleted,           // closed within the tolerance and iteration limit
+  kNotClosed,           // not closed within the iteration limit
+  kDeflectionExceeded,  // the allowable deflection was exceeded
+  kStopped,             // the analysis did not run to its end (input error,
+                        // generator stop, negative iteration limit)
+};
+
+// The outcome in words, as the JSON results and the summaries give it:
+// "completed", "not closed", "deflection exceeded", "stopped".
+inline const char* outcome_name(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kCompleted:
+      return "completed";
+    case Outcome::kNotClosed:
+      return "not closed";
+    case Outcome::kDeflectionExceeded:
+      return "deflection exceeded";
+    case Outcome::kStopped:
+      return "stopped";
+  }
+  return "stopped";
+}
 
 struct ProblemResults {
   int number = 0;  // 1-based within the run
   std::string title;
   int stage_code = 0;
   bool english = true;
-  // "completed", "deflection exceeded", "not closed", or "stopped" for a
-  // problem whose analysis did not run to its end.
-  std::string outcome;
-  // What the engine can tell about an outcome other than "completed", to
+  Outcome outcome = Outcome::kCompleted;
+  // What the engine can tell about an outcome other than kCompleted, to
   // follow it in a sentence: "at 3 stations beyond the allowable deflection
   // of 2.5 in", "within the iteration limit of 100". Empty otherwise.
   std::string outcome_detail;
@@ -144,6 +186,8 @@ struct ProblemResults {
   // Largest deflection by magnitude, largest positive and negative moment,
   // largest shear by magnitude (with sign).
   Extreme max_deflection, max_moment, min_moment, max_shear;
+
+  bool operator==(const ProblemResults&) const = default;
 };
 
 }  // namespace korvan

@@ -11,9 +11,8 @@ namespace {
 [[noreturn]] void refuse_at(const RecordReader& in, int line,
                             std::string_view record, StopKind kind,
                             std::string_view message) {
-  throw InputError(kind, in.file_name() + ":" + std::to_string(line) + ": " +
-                             std::string(record) + ": " +
-                             std::string(message));
+  throw InputError(kind, in.file_name(), line, std::string(record),
+                   std::string(message));
 }
 
 std::string numbered(std::string_view record, int number) {

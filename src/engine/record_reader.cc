@@ -119,9 +119,9 @@ bool RecordReader::next_line() {
     any = true;
     if (c == '\n') break;
     if (line_.size() >= kMaxLineLength) {
-      throw InputError(StopKind::kInvalid,
-                       file_name_ + ":" + std::to_string(line_number_ + 1) +
-                           ": " + record_ + ": the line is longer than " +
+      throw InputError(StopKind::kInvalid, file_name_, line_number_ + 1,
+                       record_,
+                       "the line is longer than " +
                            std::to_string(kMaxLineLength) + " characters");
     }
     line_ += static_cast<char>(c);
@@ -173,10 +173,10 @@ void RecordReader::end() {
       written[written.find('.')] = ',';
       const size_t point = decimal_comma_.find('.');
       throw InputError(
-          StopKind::kInvalid,
-          file_name_ + ":" + std::to_string(decimal_comma_line_) + ": " +
-              record_ + ", field " + std::to_string(decimal_comma_field_) +
-              " (" + decimal_comma_name_ + "): " + shown(written) +
+          StopKind::kInvalid, file_name_, decimal_comma_line_,
+          record_ + ", field " + std::to_string(decimal_comma_field_) + " (" +
+              decimal_comma_name_ + ")",
+          shown(written) +
               " reads as two values, " + decimal_comma_.substr(0, point) +
               " and " + decimal_comma_.substr(point + 1) +
               ", and the record leaves values over on line " +
@@ -258,22 +258,21 @@ std::string RecordReader::decimal_comma_at(size_t start) const {
 void RecordReader::fail_at(int line, std::string_view field,
                            std::string_view message, bool count_hint,
                            bool type_mismatch) const {
-  std::string where = file_name_ + ":" + std::to_string(line) + ": " + record_;
+  std::string where = record_;
   if (!field.empty()) {
     where += ", field " + std::to_string(field_index_) + " (" +
              std::string(field) + ")";
   }
-  throw InputError(StopKind::kInvalid,
-                   where + ": " + std::string(message) +
-                       decimal_comma_hint() +
-                       (count_hint ? this->count_hint(type_mismatch) : std::string()));
+  throw InputError(StopKind::kInvalid, file_name_, line, where,
+                   std::string(message) + decimal_comma_hint() +
+                       (count_hint ? this->count_hint(type_mismatch)
+                                   : std::string()));
 }
 
 void RecordReader::fail(StopKind kind, std::string_view message) const {
   const int line = record_line_ > 0 ? record_line_ : line_number_;
-  throw InputError(kind, file_name_ + ":" + std::to_string(line) + ": " +
-                             record_ + ": " + std::string(message) +
-                             decimal_comma_hint());
+  throw InputError(kind, file_name_, line, record_,
+                   std::string(message) + decimal_comma_hint());
 }
 
 std::string RecordReader::quoted_text(char quote, std::string_view field) {

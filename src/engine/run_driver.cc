@@ -8,7 +8,7 @@
 
 #include "engine/constants.h"
 #include "engine/input_error.h"
-#include "engine/output_file.h"
+#include "engine/run_io.h"
 #include "engine/problem.h"
 #include "engine/problem_reader.h"
 #include "engine/record_reader.h"
@@ -65,12 +65,6 @@ constexpr long long kMaxRunIterations = 1000000;
 // The run ends without an error: a negative iteration limit.
 struct EndOfRun {};
 
-// A scratch file cannot be written or read back: the run ends with a file
-// error naming it.
-struct ScratchFileError {
-  std::string message;
-};
-
 // The files of a run made absolute once, at its start, so that a change of
 // the process's current folder during the run cannot split its files.
 RunFiles absolute_files(const RunFiles& files) {
@@ -93,28 +87,31 @@ struct GeneratorStop {
   std::string report_text;
 };
 
+// A run on files or on texts (RunIo): the logic is one for both.
 class Run {
  public:
-  Run(const RunFiles& files, const RunOptions& options)
+  // `files` are the names shown in the report and in messages, `io` where
+  // the run reads and writes, `header_input` the input as the report header
+  // shows it unless the options set it.
+  Run(const RunFiles& files, const RunOptions& options, engine::RunIo& io,
+      std::string header_input)
       : files_(files),
-        paths_(absolute_files(files)),
         options_(options),
+        io_(io),
         shown_input_(options.shown_input_path
                          ? *options.shown_input_path
                          : files.input.string()),
-        reader_(input_, shown_input_) {}
+        header_input_(options.shown_input_path ? *options.shown_input_path
+                                               : std::move(header_input)),
+        report_(io.report()),
+        plot_(io.plot()),
+        iteration_(io.iteration()),
+        reader_(io.input(), shown_input_) {}
 
   RunResult execute();
 
  private:
-  bool refuse_shared_files();
-  bool open_files();
   void file_error(const std::string& message);
-  template <typename Write>
-  void write_scratch(std::filesystem::path RunFiles::*file,
-                     const char* role, Write&& write);
-  std::ifstream read_scratch(std::filesystem::path RunFiles::*file,
-                             const char* role);
   void problem_loop();
   void read_problem_body(engine::Problem& p);
   void read_supports(engine::Problem& p);
@@ -146,8 +143,8 @@ class Run {
   }
 
   const RunFiles& files_;  // as given: the names in messages
-  const RunFiles paths_;   // absolute: the names opened
   const RunOptions& options_;
+  engine::RunIo& io_;
   // The deflections a stage starts from: those of the previous stage of
   // this run (zero for the first).
   wall::StationTable deflections_{};
@@ -161,12 +158,10 @@ class Run {
   std::vector<std::pair<double, double>> pressure_table_;
   std::optional<wall::Solution> solution_;
   std::string shown_input_;
-  std::ifstream input_;
-  // Written beside their names and moved into place when the run ends.
-  engine::OutputFile report_file_, plot_file_, iteration_file_;
-  RecordWriter report_{report_file_.stream()};
-  RecordWriter plot_{plot_file_.stream()};
-  RecordWriter iteration_{iteration_file_.stream()};
+  std::string header_input_;
+  RecordWriter report_;
+  RecordWriter plot_;
+  RecordWriter iteration_;
   engine::RecordReader reader_;
   engine::UnitLabels labels_ = engine::unit_labels(0);
   RunResult result_;
@@ -190,84 +185,11 @@ void Run::file_error(const std::string& message) {
   diagnose(message);
 }
 
-// A run whose outputs or scratch files name its input or one another would
-// destroy the input or mix two files into one: it is refused before any
-// file is opened. The two scratch files may share a name: each is written
-// and read back before the other is.
-bool Run::refuse_shared_files() {
-  struct Named {
-    const std::filesystem::path& path;
-    const char* role;
-    bool scratch;
-  };
-  const Named named[] = {
-      {files_.input, "input data file", false},
-      {files_.report, "report file", false},
-      {files_.plot, "plot-data file", false},
-      {files_.iteration, "iteration file", false},
-      {files_.py_scratch, "p-y curve file", true},
-      {files_.pressure_scratch, "earth-pressure distribution file", true}};
-  for (size_t i = 0; i < std::size(named); ++i) {
-    for (size_t j = i + 1; j < std::size(named); ++j) {
-      const Named& a = named[i];
-      const Named& b = named[j];
-      if (a.path.empty() || b.path.empty() || (a.scratch && b.scratch)) {
-        continue;
-      }
-      if (engine::same_file(a.path, b.path)) {
-        file_error("the " + std::string(a.role) + " \"" + a.path.string() +
-                   "\" and the " + b.role + " \"" + b.path.string() +
-                   "\" are one file: the run is refused");
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-// Opens the input and the three outputs. A run that cannot open them
-// writes nothing: the files of an earlier run stay as they were.
-bool Run::open_files() {
-  if (refuse_shared_files()) return false;
-  std::error_code ec;
-  if (std::filesystem::is_directory(paths_.input, ec)) {
-    file_error("the input data file \"" + files_.input.string() +
-               "\" is a folder, not a file");
-    return false;
-  }
-  input_.open(paths_.input);
-  if (!input_) {
-    file_error("cannot open the input data file \"" + files_.input.string() +
-               "\"");
-    return false;
-  }
-  struct Output {
-    engine::OutputFile& file;
-    const std::filesystem::path& path;
-    const std::filesystem::path& shown;
-    const char* role;
-  };
-  const Output outputs[] = {
-      {report_file_, paths_.report, files_.report, "report file"},
-      {plot_file_, paths_.plot, files_.plot, "plot-data file"},
-      {iteration_file_, paths_.iteration, files_.iteration, "iteration file"}};
-  for (const Output& o : outputs) {
-    if (o.path.empty() || !o.file.open(o.path)) {
-      const std::string& why = o.file.refusal();
-      file_error("cannot open the " + std::string(o.role) + " \"" +
-                 o.shown.string() + "\" for writing" +
-                 (why.empty() ? "" : ": " + why));
-      for (const Output& other : outputs) other.file.discard();
-      input_.close();
-      return false;
-    }
-  }
-  return true;
-}
-
 RunResult Run::execute() {
   reader_.set_warnings(options_.diagnostics);
-  if (open_files()) {
+  if (const std::optional<std::string> refused = io_.open()) {
+    file_error(*refused);
+  } else {
     try {
       problem_loop();
     } catch (const InputError& e) {
@@ -281,7 +203,7 @@ RunResult Run::execute() {
       diagnose(stop.diagnostic);
       report_.empty_lines(2);
       report_.line(stop.report_text);
-    } catch (const ScratchFileError& e) {
+    } catch (const engine::ScratchFileError& e) {
       file_error(e.message);
       report_.empty_lines(2);
       report_.line("ERROR STOP -- " + e.message);
@@ -291,38 +213,10 @@ RunResult Run::execute() {
   return result_;
 }
 
-// Writes a scratch file whole, or ends the run with a file error.
-template <typename Write>
-void Run::write_scratch(std::filesystem::path RunFiles::*file,
-                        const char* role, Write&& write) {
-  // As the outputs: a name that is a link is replaced, never followed.
-  engine::OutputFile scratch;
-  bool written = scratch.open(paths_.*file);
-  if (written) {
-    write(scratch.stream());
-    written = scratch.close() && scratch.commit();
-  }
-  if (!written) {
-    const std::string& why = scratch.refusal();
-    throw ScratchFileError{"cannot write the " + std::string(role) + " \"" +
-                           (files_.*file).string() + "\"" +
-                           (why.empty() ? "" : ": " + why)};
-  }
-}
-
-std::ifstream Run::read_scratch(std::filesystem::path RunFiles::*file,
-                                const char* role) {
-  std::ifstream scratch(paths_.*file);
-  if (!scratch) {
-    throw ScratchFileError{"cannot read the " + std::string(role) + " \"" +
-                           (files_.*file).string() + "\""};
-  }
-  return scratch;
-}
-
 void Run::stop_on_input_error(const InputError& e) {
   result_.status = RunStatus::kInputError;
   result_.message = e.what();
+  result_.diagnostic = e.diagnostic();
   diagnose(e.what());
   switch (e.kind()) {
     case StopKind::kTooMuchData:
@@ -355,33 +249,9 @@ void Run::end_of_analysis() {
     out->empty_lines(2);
     out->line("     END OF ANALYSIS                             ");
   }
-  input_.close();
-  // The outputs are moved into place together, and only when each was
-  // written whole: a full disk or a lost device leaves the earlier files.
-  struct Written {
-    engine::OutputFile& file;
-    const std::filesystem::path& path;
-    const char* role;
-  };
-  const Written written[] = {
-      {report_file_, files_.report, "report file"},
-      {plot_file_, files_.plot, "plot-data file"},
-      {iteration_file_, files_.iteration, "iteration file"}};
-  for (const Written& w : written) {
-    if (!w.file.close()) {
-      file_error("cannot write the " + std::string(w.role) + " \"" +
-                 w.path.string() + "\"");
-      for (const Written& other : written) other.file.discard();
-      return;
-    }
-  }
-  for (const Written& w : written) {
-    if (!w.file.commit()) {
-      file_error("cannot write the " + std::string(w.role) + " \"" +
-                 w.path.string() + "\"");
-      for (const Written& other : written) other.file.discard();
-      return;
-    }
+  if (const std::optional<std::string> failed = io_.finish()) {
+    file_error(*failed);
+    return;
   }
   result_.files_written = true;
 }
@@ -438,7 +308,7 @@ void Run::collect_results() {
     r.pressure.push_back({depth, h > 0.0 ? load / h : 0.0});
   }
   if (!solution_) {
-    r.outcome = "stopped";
+    r.outcome = Outcome::kStopped;
     r.outcome_detail = stop_detail();
     result_.results.push_back(std::move(r));
     return;
@@ -446,13 +316,13 @@ void Run::collect_results() {
   const wall::Solution& s = *solution_;
   switch (s.outcome) {
     case wall::Outcome::kDeflectionExceeded:
-      r.outcome = "deflection exceeded";
+      r.outcome = Outcome::kDeflectionExceeded;
       break;
     case wall::Outcome::kNotClosed:
-      r.outcome = "not closed";
+      r.outcome = Outcome::kNotClosed;
       break;
     default:
-      r.outcome = "completed";
+      r.outcome = Outcome::kCompleted;
       break;
   }
   r.iterations = s.iterations;
@@ -521,7 +391,8 @@ void Run::collect_results() {
 // Names the first entry whose range leaves the wall with a non-zero value.
 void Run::refuse_data_beyond_end() const {
   const int n = problem_.geometry.increments;
-  std::string where = shown_input_;
+  int line = engine::kNoLine;
+  std::string where;
   auto check = [&](const auto& entries, const char* record, auto nonzero) {
     std::vector<int> contd;
     for (const auto& e : entries) contd.push_back(e.contd);
@@ -529,9 +400,9 @@ void Run::refuse_data_beyond_end() const {
       const auto& a = entries[p.first];
       const auto& b = entries[p.last];
       if ((a.from < 0 || b.to > n) && (nonzero(a) || nonzero(b))) {
-        if (where == shown_input_) {
-          where += ":" + std::to_string(a.line) + ": " + record + " " +
-                   std::to_string(p.first + 1);
+        if (where.empty()) {
+          line = a.line;
+          where = record + (" " + std::to_string(p.first + 1));
         }
       }
     }
@@ -544,26 +415,25 @@ void Run::refuse_data_beyond_end() const {
         [](const engine::RestraintEntry& e) {
           return e.lateral != 0.0 || e.rotational != 0.0;
         });
-  throw InputError(StopKind::kNonZeroBeyondEnd,
-                   where + ": a non-zero stiffness or load stands beyond the "
-                           "ends of the wall (stations 0 to " +
-                           std::to_string(n) + ")");
+  throw InputError(StopKind::kNonZeroBeyondEnd, shown_input_, line, where,
+                   "a non-zero stiffness or load stands beyond the "
+                   "ends of the wall (stations 0 to " +
+                       std::to_string(n) + ")");
 }
 
 void Run::check_before_analysis(const engine::Problem& p) {
   if (p.wall_sections.empty()) {
-    throw InputError(StopKind::kInvalid,
-                     shown_input_ + ":" + std::to_string(control_line_) +
-                         ": control record, field 3 (number of wall "
-                         "sections): the wall needs a wall section to have "
-                         "a flexural rigidity");
+    throw InputError(StopKind::kInvalid, shown_input_, control_line_,
+                     "control record, field 3 (number of wall sections)",
+                     "the wall needs a wall section to have a flexural "
+                     "rigidity");
   }
   if (p.geometry.section_adjustment > 0) {
     auto refuse = [&](const std::string& why) {
-      throw InputError(StopKind::kInvalid,
-                       shown_input_ + ":" + std::to_string(geometry_line_) +
-                           ": wall-geometry record, field 11 "
-                           "(section-adjustment flag): " + why);
+      throw InputError(StopKind::kInvalid, shown_input_, geometry_line_,
+                       "wall-geometry record, field 11 "
+                       "(section-adjustment flag)",
+                       why);
     };
     if (!p.has_soil_profile || !(p.soil.wall.width_pressure > 0.0)) {
       refuse("the adjustment needs the width for earth pressure of the "
@@ -733,10 +603,9 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
   }
   if (!bad.empty()) {
     throw InputError(
-        StopKind::kInvalid,
-        shown_input_ + ":" + std::to_string(problem_.soil.wall.line) +
-            ": earth-pressure data: " + bad +
-            " is beyond the range of the numbers: check the unit weights, "
+        StopKind::kInvalid, shown_input_, problem_.soil.wall.line,
+        "earth-pressure data",
+        bad + " is beyond the range of the numbers: check the unit weights, "
             "strengths, friction angles and coefficients of the soil "
             "layers, the surface pressure, the slopes, the surcharges and "
             "the widths");
@@ -750,18 +619,18 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
 void Run::check_finite_stations(const wall::StationModel& st,
                                 const wall::RigidityModel& rigidity) const {
   const int n = st.increments;
+  // The record whose range holds the station, and its line.
   auto holder = [&](const auto& entries, const char* record, int station)
-      -> std::string {
+      -> std::pair<int, std::string> {
     std::vector<int> contd;
     for (const auto& e : entries) contd.push_back(e.contd);
     for (const wall::EntryPair& p : wall::pair_entries(contd)) {
       const auto& a = entries[p.first];
       if (station >= a.from && station <= entries[p.last].to) {
-        return ":" + std::to_string(a.line) + ": " + record + " " +
-               std::to_string(p.first + 1);
+        return {a.line, record + (" " + std::to_string(p.first + 1))};
       }
     }
-    return "";
+    return {engine::kNoLine, ""};
   };
   struct Table {
     const wall::StationTable& values;
@@ -777,16 +646,16 @@ void Run::check_finite_stations(const wall::StationModel& st,
     const size_t i = static_cast<size_t>(wall::StationModel::index(k));
     for (const Table& t : tables) {
       if (std::isfinite(t.values[i])) continue;
-      std::string where =
+      auto [line, where] =
           t.restraint
               ? holder(problem_.restraints, "restraint record", k)
               : holder(problem_.loads, "stiffness-and-load record", k);
       if (where.empty()) {
-        where = t.restraint ? ": tie-back and strut/raker records"
-                            : ": stiffness-and-load and earth-pressure data";
+        where = t.restraint ? "tie-back and strut/raker records"
+                            : "stiffness-and-load and earth-pressure data";
       }
-      throw InputError(StopKind::kInvalid,
-                       shown_input_ + where + ": the " + t.quantity +
+      throw InputError(StopKind::kInvalid, shown_input_, line, where,
+                       std::string("the ") + t.quantity +
                            " at station " + std::to_string(k) +
                            ", once the entries are added up over their "
                            "stations, is beyond the range of the numbers");
@@ -799,10 +668,9 @@ void Run::check_finite_stations(const wall::StationModel& st,
     if (r.nonlinear) continue;
     for (double f : {r.ei_top, r.ei_bottom}) {
       if (std::isfinite(f) && (f == 0.0 || std::isfinite(1.0 / f))) continue;
-      throw InputError(StopKind::kInvalid,
-                       shown_input_ + ": wall section " +
-                           std::to_string(k + 1) + ": the flexural rigidity " +
-                           shortest(f) +
+      throw InputError(StopKind::kInvalid, shown_input_, engine::kNoLine,
+                       "wall section " + std::to_string(k + 1),
+                       "the flexural rigidity " + shortest(f) +
                            " of its cross section is beyond the range of the "
                            "numbers: check its modulus and moment of inertia");
     }
@@ -826,9 +694,9 @@ void Run::check_finite_curves(const py::Generation& g) const {
       }
       if (!ok) {
         throw InputError(
-            StopKind::kInvalid,
-            shown_input_ +
-                ": soil layer data: the p-y curve of soil type " +
+            StopKind::kInvalid, shown_input_, engine::kNoLine,
+            "soil layer data",
+            "the p-y curve of soil type " +
                 std::to_string(c.type) + " at depth " + shortest(c.depth) +
                 " is beyond the range of the numbers: check the layer's "
                 "unit weight, strength, friction angle, epsilon-50, k and "
@@ -852,12 +720,10 @@ std::vector<double> Run::generated_loads() {
     grid_points += pressure::grid_steps(s.t, profile.english);
   }
   if (grid_points > kMaxDistributionPoints) {
-    throw InputError(StopKind::kInvalid,
-                     shown_input_ + ":" +
-                         std::to_string(p.soil.layers.empty()
-                                            ? 0
-                                            : p.soil.layers.back().line) +
-                         ": soil layer data: the soil profile needs " +
+    throw InputError(StopKind::kInvalid, shown_input_,
+                     p.soil.layers.empty() ? 0 : p.soil.layers.back().line,
+                     "soil layer data",
+                     "the soil profile needs " +
                          std::to_string(grid_points) +
                          " distribution points, at most " +
                          std::to_string(kMaxDistributionPoints));
@@ -892,16 +758,16 @@ std::vector<double> Run::generated_loads() {
 
   // The distribution passes through its scratch file; the wall sees the
   // numbers as the file carries them.
-  write_scratch(&RunFiles::pressure_scratch, "earth-pressure distribution file",
-                [&profile](std::ostream& scratch) {
-                  report::write_distribution_file(
-                      scratch, pressure::distribution(profile));
-                });
+  io_.write_scratch(engine::Scratch::kPressure,
+                    [&profile](std::ostream& scratch) {
+                      report::write_distribution_file(
+                          scratch, pressure::distribution(profile));
+                    });
   std::vector<pressure::DistributionPoint> points;
   {
-    std::ifstream scratch = read_scratch(&RunFiles::pressure_scratch,
-                                         "earth-pressure distribution file");
-    engine::RecordReader in(scratch, files_.pressure_scratch.string());
+    const std::unique_ptr<std::istream> scratch =
+        io_.read_scratch(engine::Scratch::kPressure);
+    engine::RecordReader in(*scratch, files_.pressure_scratch.string());
     const int count = engine::read_count(in, "distribution count record",
                                          "number of points");
     for (int i = 1; i <= count; ++i) {
@@ -975,13 +841,11 @@ std::vector<double> Run::loads_from(
       for (int c = 1; c <= 13; ++c) {
         if (std::isfinite(d.col[c])) continue;
         throw InputError(
-            StopKind::kInvalid,
-            shown_input_ +
-                (p.has_soil_profile
-                     ? ":" + std::to_string(p.soil.wall.line) +
-                           ": earth-pressure wall record"
-                     : std::string(": active earth pressure records")) +
-                ": the earth pressures times the widths and the increment "
+            StopKind::kInvalid, shown_input_,
+            p.has_soil_profile ? p.soil.wall.line : engine::kNoLine,
+            p.has_soil_profile ? "earth-pressure wall record"
+                               : "active earth pressure records",
+            "the earth pressures times the widths and the increment "
                 "length are beyond the range of the numbers: check the "
                 "pressures, the widths and the surface pressure");
       }
@@ -1011,20 +875,18 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   const engine::Problem& p = problem_;
   if (!(p.soil.wall.width_resistance > 0.0) ||
       !(p.soil.wall.width_pressure > 0.0)) {
-    throw InputError(StopKind::kInvalid,
-                     shown_input_ + ":" + std::to_string(p.soil.wall.line) +
-                         ": earth-pressure wall record, fields 2 and 3 (WA "
-                         "and WP): the widths must be positive to generate "
-                         "p-y curves");
+    throw InputError(StopKind::kInvalid, shown_input_, p.soil.wall.line,
+                     "earth-pressure wall record, fields 2 and 3 (WA and WP)",
+                     "the widths must be positive to generate p-y curves");
   }
   for (size_t i = 0; i < p.soil.layers.size(); ++i) {
     const engine::SoilLayer& l = p.soil.layers[i];
     if (l.type == 7 && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
                          l.at_top.subgrade_modulus > 0.0)) {
-      throw InputError(StopKind::kInvalid,
-                       shown_input_ + ":" + std::to_string(l.line) +
-                           ": soil layer " + std::to_string(i + 1) +
-                           ", values records: weak rock needs a positive "
+      throw InputError(StopKind::kInvalid, shown_input_, l.line,
+                       "soil layer " + std::to_string(i + 1) +
+                           ", values records",
+                       "weak rock needs a positive "
                            "krm (epsilon-50 column) and rock mass modulus "
                            "(k column, top)");
     }
@@ -1037,9 +899,9 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
     report::write_generated_curve(report_, c, soil, labels_);
   }
   if (g.unavailable_type) {
-    throw InputError(StopKind::kInvalid,
-                     shown_input_ + ": soil layer data: the p-y model of soil "
-                                    "type " +
+    throw InputError(StopKind::kInvalid, shown_input_, engine::kNoLine,
+                     "soil layer data",
+                     "the p-y model of soil type " +
                          std::to_string(*g.unavailable_type) +
                          " is not available in this version");
   }
@@ -1066,14 +928,14 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   const std::vector<engine::UserPyCurve>& user = with_user ? p.user_curves : none;
   const int count =
       static_cast<int>(user.size() + 5 * soil.layers.size());
-  write_scratch(&RunFiles::py_scratch, "p-y curve file",
-                [&](std::ostream& scratch) {
-                  report::write_py_file(scratch, user, g.curves, count);
-                });
+  io_.write_scratch(engine::Scratch::kPyCurves, [&](std::ostream& scratch) {
+    report::write_py_file(scratch, user, g.curves, count);
+  });
 
   // Read back: the solver sees the values as the file carries them.
-  std::ifstream scratch = read_scratch(&RunFiles::py_scratch, "p-y curve file");
-  engine::RecordReader in(scratch, files_.py_scratch.string());
+  const std::unique_ptr<std::istream> scratch =
+      io_.read_scratch(engine::Scratch::kPyCurves);
+  engine::RecordReader in(*scratch, files_.py_scratch.string());
   in.begin("p-y curve count record");
   const int total = in.integer("number of curves");
   in.end();
@@ -1143,9 +1005,13 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
 void Run::analyse() {
   if (const auto refused =
           pressure::generation_refusal(problem_, control_line_)) {
-    throw InputError(StopKind::kInvalid, shown_input_ + ":" +
-                                             std::to_string(refused->line) +
-                                             ": " + refused->text);
+    // The refusal reads "record, field k (name): message".
+    const size_t cut = refused->text.find(": ");
+    throw InputError(StopKind::kInvalid, shown_input_, refused->line,
+                     cut == std::string::npos ? std::string()
+                                              : refused->text.substr(0, cut),
+                     cut == std::string::npos ? refused->text
+                                              : refused->text.substr(cut + 2));
   }
   std::vector<double> pressure_loads;
   if (problem_.control.earth_pressure_option >= 2) {
@@ -1173,10 +1039,9 @@ void Run::analyse() {
   iterations_allowed_ += built.max_iterations;
   if (iterations_allowed_ > kMaxRunIterations) {
     throw InputError(
-        StopKind::kInvalid,
-        shown_input_ + ":" + std::to_string(geometry_line_) +
-            ": wall-geometry record, field 8 (maximum number of "
-            "iterations): the iteration limits of problems 1 to " +
+        StopKind::kInvalid, shown_input_, geometry_line_,
+        "wall-geometry record, field 8 (maximum number of iterations)",
+        "the iteration limits of problems 1 to " +
             std::to_string(result_.problems) + " add up to " +
             std::to_string(iterations_allowed_) + ", more than the " +
             std::to_string(kMaxRunIterations) +
@@ -1197,8 +1062,8 @@ void Run::analyse() {
             ? problem_.user_curves[curve - movement].line
             : 0;
     throw InputError(
-        StopKind::kStationsNotInOrder,
-        shown_input_ + ":" + std::to_string(line) + ": p-y curve " +
+        StopKind::kStationsNotInOrder, shown_input_, line, "",
+        "p-y curve " +
             std::to_string(r.first + 1 - movement) +
             " (station " + std::to_string(model.curves[r.first].from) +
             ") is continued to curve " + std::to_string(r.last + 1 - movement) +
@@ -1215,8 +1080,8 @@ void Run::analyse() {
   // loads of the input cannot be solved. No result of it is written.
   auto not_finite = [&](const std::string& where) {
     solution_.reset();
-    return InputError(StopKind::kInvalid,
-                      shown_input_ + ": the solution of problem " +
+    return InputError(StopKind::kInvalid, shown_input_, engine::kNoLine, "",
+                      "the solution of problem " +
                           std::to_string(result_.problems) + " is not finite " +
                           where + ": check the stiffnesses and loads");
   };
@@ -1247,13 +1112,12 @@ void Run::analyse() {
         const int tie_backs = static_cast<int>(problem_.tie_backs.size());
         solution_.reset();
         throw InputError(
-            StopKind::kInvalid,
-            shown_input_ + ": " +
-                (support.tie_back
-                     ? "tie-back record " + std::to_string(support.number)
-                     : "strut/raker record " +
-                           std::to_string(support.number - tie_backs)) +
-                ": its force" + (wales ? " or wale result" : "") +
+            StopKind::kInvalid, shown_input_, engine::kNoLine,
+            support.tie_back ? "tie-back record " +
+                                   std::to_string(support.number)
+                             : "strut/raker record " +
+                                   std::to_string(support.number - tie_backs),
+            std::string("its force") + (wales ? " or wale result" : "") +
                 " is beyond the range of the numbers: check its area, "
                 "modulus, lengths and spacing");
       }
@@ -1262,9 +1126,9 @@ void Run::analyse() {
          wall::restraint_forces(problem_, solution_->stations)) {
       if (!std::isfinite(f.force) || !std::isfinite(f.moment)) {
         solution_.reset();
-        throw InputError(StopKind::kInvalid,
-                         shown_input_ + ": restraint records: the restraint "
-                                        "force or moment at station " +
+        throw InputError(StopKind::kInvalid, shown_input_, engine::kNoLine,
+                         "restraint records",
+                         "the restraint force or moment at station " +
                              std::to_string(f.station) +
                              " is beyond the range of the numbers: check the "
                              "restraint stiffnesses");
@@ -1284,9 +1148,9 @@ void Run::problem_loop() {
     std::optional<std::string> title = reader_.fixed_text(70);
     if (!title) {
       throw InputError(
-          StopKind::kInvalid,
-          shown_input_ + ":" + std::to_string(reader_.line_number() + 1) +
-              ": title record: end of file where the title of problem " +
+          StopKind::kInvalid, shown_input_, reader_.line_number() + 1,
+          "title record",
+          "end of file where the title of problem " +
               std::to_string(result_.problems + 1) + " is due");
     }
     ++result_.problems;
@@ -1308,10 +1172,9 @@ void Run::problem_loop() {
 
     if (result_.problems > 1) report_.empty_lines(2);
     report::HeaderInfo header;
-    header.version_label = files_.version_label;
-    header.input_path = options_.shown_input_path
-                            ? *options_.shown_input_path
-                            : paths_.input.lexically_normal().string();
+    header.version_label = options_.version_label ? *options_.version_label
+                                                  : files_.version_label;
+    header.input_path = header_input_;
     header.report_path = files_.report.string();
     header.plot_path = files_.plot.string();
     header.time = options_.fixed_clock ? *options_.fixed_clock : clock_now();
@@ -1364,10 +1227,9 @@ void Run::read_problem_body(engine::Problem& p) {
   }
 
   if (c.wall_sections > engine::kMaxWallSections) {
-    throw InputError(StopKind::kTooMuchData,
-                     shown_input_ + ":" + std::to_string(control_line_) +
-                         ": control record, field 3 (number of wall "
-                         "sections): " + std::to_string(c.wall_sections) +
+    throw InputError(StopKind::kTooMuchData, shown_input_, control_line_,
+                     "control record, field 3 (number of wall sections)",
+                     std::to_string(c.wall_sections) +
                          " sections, at most " +
                          std::to_string(engine::kMaxWallSections));
   }
@@ -1426,11 +1288,9 @@ void Run::read_problem_body(engine::Problem& p) {
 void Run::read_sections(engine::Problem& p) {
   const engine::ControlRecord& c = p.control;
   if (c.cross_sections > engine::kMaxCrossSections) {
-    throw InputError(StopKind::kTooMuchData,
-                     shown_input_ + ":" + std::to_string(control_line_) +
-                         ": control record, field 4 (number of cross "
-                         "sections): " +
-                         std::to_string(c.cross_sections) + " sections, at most " +
+    throw InputError(StopKind::kTooMuchData, shown_input_, control_line_,
+                     "control record, field 4 (number of cross sections)",
+                     std::to_string(c.cross_sections) + " sections, at most " +
                          std::to_string(engine::kMaxCrossSections));
   }
   if (c.cross_sections > 0) {
@@ -1571,9 +1431,39 @@ void Run::read_supports(engine::Problem& p) {
 }  // namespace
 
 RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
+  const RunFiles paths = absolute_files(files);
+  engine::FileIo io(files, paths);
   // The run's tables take some 30 KB: on the heap, not the caller's stack.
-  const auto run = std::make_unique<Run>(files, options);
+  const auto run = std::make_unique<Run>(
+      files, options, io, paths.input.lexically_normal().string());
   return run->execute();
+}
+
+RunText Engine::run_text(std::string_view input, const RunOptions& options) {
+  // The names shown: the input's, and the outputs' after its stem.
+  RunFiles shown;
+  shown.version_label = KORVAN_VERSION;
+  shown.input = options.input_name;
+  const std::filesystem::path stem = shown.input.stem();
+  shown.report = stem.string() + ".out";
+  shown.plot = stem.string() + ".plot";
+  shown.iteration = stem.string() + ".iter";
+  shown.py_scratch = stem.string() + ".pyc";
+  shown.pressure_scratch = stem.string() + ".epd";
+  RunOptions with_results = options;
+  with_results.collect_results = true;
+  engine::TextIo io(input);
+  RunText text;
+  {
+    const auto run =
+        std::make_unique<Run>(shown, with_results, io, options.input_name);
+    text.result = run->execute();
+  }
+  text.result.files_written = false;  // the texts are in memory
+  text.report = io.report_text();
+  text.plot = io.plot_text();
+  text.iteration = io.iteration_text();
+  return text;
 }
 
 }  // namespace korvan

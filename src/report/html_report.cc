@@ -113,7 +113,8 @@ void write_summary_section(std::ostream& out, const RunResult& run) {
                                  : "<span class=\"at\">moments and shears " +
                                        xml_escape(width) + "</span>"),
               "text")
-        << td(xml_escape(p.outcome), "text") << td(std::to_string(p.iterations));
+        << td(xml_escape(outcome_name(p.outcome)), "text")
+        << td(std::to_string(p.iterations));
     if (p.stations.empty()) {
       out << "<td colspan=\"4\" class=\"text\">no station results</td>";
     } else {
@@ -180,9 +181,9 @@ std::string facts(const ProblemResults& p) {
   };
   water(p.water_backfill, "behind the wall");
   water(p.water_excavation, "in front of the wall");
-  s += "; " + p.outcome;
+  s += std::string("; ") + outcome_name(p.outcome);
   if (!p.outcome_detail.empty()) s += " " + p.outcome_detail;
-  if (p.outcome != "stopped") {
+  if (p.outcome != Outcome::kStopped) {
     s += " after " + std::to_string(p.iterations) +
          (p.iterations == 1 ? " iteration" : " iterations");
   }
@@ -287,7 +288,7 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
   // A chart with nothing on it but the wall has no value axis to show.
   const bool drawn = !c.series.empty() || !c.bands.empty() || !c.levels.empty();
   c.value_axis = !c.series.empty();
-  std::string outcome = p.outcome;
+  std::string outcome = outcome_name(p.outcome);
   if (!p.outcome_detail.empty()) outcome += " " + p.outcome_detail;
   out << "<div class=\"charts\">\n";
   if (drawn) out << "<figure>" << svg::render(c) << "</figure>\n";

@@ -49,7 +49,7 @@ Json problem_object(const ProblemResults& p) {
   const std::optional<int> stage = stage_number(p);
   j["stage"] = stage ? Json(*stage) : Json(nullptr);
   j["units"] = units_object(units_of(p.english));
-  j["outcome"] = p.outcome;
+  j["outcome"] = outcome_name(p.outcome);
   j["warnings"] = p.warnings;
   j["iterations"] = p.iterations;
   j["increments"] = p.increments;

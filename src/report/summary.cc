@@ -87,11 +87,11 @@ std::string outcome_name(const RunResult& run) {
   if (run.status == RunStatus::kNotClosed &&
       std::none_of(run.results.begin(), run.results.end(),
                    [](const ProblemResults& p) {
-                     return p.outcome == "not closed";
+                     return p.outcome == Outcome::kNotClosed;
                    }) &&
       std::any_of(run.results.begin(), run.results.end(),
                   [](const ProblemResults& p) {
-                    return p.outcome == "deflection exceeded";
+                    return p.outcome == Outcome::kDeflectionExceeded;
                   })) {
     return "deflection exceeded";
   }
@@ -247,8 +247,8 @@ void write_summary(std::ostream& out, const RunResult& run,
       out << "Problem " << p.number;
     }
     out << ": " << p.title << "\n";
-    out << "  " << p.outcome;
-    if (p.outcome != "stopped") {
+    out << "  " << outcome_name(p.outcome);
+    if (p.outcome != Outcome::kStopped) {
       out << " after " << p.iterations
           << (p.iterations == 1 ? " iteration" : " iterations");
     }

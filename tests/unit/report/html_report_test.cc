@@ -309,7 +309,7 @@ TEST(HtmlReport, ProblemWithoutResultsDrawsItsInput) {
   ProblemResults p;
   p.number = 1;
   p.title = "NOT CLOSED";
-  p.outcome = "not closed";
+  p.outcome = Outcome::kNotClosed;
   p.outcome_detail = "within the iteration limit of 100";
   p.warnings = {"the soil profile ends 3.000 ft above the toe"};
   p.increments = 30;
@@ -415,7 +415,7 @@ TEST(HtmlReport, InputDrawingsKeepToTheWall) {
   ProblemResults p;
   p.number = 1;
   p.title = "LOADS ONLY";
-  p.outcome = "not closed";
+  p.outcome = Outcome::kNotClosed;
   p.english = false;
   p.increments = 4;
   p.increment_length = 2.5;  // a 10 m wall
@@ -487,7 +487,7 @@ TEST(HtmlReport, TextFromTheInputIsEscaped) {
   run.message = "wall.dat:3: bad <record> & worse";
   ProblemResults p;
   p.title = "WALL <A> & 'B' \"C\" \xE9T\xC9";  // markup and Latin-1 bytes
-  p.outcome = "stopped";
+  p.outcome = Outcome::kStopped;
   run.results.push_back(p);
   std::unique_ptr<Element> root;
   ASSERT_NO_THROW(root = page_of(run));

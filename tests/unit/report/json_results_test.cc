@@ -205,7 +205,7 @@ TEST(JsonResults, TextThatIsNotUtf8IsReplacedNotRefused) {
   RunResult run;
   ProblemResults p;
   p.title = "MUR \xC9PAIS \"QUOTED\"";  // Latin-1
-  p.outcome = "stopped";
+  p.outcome = Outcome::kStopped;
   run.results.push_back(p);
   const std::string title = document_of(run, "caf\xE9.dat")["problems"][0]["title"];
   EXPECT_EQ(title, "MUR \xEF\xBF\xBDPAIS \"QUOTED\"");

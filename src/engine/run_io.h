@@ -1,0 +1,103 @@
+// Where a run reads its input and puts its outputs and scratch files: the
+// files of RunFiles, or texts in memory. The run's logic is one for both;
+// only opening, the scratch round trip and the end of the run differ.
+#pragma once
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "engine/output_file.h"
+#include "korvan/engine.h"
+
+namespace korvan::engine {
+
+// The two scratch files: generated p-y curves and the generated
+// earth-pressure distribution, each written whole and read back within one
+// problem.
+enum class Scratch { kPyCurves, kPressure };
+
+// A scratch file that cannot be written or read back: the run ends with a
+// file error of this message.
+struct ScratchFileError {
+  std::string message;
+};
+
+class RunIo {
+ public:
+  virtual ~RunIo() = default;
+  // Opens the input and the three outputs. On failure nothing is written
+  // and the message says why.
+  virtual std::optional<std::string> open() = 0;
+  virtual std::istream& input() = 0;
+  virtual std::ostream& report() = 0;
+  virtual std::ostream& plot() = 0;
+  virtual std::ostream& iteration() = 0;
+  // Writes a scratch file whole; throws ScratchFileError.
+  virtual void write_scratch(Scratch which,
+                             const std::function<void(std::ostream&)>& write) = 0;
+  // The scratch file as written; throws ScratchFileError.
+  virtual std::unique_ptr<std::istream> read_scratch(Scratch which) = 0;
+  // Ends the run: the outputs are put in place together. On failure the
+  // earlier outputs stay and the message says why.
+  virtual std::optional<std::string> finish() = 0;
+};
+
+// The files of a run: `shown` as given (the names in messages), `paths`
+// made absolute (the names opened). Outputs and scratch files are written
+// beside their names and moved into place (OutputFile).
+class FileIo final : public RunIo {
+ public:
+  FileIo(const RunFiles& shown, const RunFiles& paths)
+      : shown_(shown), paths_(paths) {}
+
+  std::optional<std::string> open() override;
+  std::istream& input() override { return input_; }
+  std::ostream& report() override { return report_.stream(); }
+  std::ostream& plot() override { return plot_.stream(); }
+  std::ostream& iteration() override { return iteration_.stream(); }
+  void write_scratch(Scratch which,
+                     const std::function<void(std::ostream&)>& write) override;
+  std::unique_ptr<std::istream> read_scratch(Scratch which) override;
+  std::optional<std::string> finish() override;
+
+ private:
+  std::optional<std::string> shared_file() const;
+
+  const RunFiles& shown_;
+  const RunFiles& paths_;
+  std::ifstream input_;
+  OutputFile report_, plot_, iteration_;
+};
+
+// A run on texts: the input is read from memory, the outputs and scratch
+// files are kept in memory; no file is touched.
+class TextIo final : public RunIo {
+ public:
+  explicit TextIo(std::string_view input) : input_(std::string(input)) {}
+
+  std::optional<std::string> open() override { return std::nullopt; }
+  std::istream& input() override { return input_; }
+  std::ostream& report() override { return report_; }
+  std::ostream& plot() override { return plot_; }
+  std::ostream& iteration() override { return iteration_; }
+  void write_scratch(Scratch which,
+                     const std::function<void(std::ostream&)>& write) override;
+  std::unique_ptr<std::istream> read_scratch(Scratch which) override;
+  std::optional<std::string> finish() override { return std::nullopt; }
+
+  std::string report_text() const { return report_.str(); }
+  std::string plot_text() const { return plot_.str(); }
+  std::string iteration_text() const { return iteration_.str(); }
+
+ private:
+  std::istringstream input_;
+  std::ostringstream report_, plot_, iteration_;
+  std::string py_scratch_, pressure_scratch_;
+};
+
+}  // namespace korvan::engine
