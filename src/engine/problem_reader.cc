@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "wall/supports.h"
 
 namespace korvan::engine {
 namespace {
@@ -314,9 +315,10 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
   a.spacing = in.real("anchor spacing");
   if (prestressed) a.prestress = in.real("prestress force");
   in.end();
-  const double x = units == UnitSystem::kEnglish ? a.depth * 12.0 : a.depth;
-  const double station = std::round(x / g.increment_length);
-  if (!(station >= 0.0 && station <= g.increments)) {
+  const bool english = units == UnitSystem::kEnglish;
+  const int station =
+      wall::support_station(a.depth, g.increment_length, english);
+  if (!(station >= 0 && station <= g.increments)) {
     in.fail(StopKind::kInvalid,
             "the depth puts it off the wall (stations 0 to " +
                 std::to_string(g.increments) + ")");
@@ -340,18 +342,11 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
   // The spring and the prestress load the support puts on its station (as
   // the wall model makes them) must be numbers: an area of 1e300 times a
   // modulus is not.
-  const double c = std::cos(a.angle * kPi3_1416 / 180.0);
-  const double along = units == UnitSystem::kEnglish ? 12.0 * a.spacing
-                                                     : a.spacing;
-  const double length = units == UnitSystem::kEnglish
-                            ? 12.0 * a.unbonded_length
-                            : a.unbonded_length;
-  const double spring =
-      a.area * a.modulus * c * c / (length * (along / g.wall_width));
-  const double force = g.wall_width / along * a.prestress * c;
-  if (!std::isfinite(spring) || !std::isfinite(force)) {
+  const wall::SupportTerms t =
+      wall::support_terms(a, g.wall_width, english, prestressed);
+  if (!std::isfinite(t.spring) || !std::isfinite(t.force)) {
     in.fail(StopKind::kInvalid,
-            std::string("the ") + (std::isfinite(spring) ? "prestress load"
+            std::string("the ") + (std::isfinite(t.spring) ? "prestress load"
                                                          : "spring") +
                 " of the support on its station is beyond the range of the "
                 "numbers: check the area, modulus, lengths and spacing");

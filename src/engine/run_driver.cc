@@ -181,7 +181,6 @@ class Run {
   // The iteration limits of the problems analysed so far, added up.
   long long iterations_allowed_ = 0;
   // Set by the first earth-pressure wall record of the run.
-  std::optional<double> continuous_wall_width_;
 };
 
 void Run::file_error(const std::string& message) {
@@ -413,13 +412,12 @@ void Run::collect_results() {
     }
   }
   // Support depths are entered in feet in English units.
-  const double feet = r.english ? 12.0 : 1.0;
   int number = 0;
   for (const engine::Anchor& a : p.tie_backs) {
-    r.support_positions.push_back({++number, true, a.depth * feet});
+    r.support_positions.push_back({++number, true, from_feet(a.depth, r.english)});
   }
   for (const engine::Anchor& a : p.struts) {
-    r.support_positions.push_back({++number, false, a.depth * feet});
+    r.support_positions.push_back({++number, false, from_feet(a.depth, r.english)});
   }
   if (p.has_soil_profile) {
     r.excavation_depth = p.soil.wall.free_height;
@@ -903,7 +901,7 @@ std::vector<double> Run::generated_loads() {
     movement_curves_.push_back(std::move(r));
   }
   std::vector<double> loads = loads_from(std::move(points), true);
-  const int excavation = nearest_steps(profile.height / h);
+  const int excavation = station_of_depth(profile.height, h);
   for (int s = 0; s <= excavation && s < static_cast<int>(loads.size()); ++s) {
     loads[static_cast<size_t>(s)] = 0.0;
   }
@@ -1095,7 +1093,7 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
       points.emplace_back(yv, pv);
     }
     wall::CurveRecord r;
-    r.from = r.to = nearest_steps(depth / h);
+    r.from = r.to = station_of_depth(depth, h);
     r.contd = 1;
     r.group = 1;
     // Backfill points 17 down to 1 with the deflection negated, then the
@@ -1450,11 +1448,6 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   engine::SoilProfile& soil = p.soil;
   p.has_soil_profile = true;
   soil.wall = engine::read_earth_pressure_wall(reader_);
-  // One foot in the internal length unit: the width of a continuous wall
-  // in the p-y models. It stays set for the rest of the run.
-  continuous_wall_width_ = p.units() == engine::UnitSystem::kEnglish
-                               ? 12.0
-                               : kFootInMetres;
   if (c.py_option == 2) {
     p.geometry.reference_depth = soil.wall.free_height;
   }

@@ -14,7 +14,6 @@
 namespace korvan::py {
 namespace {
 
-constexpr double kPi = kPi3_1416;
 constexpr double kK0 = 0.4;          // at-rest earth pressure coefficient
 constexpr double kLevel = 1.0e-15;   // slopes up to this count as level
 constexpr double kNoModulus = 1.0e-14;
@@ -46,8 +45,8 @@ struct Wedge {
   explicit Wedge(double friction)
       : phi(friction),
         alpha(friction / 2.0),
-        beta(kPi / 4.0 + friction / 2.0),
-        ka(square(std::tan(kPi / 4.0 - friction / 2.0))),
+        beta(kPi3_1416 / 4.0 + friction / 2.0),
+        ka(square(std::tan(kPi3_1416 / 4.0 - friction / 2.0))),
         tan_phi(std::tan(phi)),
         tan_alpha(std::tan(alpha)),
         tan_beta(std::tan(beta)),
@@ -100,7 +99,7 @@ double passive_coefficient(double phi, double i) {
 // from phi in radians; submerged sand when gamma is at most 0.045 lb/in^3
 // (12.225 kN/m^3).
 double default_modulus(double phi, double gamma, bool english) {
-  const double d = phi * 180.0 / kPi;
+  const double d = to_degrees(phi);
   const bool submerged = gamma <= (english ? 0.045 : 12.225);
   if (d > 45.0) {
     if (english) return submerged ? 228.76556 : 394.71298;
@@ -212,7 +211,7 @@ SideResult side(const ModelInput& in, bool excavation, double phi, double k,
 
   const Wedge w(phi);
   const double theta =
-      excavation ? std::fabs(s.excavation_slope / kDegreesPerRadian) : 0.0;
+      excavation ? std::fabs(to_radians_57(s.excavation_slope)) : 0.0;
   const bool sloping = theta > kLevel;
   const double wedge =
       sloping ? w.sloping(gamma, x, b, theta) : w.level(gamma, x, b);
@@ -242,7 +241,7 @@ SideResult side(const ModelInput& in, bool excavation, double phi, double k,
   SideCurve& out = r.curve;
   out.depth = x;
   out.width = b;
-  out.phi_degrees = phi * 180.0 / kPi;
+  out.phi_degrees = to_degrees(phi);
   out.gamma = gamma;
   out.k = k;
   out.a = a;

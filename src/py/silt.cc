@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 #include "engine/constants.h"
 #include "py/models.h"
@@ -18,9 +17,9 @@
 namespace korvan::py {
 namespace {
 
-// Silt takes pi at full precision for its angles; friction angles still
-// come back to degrees by 180 / 3.1416, the factor that made them radians.
-constexpr double kPi = std::numbers::pi;
+// Silt takes pi at full precision (kPiFull) for its angles; friction
+// angles still come back to degrees by 180 / 3.1416, the factor that made
+// them radians.
 constexpr double kK0 = 0.4;
 constexpr double kSmallDeflection = 1.0e-14;
 // The level of the excavation surface on the curve-depth scale (zS): the
@@ -42,7 +41,7 @@ double default_k(double c, double phi, double gamma, bool english) {
       {{6786.18017578125, 24430.240234375, 61075.6015625},
        {5428.93994140625, 16286.830078125, 33930.8984375}},
       {{25.0, 90.0, 225.0}, {20.0, 60.0, 125.0}}};
-  const double phi_d = phi * 180.0 / kPi3_1416;
+  const double phi_d = to_degrees(phi);
   const bool submerged = gamma <= (english ? double(0.04507112f) : 12.225);
   const int row = phi_d <= 30.0 ? 0 : phi_d <= 36.0 ? 1 : 2;
   return k + kIncrement[english ? 1 : 0][submerged ? 1 : 0][row];
@@ -62,7 +61,7 @@ double limited_slope(double theta, double phi) {
 // Rankine's active coefficient, for a surface sloping at theta (> 1E-10).
 double active_coefficient(double phi, double theta) {
   if (!(theta > 1.0e-10)) {
-    const double t = std::tan(kPi / 4.0 - phi / 2.0);
+    const double t = std::tan(kPiFull / 4.0 - phi / 2.0);
     return t * t;
   }
   const double ct = std::cos(limited_slope(theta, phi));
@@ -88,7 +87,7 @@ struct Angles {
 };
 
 Angles angles(double phi, double ka) {
-  return {phi, phi / 2.0, kPi / 4.0 + phi / 2.0, ka};
+  return {phi, phi / 2.0, kPiFull / 4.0 + phi / 2.0, ka};
 }
 
 // The wedge resistance (Reese, Cox and Koop 1974) at depth x; with theta
@@ -328,7 +327,7 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
   out.strength = c;
   out.gamma = gamma;
   out.k = sh.k;
-  out.phi_degrees = phi * 180.0 / kPi3_1416;
+  out.phi_degrees = to_degrees(phi);
   out.a = a;
   out.b = coefficient(sand_b(s.cyclic), r);  // printed only
   out.continuous = continuous;
@@ -360,8 +359,8 @@ double tan2(double v) {
 double equivalent_depth_silt(double above, double b, double width_for_tables,
                              double phi, double c, double gamma, bool cyclic,
                              double xc) {
-  const double alpha = phi / 2.0, beta = kPi / 4.0 + phi / 2.0;
-  const double ka = tan2(kPi / 4.0 - phi / 2.0);
+  const double alpha = phi / 2.0, beta = kPiFull / 4.0 + phi / 2.0;
+  const double ka = tan2(kPiFull / 4.0 - phi / 2.0);
   const double tb = std::tan(beta), ta = std::tan(alpha);
   const double c1 = tb * tb - ka;
   const double tp = std::tan(phi);
@@ -407,7 +406,7 @@ ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
   Shared sh;
   sh.c = look_up(in.profile, Property::kStrength, in.z, stop);
   const double phi = look_up(in.profile, Property::kPhi, in.z, stop);
-  const double signed_slope = s.excavation_slope / kDegreesPerRadian;
+  const double signed_slope = to_radians_57(s.excavation_slope);
   sh.theta = std::fabs(signed_slope);
   sh.sloping = sh.theta > 1.0e-15 && signed_slope > kSmallDeflection;
   sh.angles = angles(phi, active_coefficient(phi, sh.theta));

@@ -91,7 +91,7 @@ SideResult side(const ModelInput& in, bool excavation,
 
   double np = c > 0.0 ? 3.0 + gamma * x / c + 0.5 * x / b : 0.0;
   double slope_factor = 1.0;
-  const double theta = s.excavation_slope / kDegreesPerRadian;
+  const double theta = to_radians_57(s.excavation_slope);
   if (excavation && theta > 0.0 && std::fabs(theta) > 1.0e-20) {
     slope_factor = 1.0 / (1.0 + std::tan(std::fabs(theta)));
     np *= slope_factor;

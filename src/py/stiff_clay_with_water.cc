@@ -104,7 +104,7 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
   const double as = coefficient(kAs, x / bt);
   const double ac = coefficient(kAc, x / bt);
 
-  const double theta = std::fabs(s.excavation_slope / kDegreesPerRadian);
+  const double theta = std::fabs(to_radians_57(s.excavation_slope));
   const bool sloping = excavation && theta > 1.0e-20;
   const double slope_factor = sloping ? 1.0 / (1.0 + std::tan(theta)) : 1.0;
   double pc;

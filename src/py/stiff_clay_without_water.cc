@@ -82,7 +82,7 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
   const double c = soil.c;
   const double ca = soil.ca;
 
-  const double theta = std::fabs(s.excavation_slope / kDegreesPerRadian);
+  const double theta = std::fabs(to_radians_57(s.excavation_slope));
   const double slope_factor =
       excavation && theta > 1.0e-20 ? 1.0 / (1.0 + std::tan(theta)) : 1.0;
   const double pu1 = ((0.5 * x + 3.0 * b) * ca + gamma * b * x) * slope_factor;

@@ -1,11 +1,13 @@
 #include "report/results.h"
 
+#include "engine/constants.h"
+
 namespace korvan::report {
 namespace {
 
 // Depths print in feet in English units (held in inches).
 double shown_depth(double depth, engine::UnitSystem units) {
-  return units == engine::UnitSystem::kEnglish ? depth / 12.0 : depth;
+  return in_feet(depth, units == engine::UnitSystem::kEnglish);
 }
 
 std::string depth_label(const engine::UnitLabels& l,
