@@ -111,7 +111,7 @@ void evaluate_rigidity(const RigidityModel& m, const StationTable& w,
     double ei = section_value(*section, at, phi, f[i]);
     if (in_iteration && m.adjust) {
       ei *= m.spacing / section->diameter;
-      if (!m.english) ei *= 1000.0;
+      if (!m.english) ei *= kSectionAdjustmentMetric;
     }
     f[i] = ei;
   }
