@@ -463,9 +463,7 @@ void Run::collect_results() {
                           x.shear, x.soil_reaction, x.net_force, x.rigidity,
                           x.corrected_moment, x.corrected_shear});
   }
-  for (const wall::Support& support : model_->supports) {
-    const wall::SupportForces f =
-        wall::support_forces(support, p, s.deflections);
+  for (const auto& [support, f] : s.forces.supports) {
     SupportResults sr;
     sr.number = support.number;
     sr.tie_back = support.tie_back;
@@ -483,7 +481,7 @@ void Run::collect_results() {
     sr.wale_moment = f.wale_moment;
     r.supports.push_back(sr);
   }
-  for (const wall::RestraintForce& f : wall::restraint_forces(p, s.stations)) {
+  for (const wall::RestraintForce& f : s.forces.restraints) {
     r.restraints.push_back({f.station, f.station * h, f.force, f.moment});
   }
   int entry = 0;
@@ -1205,9 +1203,10 @@ void Run::analyse() {
   // finite deflection times an extreme spring or spacing may still not be.
   const bool wales = problem_.control.wale_flag > 0;
   if (solution_->has_results()) {
-    for (const wall::Support& support : model.supports) {
-      const wall::SupportForces f =
-          wall::support_forces(support, problem_, solution_->deflections);
+    solution_->forces =
+        wall::support_results(problem_, model.supports,
+                              solution_->deflections, solution_->stations);
+    for (const auto& [support, f] : solution_->forces.supports) {
       bool finite = std::isfinite(f.horizontal) && std::isfinite(f.along) &&
                     std::isfinite(f.per_support);
       if (wales) {
@@ -1229,8 +1228,7 @@ void Run::analyse() {
                 "modulus, lengths and spacing");
       }
     }
-    for (const wall::RestraintForce& f :
-         wall::restraint_forces(problem_, solution_->stations)) {
+    for (const wall::RestraintForce& f : solution_->forces.restraints) {
       if (!std::isfinite(f.force) || !std::isfinite(f.moment)) {
         solution_.reset();
         throw InputError(StopKind::kInvalid,
@@ -1243,8 +1241,7 @@ void Run::analyse() {
     }
   }
   deflections_ = solution_->deflections;
-  report::write_results(report_, iteration_, problem_, model, *solution_,
-                        labels_);
+  report::write_results(report_, iteration_, problem_, *solution_, labels_);
   if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {
     result_.status = RunStatus::kNotClosed;
   }

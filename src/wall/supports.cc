@@ -83,6 +83,18 @@ SupportForces support_forces(const Support& s, const engine::Problem& p,
   return f;
 }
 
+SupportResults support_results(const engine::Problem& p,
+                               const std::vector<Support>& supports,
+                               const StationTable& w,
+                               const std::vector<StationResult>& stations) {
+  SupportResults r;
+  for (const Support& s : supports) {
+    r.supports.push_back({s, support_forces(s, p, w)});
+  }
+  r.restraints = restraint_forces(p, stations);
+  return r;
+}
+
 std::vector<RestraintForce> restraint_forces(
     const engine::Problem& p, const std::vector<StationResult>& results) {
   std::vector<RestraintForce> out;

@@ -74,4 +74,20 @@ struct StationResult;
 std::vector<RestraintForce> restraint_forces(
     const engine::Problem& problem, const std::vector<StationResult>& results);
 
+// The forces of every support and restraint of a solved problem, computed
+// once after the solution and read by the report, the plot-data file and
+// the results.
+struct SupportResult {
+  Support support;
+  SupportForces forces;
+};
+struct SupportResults {
+  std::vector<SupportResult> supports;  // in the order of the model
+  std::vector<RestraintForce> restraints;
+};
+SupportResults support_results(const engine::Problem& problem,
+                               const std::vector<Support>& supports,
+                               const StationTable& deflections,
+                               const std::vector<StationResult>& stations);
+
 }  // namespace korvan::wall
