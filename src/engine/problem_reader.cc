@@ -213,6 +213,23 @@ WallSection read_wall_section(RecordReader& in, int number, int sections) {
   return w;
 }
 
+// The last station of a range entry lies neither above its own first
+// station nor above the first station of the entry it closes.
+void check_station_order(const RecordReader& in, int from, int to,
+                         const int* opening_from) {
+  if (to < from) {
+    in.fail(StopKind::kStationsNotInOrder,
+            "last station " + std::to_string(to) +
+                " is above the first station " + std::to_string(from));
+  }
+  if (opening_from != nullptr && to < *opening_from) {
+    in.fail(StopKind::kStationsNotInOrder,
+            "last station " + std::to_string(to) +
+                " is above the first station " + std::to_string(*opening_from) +
+                " of the entry it closes");
+  }
+}
+
 LoadEntry read_load_entry(RecordReader& in, int number,
                           const LoadEntry* opening) {
   in.begin(numbered("stiffness-and-load record", number));
@@ -227,17 +244,8 @@ LoadEntry read_load_entry(RecordReader& in, int number,
   e.line = in.record_line();
   check_station_reach(in, e.from, 2, "first station");
   check_station_reach(in, e.to, 3, "last station");
-  if (e.to < e.from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(e.from));
-  }
-  if (opening != nullptr && e.to < opening->from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(opening->from) +
-                " of the entry it closes");
-  }
+  check_station_order(in, e.from, e.to,
+                      opening != nullptr ? &opening->from : nullptr);
   return e;
 }
 
@@ -264,17 +272,8 @@ RestraintEntry read_restraint(RecordReader& in, int number,
   }
   check_station_reach(in, e.from, 1, "first station");
   check_station_reach(in, e.to, 2, "last station");
-  if (e.to < e.from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(e.from));
-  }
-  if (opening != nullptr && e.to < opening->from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(opening->from) +
-                " of the entry it closes");
-  }
+  check_station_order(in, e.from, e.to,
+                      opening != nullptr ? &opening->from : nullptr);
   return e;
 }
 
