@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/constants.h"
+#include "wall/supports.h"
 
 namespace korvan::engine {
 namespace {
@@ -211,6 +212,23 @@ WallSection read_wall_section(RecordReader& in, int number, int sections) {
   return w;
 }
 
+// The last station of a range entry lies neither above its own first
+// station nor above the first station of the entry it closes.
+void check_station_order(const RecordReader& in, int from, int to,
+                         const int* opening_from) {
+  if (to < from) {
+    in.fail(StopKind::kStationsNotInOrder,
+            "last station " + std::to_string(to) +
+                " is above the first station " + std::to_string(from));
+  }
+  if (opening_from != nullptr && to < *opening_from) {
+    in.fail(StopKind::kStationsNotInOrder,
+            "last station " + std::to_string(to) +
+                " is above the first station " + std::to_string(*opening_from) +
+                " of the entry it closes");
+  }
+}
+
 LoadEntry read_load_entry(RecordReader& in, int number,
                           const LoadEntry* opening) {
   in.begin(numbered("stiffness-and-load record", number));
@@ -225,17 +243,8 @@ LoadEntry read_load_entry(RecordReader& in, int number,
   e.line = in.record_line();
   check_station_reach(in, e.from, 2, "first station");
   check_station_reach(in, e.to, 3, "last station");
-  if (e.to < e.from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(e.from));
-  }
-  if (opening != nullptr && e.to < opening->from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(opening->from) +
-                " of the entry it closes");
-  }
+  check_station_order(in, e.from, e.to,
+                      opening != nullptr ? &opening->from : nullptr);
   return e;
 }
 
@@ -262,17 +271,8 @@ RestraintEntry read_restraint(RecordReader& in, int number,
   }
   check_station_reach(in, e.from, 1, "first station");
   check_station_reach(in, e.to, 2, "last station");
-  if (e.to < e.from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(e.from));
-  }
-  if (opening != nullptr && e.to < opening->from) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "last station " + std::to_string(e.to) +
-                " is above the first station " + std::to_string(opening->from) +
-                " of the entry it closes");
-  }
+  check_station_order(in, e.from, e.to,
+                      opening != nullptr ? &opening->from : nullptr);
   return e;
 }
 
@@ -313,9 +313,10 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
   a.spacing = in.real("anchor spacing");
   if (prestressed) a.prestress = in.real("prestress force");
   in.end();
-  const double x = units == UnitSystem::kEnglish ? a.depth * 12.0 : a.depth;
-  const double station = std::round(x / g.increment_length);
-  if (!(station >= 0.0 && station <= g.increments)) {
+  const bool english = units == UnitSystem::kEnglish;
+  const int station =
+      wall::support_station(a.depth, g.increment_length, english);
+  if (!(station >= 0 && station <= g.increments)) {
     in.fail(StopKind::kInvalid,
             "the depth puts it off the wall (stations 0 to " +
                 std::to_string(g.increments) + ")");
@@ -339,18 +340,11 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
   // The spring and the prestress load the support puts on its station (as
   // the wall model makes them) must be numbers: an area of 1e300 times a
   // modulus is not.
-  const double c = std::cos(a.angle * kPi3_1416 / 180.0);
-  const double along = units == UnitSystem::kEnglish ? 12.0 * a.spacing
-                                                     : a.spacing;
-  const double length = units == UnitSystem::kEnglish
-                            ? 12.0 * a.unbonded_length
-                            : a.unbonded_length;
-  const double spring =
-      a.area * a.modulus * c * c / (length * (along / g.wall_width));
-  const double force = g.wall_width / along * a.prestress * c;
-  if (!std::isfinite(spring) || !std::isfinite(force)) {
+  const wall::SupportTerms t =
+      wall::support_terms(a, g.wall_width, english, prestressed);
+  if (!std::isfinite(t.spring) || !std::isfinite(t.force)) {
     in.fail(StopKind::kInvalid,
-            std::string("the ") + (std::isfinite(spring) ? "prestress load"
+            std::string("the ") + (std::isfinite(t.spring) ? "prestress load"
                                                          : "spring") +
                 " of the support on its station is beyond the range of the "
                 "numbers: check the area, modulus, lengths and spacing");

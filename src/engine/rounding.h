@@ -19,6 +19,12 @@ inline int limited_steps(double whole) {
 // The nearest whole number of steps.
 inline int nearest_steps(double x) { return limited_steps(std::round(x)); }
 
+// The station of a depth: depth / h to the nearest whole number, halves
+// away from zero (both in the internal length unit).
+inline int station_of_depth(double depth, double increment_length) {
+  return nearest_steps(depth / increment_length);
+}
+
 // The whole number of steps not above x.
 inline int floor_steps(double x) { return limited_steps(std::floor(x)); }
 

@@ -176,7 +176,6 @@ class Run {
   // The iteration limits of the problems analysed so far, added up.
   long long iterations_allowed_ = 0;
   // Set by the first earth-pressure wall record of the run.
-  std::optional<double> continuous_wall_width_;
 };
 
 void Run::file_error(const std::string& message) {
@@ -290,13 +289,12 @@ void Run::collect_results() {
     }
   }
   // Support depths are entered in feet in English units.
-  const double feet = r.english ? 12.0 : 1.0;
   int number = 0;
   for (const engine::Anchor& a : p.tie_backs) {
-    r.support_positions.push_back({++number, true, a.depth * feet});
+    r.support_positions.push_back({++number, true, from_feet(a.depth, r.english)});
   }
   for (const engine::Anchor& a : p.struts) {
-    r.support_positions.push_back({++number, false, a.depth * feet});
+    r.support_positions.push_back({++number, false, from_feet(a.depth, r.english)});
   }
   if (p.has_soil_profile) {
     r.excavation_depth = p.soil.wall.free_height;
@@ -342,9 +340,7 @@ void Run::collect_results() {
                           x.shear, x.soil_reaction, x.net_force, x.rigidity,
                           x.corrected_moment, x.corrected_shear});
   }
-  for (const wall::Support& support : model_->supports) {
-    const wall::SupportForces f =
-        wall::support_forces(support, p, s.deflections);
+  for (const auto& [support, f] : s.forces.supports) {
     SupportResults sr;
     sr.number = support.number;
     sr.tie_back = support.tie_back;
@@ -362,7 +358,7 @@ void Run::collect_results() {
     sr.wale_moment = f.wale_moment;
     r.supports.push_back(sr);
   }
-  for (const wall::RestraintForce& f : wall::restraint_forces(p, s.stations)) {
+  for (const wall::RestraintForce& f : s.forces.restraints) {
     r.restraints.push_back({f.station, f.station * h, f.force, f.moment});
   }
   int entry = 0;
@@ -796,7 +792,7 @@ std::vector<double> Run::generated_loads() {
     movement_curves_.push_back(std::move(r));
   }
   std::vector<double> loads = loads_from(std::move(points), true);
-  const int excavation = nearest_steps(profile.height / h);
+  const int excavation = station_of_depth(profile.height, h);
   for (int s = 0; s <= excavation && s < static_cast<int>(loads.size()); ++s) {
     loads[static_cast<size_t>(s)] = 0.0;
   }
@@ -984,7 +980,7 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
       points.emplace_back(yv, pv);
     }
     wall::CurveRecord r;
-    r.from = r.to = nearest_steps(depth / h);
+    r.from = r.to = station_of_depth(depth, h);
     r.contd = 1;
     r.group = 1;
     // Backfill points 17 down to 1 with the deflection negated, then the
@@ -1099,9 +1095,10 @@ void Run::analyse() {
   // finite deflection times an extreme spring or spacing may still not be.
   const bool wales = problem_.control.wale_flag > 0;
   if (solution_->has_results()) {
-    for (const wall::Support& support : model.supports) {
-      const wall::SupportForces f =
-          wall::support_forces(support, problem_, solution_->deflections);
+    solution_->forces =
+        wall::support_results(problem_, model.supports,
+                              solution_->deflections, solution_->stations);
+    for (const auto& [support, f] : solution_->forces.supports) {
       bool finite = std::isfinite(f.horizontal) && std::isfinite(f.along) &&
                     std::isfinite(f.per_support);
       if (wales) {
@@ -1122,8 +1119,7 @@ void Run::analyse() {
                 "modulus, lengths and spacing");
       }
     }
-    for (const wall::RestraintForce& f :
-         wall::restraint_forces(problem_, solution_->stations)) {
+    for (const wall::RestraintForce& f : solution_->forces.restraints) {
       if (!std::isfinite(f.force) || !std::isfinite(f.moment)) {
         solution_.reset();
         throw InputError(StopKind::kInvalid, shown_input_, engine::kNoLine,
@@ -1136,8 +1132,7 @@ void Run::analyse() {
     }
   }
   deflections_ = solution_->deflections;
-  report::write_results(report_, iteration_, problem_, model, *solution_,
-                        labels_);
+  report::write_results(report_, iteration_, problem_, *solution_, labels_);
   if (!solution_->has_results() && result_.status == RunStatus::kCompleted) {
     result_.status = RunStatus::kNotClosed;
   }
@@ -1341,11 +1336,6 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   engine::SoilProfile& soil = p.soil;
   p.has_soil_profile = true;
   soil.wall = engine::read_earth_pressure_wall(reader_);
-  // One foot in the internal length unit: the width of a continuous wall
-  // in the p-y models. It stays set for the rest of the run.
-  continuous_wall_width_ = p.units() == engine::UnitSystem::kEnglish
-                               ? 12.0
-                               : kFootInMetres;
   if (c.py_option == 2) {
     p.geometry.reference_depth = soil.wall.free_height;
   }

@@ -27,7 +27,7 @@ double cos_deg(double d) { return std::cos(radians(d)); }
 
 }  // namespace
 
-double radians(double degrees) { return degrees / kDegreesPerRadian; }
+double radians(double degrees) { return to_radians_57(degrees); }
 
 int grid_steps(double thickness, bool english) {
   return nearest_steps(english ? thickness : 20.0 * thickness);
@@ -45,7 +45,7 @@ Profile build_profile(const engine::Problem& problem) {
   p.beta = soil.wall.backfill_slope;
   p.m = soil.wall.active_factor;
   p.water_flag = soil.wall.water_flag;
-  p.gamma_w = p.english ? kWaterEnglish : kWaterMetric;
+  p.gamma_w = water_unit_weight(p.english);
   p.z0 = soil.layers.empty() ? 0.0 : soil.layers.front().top;
   p.first_layer_type = soil.layers.empty() ? 0 : soil.layers.front().type;
   p.loadings = soil.surcharges;
@@ -55,7 +55,7 @@ Profile build_profile(const engine::Problem& problem) {
   p.href = reference_height(p.height, p.wall_length);
   for (const auto* list : {&problem.tie_backs, &problem.struts}) {
     for (const engine::Anchor& a : *list) {
-      p.support_levels.push_back(p.english ? a.depth * 12.0 : a.depth);
+      p.support_levels.push_back(from_feet(a.depth, p.english));
     }
   }
   std::sort(p.support_levels.begin(), p.support_levels.end());

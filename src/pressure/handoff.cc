@@ -43,7 +43,7 @@ std::vector<double> station_loads(const std::vector<DistributionPoint>& pts,
                                   double h, int increments) {
   std::vector<double> loads(static_cast<size_t>(increments) + 1, 0.0);
   if (pts.size() < 2) return loads;
-  const int last = nearest_steps(pts.back().col[1] / h) + 1;
+  const int last = station_of_depth(pts.back().col[1], h) + 1;
   for (int s = 1; s < last && s <= increments; ++s) {
     if (above_first_record(pts, s * h)) continue;
     loads[static_cast<size_t>(s)] = interpolate(pts, s * h, 2);
@@ -55,8 +55,8 @@ std::vector<MovementCurve> movement_curves(
     const std::vector<DistributionPoint>& pts, double h, double excavation,
     int increments, bool english) {
   const double y = english ? 40.0 : 1.0;
-  const double r = english ? 12.0 : kFootInMetres;
-  const int excavation_station = nearest_steps(excavation / h);
+  const double r = one_foot(english);
+  const int excavation_station = station_of_depth(excavation, h);
   std::vector<MovementCurve> curves;
   for (int s = 0; s < excavation_station && s <= increments; ++s) {
     const double x = s * h;

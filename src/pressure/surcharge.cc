@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/constants.h"
 #include "engine/rounding.h"
 
 namespace korvan::pressure {
@@ -14,7 +15,6 @@ constexpr double kPointFar = double(1.77f);
 constexpr double kLineNear = double(0.203f);
 constexpr double kLineFar = double(1.273f);
 constexpr double kTwoOverPi = double(0.6366f);
-constexpr double kPi = double(3.1416f);
 constexpr double kSixteen = double(0.16f);
 constexpr double kLoadGiven = double(1.0e-4f);
 constexpr double kNoHeight = double(1.0e-6f);
@@ -39,7 +39,7 @@ double line_load_pressure(double q, double x, double z, double href,
   if (m <= kSwitch) {
     return kLineNear * q * n / (href * std::pow(kSixteen + n * n, 2));
   }
-  const double far = resultant_form ? kLineFar : 4.0 / kPi;
+  const double far = resultant_form ? kLineFar : 4.0 / kPi3_1416;
   return far * q * m * m * n / (href * std::pow(m * m + n * n, 2));
 }
 
@@ -49,7 +49,7 @@ double strip_load_pressure(double q, double x, double b, double z,
   const double theta1 = std::atan2(x + half, z);
   const double theta2 = std::atan2(x - half, z);
   const double beta = theta1 - theta2;
-  const double factor = resultant_form ? kTwoOverPi : 2.0 / kPi;
+  const double factor = resultant_form ? kTwoOverPi : 2.0 / kPi3_1416;
   return factor * q * (beta - std::sin(beta) * std::cos(theta1 + theta2));
 }
 

@@ -127,14 +127,16 @@ double default_stiff_clay_k(double c, bool english);
 const CoefficientTable& sand_a(bool cyclic);
 const CoefficientTable& sand_b(bool cyclic);
 
-// The multipliers of a curve depth Z (taken at Z - z0 + H) and the load p0
-// of the clay models: E(Z + H)/(s/b) - 2 c b, 0 when not above 1E-10.
-struct SideLoads {
-  double p_multiplier = 1.0;
-  double y_multiplier = 1.0;
-  double p0 = 0.0;
-};
-SideLoads clay_side_loads(const PySoil& soil, double z, double c, double b);
+// The side pass every model makes twice per curve depth, excavation side
+// then backfill side (src/py/side_pass.cc).
+//
+// The width rule: a wall whose spacing ratio s/b lies below 1.1 is
+// continuous (its resistance comes from the vertical stress, and the
+// automatic p-multiplier is 1); the relative depths of the coefficient
+// tables and y50 take the alternative width b' (one foot) on a continuous
+// wall when it applies, the width b otherwise.
+bool continuous_wall(const PySoil& soil);
+double table_width(const PySoil& soil);
 
 // The depths of a side's pass at curve depth Z: below that side's surface
 // (the backfill surface lies H - z0 above Z = 0), and the depth the
@@ -145,6 +147,44 @@ struct SideDepths {
   double in_equations = 0.0;
 };
 SideDepths side_depths(const ModelInput& in, bool excavation);
+// The depth below the side's surface as the models without an equivalent
+// depth (stiff clay with free water, rock, weak rock) take it: Z, or
+// (Z + H) - z0 on the backfill side; side_depths adds H - z0 to Z, which
+// may differ from it in the last place.
+double depth_below_surface(const PySoil& soil, double z, bool excavation);
+
+// The unit-weight profile of a side.
+const SideProfile& profile_of(const PySoil& soil, bool excavation);
+
+// The slope factor 1 / (1 + tan |theta|) of the excavation side on a
+// sloping excavation surface; 1 on the backfill side and on level ground.
+double slope_factor(const PySoil& soil, bool excavation);
+
+// The multipliers of a curve depth Z (taken at Z' = Z - z0 + H) and the
+// load p0 a model adds on the backfill side and takes off on the
+// excavation side.
+struct SideLoads {
+  double p_multiplier = 1.0;
+  double y_multiplier = 1.0;
+  double p0 = 0.0;
+};
+SideLoads side_loads(const PySoil& soil, double z, double p0 = 0.0);
+// The earth-pressure term of curve depth Z (at Z + H) over s/b, from
+// which the models' p0 start.
+double side_pressure(const PySoil& soil, double z);
+// The clay models: p0 = E(Z + H)/(s/b) - 2 c b, 0 when not above 1E-10.
+SideLoads clay_side_loads(const PySoil& soil, double z, double c, double b);
+
+// A point of a side's curve: (y ym, p pm), and with p0 (taken off on the
+// excavation side, added on the backfill side).
+CurvePoint multiplied(double y, double p, const SideLoads& loads);
+CurvePoint side_point(double y, double p, const SideLoads& loads,
+                      bool excavation);
+
+// A side's curve with the values every model shows beside it; the model
+// fills its points and its own values.
+SideCurve side_curve(double depth, double width, double strength,
+                     double gamma, const SideLoads& loads);
 
 // The default epsilon-50 of a clay of strength c (psi or kPa).
 double default_eps50(double c, bool english);

@@ -38,34 +38,16 @@ constexpr std::array<double, 17> kWeakRockFractions = {
     0.0005, 0.001, 0.003, 0.006, 0.009, 0.02, 0.04, 0.06, 0.08,
     0.10,   0.25,  0.50,  0.75,  1.0,   4.0,  8.0,  12.0};
 
-// What both passes of one curve depth share.
-struct Common {
-  double b = 0.0;
-  double p_multiplier = 1.0;
-  double y_multiplier = 1.0;
-};
-
-Common common(const ModelInput& in) {
-  const PySoil& s = in.soil;
-  const double shifted = in.z - s.z0 + s.height;
-  return {s.width, p_multiplier(s, shifted), y_multiplier(s, shifted)};
-}
-
-// Depth of a side's pass below that side's surface, and the effective unit
-// weight averaged down to it.
-double side_depth(const PySoil& s, double z, bool excavation) {
-  return excavation ? z : z + s.height - s.z0;
-}
-
+// The effective unit weight of a side averaged down to its depth x.
 double side_gamma(const PySoil& s, double x, bool excavation,
                   std::optional<PyStop>* stop) {
-  return average_unit_weight(excavation ? s.excavation : s.backfill, x, stop);
+  return average_unit_weight(profile_of(s, excavation), x, stop);
 }
 
-SideCurve rock_side(const ModelInput& in, const Common& c, double qu,
+SideCurve rock_side(const ModelInput& in, const SideLoads& loads, double qu,
                     bool excavation, std::optional<PyStop>* stop) {
-  const double b = c.b;
-  const double x = side_depth(in.soil, in.z, excavation);
+  const double b = in.soil.width;
+  const double x = depth_below_surface(in.soil, in.z, excavation);
   const double gamma = side_gamma(in.soil, x, excavation, stop);
   const double su = 0.5 * qu;
   const double kr = 2000.0 * su;
@@ -77,25 +59,18 @@ SideCurve rock_side(const ModelInput& in, const Common& c, double qu,
                               : y1 + (b - 2000.0 * y1) / 100.0;
   const double residual = 0.5 * gamma * b * x;
 
-  SideCurve out;
-  out.depth = x;
-  out.width = b;
-  out.strength = qu;
-  out.gamma = gamma;
-  out.p_multiplier = c.p_multiplier;
-  out.y_multiplier = c.y_multiplier;
+  SideCurve out = side_curve(x, b, qu, gamma, loads);
   for (size_t j = 0; j < out.points.size(); ++j) {
     // j / 15 is exactly 1 at the 16th point, which so lies at y2 itself.
     const double y = y2 * (static_cast<double>(j) / 15.0);
-    double p;
+    // The fractured rock's residual takes no p-multiplier.
     if (y < y1) {
-      p = kr * y * c.p_multiplier;
+      out.points[j] = multiplied(y, kr * y, loads);
     } else if (y < y2) {
-      p = (p1 + 100.0 * su * (y - y1)) * c.p_multiplier;
+      out.points[j] = multiplied(y, p1 + 100.0 * su * (y - y1), loads);
     } else {
-      p = residual;
+      out.points[j] = {y * loads.y_multiplier, residual};
     }
-    out.points[j] = {y * c.y_multiplier, p};
   }
   return out;
 }
@@ -163,26 +138,21 @@ WeakRock weak_rock_values(const ModelInput& in, double b,
 // would lie above the curve, at the limit even above pur, while a secant
 // to the curve at the limit would cut the rock's initial stiffness Kir by
 // the factor (yA / limit)^(3/4); so the quarter-power branch stays.
-SideCurve weak_rock_side(const ModelInput& in, const Common& c,
+SideCurve weak_rock_side(const ModelInput& in, const SideLoads& loads,
                          const WeakRock& w, bool excavation,
                          std::optional<PyStop>* stop) {
-  const double x = side_depth(in.soil, in.z, excavation);
-  SideCurve out;
-  out.depth = x;
-  out.width = c.b;
-  out.strength = w.qur;
-  out.gamma = side_gamma(in.soil, x, excavation, stop);
+  const double x = depth_below_surface(in.soil, in.z, excavation);
+  SideCurve out = side_curve(x, in.soil.width, w.qur,
+                             side_gamma(in.soil, x, excavation, stop), loads);
   out.modulus = w.er;
   out.krm = w.krm;
   out.rqd = w.rqd;
-  out.p_multiplier = c.p_multiplier;
-  out.y_multiplier = c.y_multiplier;
   for (size_t j = 0; j < out.points.size(); ++j) {
     const double y = w.yrm * kWeakRockFractions[j];
     const double p =
         y < w.ya ? w.initial * y
                  : std::min(w.pur, 0.5 * w.pur * std::pow(y / w.yrm, 0.25));
-    out.points[j] = {y * c.y_multiplier, p * c.p_multiplier};
+    out.points[j] = multiplied(y, p, loads);
   }
   return out;
 }
@@ -190,20 +160,20 @@ SideCurve weak_rock_side(const ModelInput& in, const Common& c,
 }  // namespace
 
 ModelResult rock(const ModelInput& in, std::optional<PyStop>* stop) {
-  const Common c = common(in);
+  const SideLoads loads = side_loads(in.soil, in.z);
   const double qu = look_up(in.profile, Property::kStrength, in.z, stop);
   ModelResult result;
-  result.excavation = rock_side(in, c, qu, true, stop);
-  result.backfill = rock_side(in, c, qu, false, stop);
+  result.excavation = rock_side(in, loads, qu, true, stop);
+  result.backfill = rock_side(in, loads, qu, false, stop);
   return result;
 }
 
 ModelResult weak_rock(const ModelInput& in, std::optional<PyStop>* stop) {
-  const Common c = common(in);
-  const WeakRock w = weak_rock_values(in, c.b, stop);
+  const SideLoads loads = side_loads(in.soil, in.z);
+  const WeakRock w = weak_rock_values(in, in.soil.width, stop);
   ModelResult result;
-  result.excavation = weak_rock_side(in, c, w, true, stop);
-  result.backfill = weak_rock_side(in, c, w, false, stop);
+  result.excavation = weak_rock_side(in, loads, w, true, stop);
+  result.backfill = weak_rock_side(in, loads, w, false, stop);
   // A layer without strength ends the run, though not on its first depth.
   if (!in.first_of_layer && w.qur < kNoStrength && stop != nullptr &&
       !*stop) {

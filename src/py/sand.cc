@@ -14,7 +14,6 @@
 namespace korvan::py {
 namespace {
 
-constexpr double kPi = kPi3_1416;
 constexpr double kK0 = 0.4;          // at-rest earth pressure coefficient
 constexpr double kLevel = 1.0e-15;   // slopes up to this count as level
 constexpr double kNoModulus = 1.0e-14;
@@ -46,8 +45,8 @@ struct Wedge {
   explicit Wedge(double friction)
       : phi(friction),
         alpha(friction / 2.0),
-        beta(kPi / 4.0 + friction / 2.0),
-        ka(square(std::tan(kPi / 4.0 - friction / 2.0))),
+        beta(kPi3_1416 / 4.0 + friction / 2.0),
+        ka(square(std::tan(kPi3_1416 / 4.0 - friction / 2.0))),
         tan_phi(std::tan(phi)),
         tan_alpha(std::tan(alpha)),
         tan_beta(std::tan(beta)),
@@ -100,7 +99,7 @@ double passive_coefficient(double phi, double i) {
 // from phi in radians; submerged sand when gamma is at most 0.045 lb/in^3
 // (12.225 kN/m^3).
 double default_modulus(double phi, double gamma, bool english) {
-  const double d = phi * 180.0 / kPi;
+  const double d = to_degrees(phi);
   const bool submerged = gamma <= (english ? 0.045 : 12.225);
   if (d > 45.0) {
     if (english) return submerged ? 228.76556 : 394.71298;
@@ -115,12 +114,6 @@ double default_modulus(double phi, double gamma, bool english) {
     k = (0.4168 * d - 8.1254) * d - 83.664;
   }
   return english ? k : k * 271.44714;
-}
-
-// The width of the relative depths and of the reference deflections: one
-// foot for a continuous wall when the alternative width applies.
-double reference_width(const PySoil& s) {
-  return s.spacing_ratio < 1.1 && s.alt_flag ? s.alt_width : s.width;
 }
 
 // The four-piece curve of one side.
@@ -204,15 +197,15 @@ SideResult side(const ModelInput& in, bool excavation, double phi, double k,
   const PySoil& s = in.soil;
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
-  const SideProfile& profile = excavation ? s.excavation : s.backfill;
+  const SideProfile& profile = profile_of(s, excavation);
   const double gamma = average_unit_weight(profile, true_depth, stop);
   const double b = s.width;
-  const double width = reference_width(s);
-  const bool continuous = s.spacing_ratio < 1.1;
+  const double width = table_width(s);
+  const bool continuous = continuous_wall(s);
 
   const Wedge w(phi);
   const double theta =
-      excavation ? std::fabs(s.excavation_slope / kDegreesPerRadian) : 0.0;
+      excavation ? std::fabs(to_radians_57(s.excavation_slope)) : 0.0;
   const bool sloping = theta > kLevel;
   const double wedge =
       sloping ? w.sloping(gamma, x, b, theta) : w.level(gamma, x, b);
@@ -231,32 +224,24 @@ SideResult side(const ModelInput& in, bool excavation, double phi, double k,
   const double pu = a * ps;
   const Curve c = curve(pu, bc * ps, k * x, x, width);
 
-  const double shifted = z - s.z0 + s.height;
-  const double pmult = p_multiplier(s, shifted);
-  const double ymult = y_multiplier(s, shifted);
-  double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio;
+  double p0 = side_pressure(s, z);
   if (p0 < 1.0e-5) p0 = 0.0;
+  const SideLoads loads = side_loads(s, z, p0);
 
   SideResult r;
   r.pu = pu;
   SideCurve& out = r.curve;
-  out.depth = x;
-  out.width = b;
-  out.phi_degrees = phi * 180.0 / kPi;
-  out.gamma = gamma;
+  out = side_curve(x, b, 0.0, gamma, loads);
+  out.phi_degrees = to_degrees(phi);
   out.k = k;
   out.a = a;
   out.b = bc;
   out.continuous = continuous;
   out.wedge = continuous ? ps : wedge;
   out.flow = continuous ? 0.0 : flow;
-  out.p_multiplier = pmult;
-  out.y_multiplier = ymult;
   const std::array<double, 17> ys = deflections(c);
   for (size_t i = 0; i < ys.size(); ++i) {
-    const double p = c.at(ys[i]);
-    out.points[i] = {ys[i] * ymult,
-                     excavation ? p * pmult - p0 : p * pmult + p0};
+    out.points[i] = side_point(ys[i], c.at(ys[i]), loads, excavation);
   }
   return r;
 }
@@ -322,7 +307,7 @@ ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop) {
     // The depth x of this pass before the layering applies is Z.
     input.equivalent_depth =
         equivalent_depth_sand(in.resistance_above, s.width,
-                              reference_width(s), phi, gamma, s.cyclic, in.z);
+                              table_width(s), phi, gamma, s.cyclic, in.z);
     result.equivalent_depth = input.equivalent_depth;
   }
   const SideResult e = side(input, true, phi, k, stop);

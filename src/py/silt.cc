@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 #include "engine/constants.h"
 #include "py/models.h"
@@ -18,9 +17,9 @@
 namespace korvan::py {
 namespace {
 
-// Silt takes pi at full precision for its angles; friction angles still
-// come back to degrees by 180 / 3.1416, the factor that made them radians.
-constexpr double kPi = std::numbers::pi;
+// Silt takes pi at full precision (kPiFull) for its angles; friction
+// angles still come back to degrees by 180 / 3.1416, the factor that made
+// them radians.
 constexpr double kK0 = 0.4;
 constexpr double kSmallDeflection = 1.0e-14;
 // The level of the excavation surface on the curve-depth scale (zS): the
@@ -42,7 +41,7 @@ double default_k(double c, double phi, double gamma, bool english) {
       {{6786.18017578125, 24430.240234375, 61075.6015625},
        {5428.93994140625, 16286.830078125, 33930.8984375}},
       {{25.0, 90.0, 225.0}, {20.0, 60.0, 125.0}}};
-  const double phi_d = phi * 180.0 / kPi3_1416;
+  const double phi_d = to_degrees(phi);
   const bool submerged = gamma <= (english ? double(0.04507112f) : 12.225);
   const int row = phi_d <= 30.0 ? 0 : phi_d <= 36.0 ? 1 : 2;
   return k + kIncrement[english ? 1 : 0][submerged ? 1 : 0][row];
@@ -62,7 +61,7 @@ double limited_slope(double theta, double phi) {
 // Rankine's active coefficient, for a surface sloping at theta (> 1E-10).
 double active_coefficient(double phi, double theta) {
   if (!(theta > 1.0e-10)) {
-    const double t = std::tan(kPi / 4.0 - phi / 2.0);
+    const double t = std::tan(kPiFull / 4.0 - phi / 2.0);
     return t * t;
   }
   const double ct = std::cos(limited_slope(theta, phi));
@@ -88,7 +87,7 @@ struct Angles {
 };
 
 Angles angles(double phi, double ka) {
-  return {phi, phi / 2.0, kPi / 4.0 + phi / 2.0, ka};
+  return {phi, phi / 2.0, kPiFull / 4.0 + phi / 2.0, ka};
 }
 
 // The wedge resistance (Reese, Cox and Koop 1974) at depth x; with theta
@@ -249,8 +248,7 @@ struct Shared {
   double theta = 0.0;  // slope of the excavation surface, radians, >= 0
   bool sloping = false;  // the wedge takes the sloping form
   Angles angles;
-  double p0 = 0.0;
-  double p_multiplier = 1.0, y_multiplier = 1.0;
+  SideLoads loads;  // the multipliers and p0
 };
 
 struct SideResult {
@@ -258,35 +256,18 @@ struct SideResult {
   double pu = 0.0;
 };
 
-// The depth of a side pass: below the first layer the layer's equivalent
-// depth stands in for the soil above it; on the backfill side the soil
-// begins H - z0 higher.
-double model_depth(const ModelInput& in, bool excavation) {
-  const PySoil& s = in.soil;
-  const double shift = excavation ? 0.0 : s.height - s.z0;
-  if (!(kExcavationLevel < -1.0e-10)) {
-    return (in.z - s.layers[in.layer].top) + in.equivalent_depth + shift;
-  }
-  return in.z - kExcavationLevel + shift;
-}
-
 SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
                 std::optional<PyStop>* stop) {
   const PySoil& s = in.soil;
-  const double shift = excavation ? 0.0 : s.height - s.z0;
-  const double true_depth = in.z - kExcavationLevel + shift;
-  const double x = model_depth(in, excavation);
-  const SideProfile& profile = excavation ? s.excavation : s.backfill;
+  const auto [true_depth, x] = side_depths(in, excavation);
+  const SideProfile& profile = profile_of(s, excavation);
   const double gamma = average_unit_weight(profile, true_depth, stop);
   const double b = s.width;
-  const bool continuous = s.spacing_ratio < 1.1;
-  const double bt = continuous && s.alt_flag ? s.alt_width : b;
+  const bool continuous = continuous_wall(s);
+  const double bt = table_width(s);
   const double c = sh.c;
   const double phi = sh.angles.phi;
-
-  const double slope_factor =
-      excavation && sh.theta > 1.0e-20 ? 1.0 / (1.0 + std::tan(sh.theta))
-                                       : 1.0;
+  const double slope = slope_factor(s, excavation);
   double ps, pc = 0.0;
   if (continuous) {
     const double sigma =
@@ -294,7 +275,7 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
     const double i = excavation && sh.theta > 1.0e-15 ? sh.theta : 0.0;
     const double kp = passive_coefficient(phi, i);
     ps = kp * sigma * b;
-    pc = 2.0 * c * b * std::sqrt(kp) * slope_factor;
+    pc = 2.0 * c * b * std::sqrt(kp) * slope;
   } else {
     const bool sloping = excavation && sh.sloping;
     const double flow = flow_around(sh.angles, gamma, x, b);
@@ -306,7 +287,7 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
           wedge(sh.angles, gamma, x, b, sloping ? sh.theta : 0.0), flow);
     }
     if (c > 0.0) {
-      const double np = (gamma * x / c + 3.0 + 0.5 * x / b) * slope_factor;
+      const double np = (gamma * x / c + 3.0 + 0.5 * x / b) * slope;
       pc = np < 9.0 ? np * c * b : 9.0 * c * b;
     }
   }
@@ -323,23 +304,16 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
   SideResult result;
   result.pu = pu;
   SideCurve& out = result.curve;
-  out.depth = x;
-  out.width = b;
-  out.strength = c;
-  out.gamma = gamma;
+  out = side_curve(x, b, c, gamma, sh.loads);
   out.k = sh.k;
-  out.phi_degrees = phi * 180.0 / kPi3_1416;
+  out.phi_degrees = to_degrees(phi);
   out.a = a;
   out.b = coefficient(sand_b(s.cyclic), r);  // printed only
   out.continuous = continuous;
   out.wedge = ps;  // the frictional part (Kp sigma b on a continuous wall)
   out.flow = pc;   // the cohesive part
-  out.p_multiplier = sh.p_multiplier;
-  out.y_multiplier = sh.y_multiplier;
   for (size_t i = 0; i < raw.size(); ++i) {
-    const double p = raw[i].p * sh.p_multiplier;
-    out.points[i] = {raw[i].y * sh.y_multiplier,
-                     excavation ? p - sh.p0 : p + sh.p0};
+    out.points[i] = side_point(raw[i].y, raw[i].p, sh.loads, excavation);
   }
   return result;
 }
@@ -360,8 +334,8 @@ double tan2(double v) {
 double equivalent_depth_silt(double above, double b, double width_for_tables,
                              double phi, double c, double gamma, bool cyclic,
                              double xc) {
-  const double alpha = phi / 2.0, beta = kPi / 4.0 + phi / 2.0;
-  const double ka = tan2(kPi / 4.0 - phi / 2.0);
+  const double alpha = phi / 2.0, beta = kPiFull / 4.0 + phi / 2.0;
+  const double ka = tan2(kPiFull / 4.0 - phi / 2.0);
   const double tb = std::tan(beta), ta = std::tan(alpha);
   const double c1 = tb * tb - ka;
   const double tp = std::tan(phi);
@@ -407,7 +381,7 @@ ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
   Shared sh;
   sh.c = look_up(in.profile, Property::kStrength, in.z, stop);
   const double phi = look_up(in.profile, Property::kPhi, in.z, stop);
-  const double signed_slope = s.excavation_slope / kDegreesPerRadian;
+  const double signed_slope = to_radians_57(s.excavation_slope);
   sh.theta = std::fabs(signed_slope);
   sh.sloping = sh.theta > 1.0e-15 && signed_slope > kSmallDeflection;
   sh.angles = angles(phi, active_coefficient(phi, sh.theta));
@@ -418,7 +392,7 @@ ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
   if (!(sh.k > 0.0)) sh.k = default_k(sh.c, phi, gamma, s.english);
 
   const double b = s.width;
-  const double bt = s.spacing_ratio < 1.1 && s.alt_flag ? s.alt_width : b;
+  const double bt = table_width(s);
   ModelInput input = in;
   if (in.layer > 0 && in.first_of_layer) {
     // xc, the depth at which the deep resistance is taken, is the curve's
@@ -429,12 +403,9 @@ ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
     result.equivalent_depth = input.equivalent_depth;
   }
 
-  const double shifted = in.z - s.z0 + s.height;
-  sh.p_multiplier = p_multiplier(s, shifted);
-  sh.y_multiplier = y_multiplier(s, shifted);
-  sh.p0 = earth_pressure_term(s, in.z + s.height) / s.spacing_ratio -
-          2.0 * sh.c * std::sqrt(sh.angles.ka) * b;
-  if (!(sh.p0 >= 1.0e-5)) sh.p0 = 0.0;
+  double p0 = side_pressure(s, in.z) - 2.0 * sh.c * std::sqrt(sh.angles.ka) * b;
+  if (!(p0 >= 1.0e-5)) p0 = 0.0;
+  sh.loads = side_loads(s, in.z, p0);
 
   const SideResult e = side(input, sh, true, stop);
   const SideResult w = side(input, sh, false, stop);

@@ -24,25 +24,6 @@ double default_eps50(double c, bool english) {
   return 0.004;
 }
 
-SideDepths side_depths(const ModelInput& in, bool excavation) {
-  const PySoil& s = in.soil;
-  const double shift = excavation ? 0.0 : s.height - s.z0;
-  SideDepths d;
-  d.below_surface = in.z + shift;
-  d.in_equations = in.layer > 0 ? (in.z - s.layers[in.layer].top) +
-                                      in.equivalent_depth + shift
-                                : d.below_surface;
-  return d;
-}
-
-SideLoads clay_side_loads(const PySoil& s, double z, double c, double b) {
-  const double shifted = z - s.z0 + s.height;
-  double p0 = earth_pressure_term(s, z + s.height) / s.spacing_ratio -
-              2.0 * c * b;
-  if (!(p0 > 1.0e-10)) p0 = 0.0;
-  return {p_multiplier(s, shifted), y_multiplier(s, shifted), p0};
-}
-
 double equivalent_depth_soft_clay(double above, double b, double c,
                                   double gamma, bool cyclic) {
   const double denominator = gamma * b + 0.5 * c;
@@ -83,7 +64,7 @@ SideResult side(const ModelInput& in, bool excavation,
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
   const double c = look_up(in.profile, Property::kStrength, z, stop);
-  const SideProfile& profile = excavation ? s.excavation : s.backfill;
+  const SideProfile& profile = profile_of(s, excavation);
   const double gamma = average_unit_weight(profile, true_depth, stop);
   double eps50 = look_up(in.profile, Property::kEps50, z, stop);
   if (!(eps50 > 0.0)) eps50 = default_eps50(c, s.english);
@@ -91,40 +72,35 @@ SideResult side(const ModelInput& in, bool excavation,
 
   double np = c > 0.0 ? 3.0 + gamma * x / c + 0.5 * x / b : 0.0;
   double slope_factor = 1.0;
-  const double theta = s.excavation_slope / kDegreesPerRadian;
+  const double theta = to_radians_57(s.excavation_slope);
   if (excavation && theta > 0.0 && std::fabs(theta) > 1.0e-20) {
     slope_factor = 1.0 / (1.0 + std::tan(std::fabs(theta)));
     np *= slope_factor;
   }
   double pu = np <= 9.0 ? np * c * b : 9.0 * c * b;
-  if (s.spacing_ratio < 1.1) {
+  const bool continuous = continuous_wall(s);
+  if (continuous) {
     const double sigma =
         vertical_stress(profile, true_depth, !excavation, stop);
     pu = (sigma + 2.0 * c) * b;
     if (excavation && theta != 0.0) pu *= slope_factor;
   }
-  const double y50 = 2.5 * eps50 *
-                     (s.spacing_ratio < 1.1 && s.alt_flag ? s.alt_width : b);
+  const double y50 = 2.5 * eps50 * table_width(s);
   const double denominator = 0.5 * c + gamma * b;
   double xr = denominator > 0.0 ? 6.0 * c * b / denominator : 0.0;
   if (xr < 1.0e-6) xr = b;
   const double k0 = 0.5 * pu * std::pow(y50 / kSmallest, 2.0 / 3.0) / y50;
   const double y8 = 8.0 * y50;
 
-  const auto [pm, ym, p0] = clay_side_loads(s, z, c, b);
+  const SideLoads loads = clay_side_loads(s, z, c, b);
 
   SideResult r;
   r.pu = pu;
   r.x = x;
   r.xr = xr;
   SideCurve& out = r.curve;
-  out.depth = x;
-  out.width = b;
-  out.strength = c;
-  out.gamma = gamma;
+  out = side_curve(x, b, c, gamma, loads);
   out.eps50 = eps50;
-  out.p_multiplier = pm;
-  out.y_multiplier = ym;
   for (size_t i = 0; i < kSoftClayFractions.size(); ++i) {
     const double y = y8 * kSoftClayFractions[i];
     double p;
@@ -145,7 +121,7 @@ SideResult side(const ModelInput& in, bool excavation,
     } else {
       p = 0.72 * pu;
     }
-    out.points[i] = {y * ym, excavation ? p * pm - p0 : p * pm + p0};
+    out.points[i] = side_point(y, p, loads, excavation);
   }
   return r;
 }

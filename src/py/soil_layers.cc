@@ -11,7 +11,7 @@ namespace {
 constexpr double kNotGiven = 1.0e-20;
 
 LayerValues values_of(const engine::SoilValues& v) {
-  return {v.strength, v.friction_angle * kPi3_1416 / 180.0, v.epsilon50,
+  return {v.strength, to_radians(v.friction_angle), v.epsilon50,
           v.subgrade_modulus, v.fifth};
 }
 
@@ -72,9 +72,9 @@ PySoil build_py_soil(const engine::Problem& problem,
   s.spacing_ratio = soil.wall.width_resistance > 0.0
                         ? soil.wall.width_pressure / soil.wall.width_resistance
                         : 1.0;
-  s.alt_width = s.english ? 12.0 : kFootInMetres;
+  s.alt_width = one_foot(s.english);
   s.excavation_slope = soil.wall.excavation_slope;
-  s.gamma_w = s.english ? kWaterEnglish : kWaterMetric;
+  s.gamma_w = water_unit_weight(s.english);
   s.increment = problem.geometry.increment_length;
   s.increments = problem.geometry.increments;
 
@@ -296,7 +296,7 @@ double table_factor(const std::vector<FactorRow>& rows, double z, bool p) {
 double p_multiplier(const PySoil& s, double z) {
   const double sb = s.spacing_ratio;
   const double automatic =
-      (sb >= 3.75 || sb < 1.1 || z < s.height)
+      (sb >= kSpacingLimit || sb < kContinuousRatio || z < s.height)
           ? 1.0
           : kSpacingFactor * std::pow(sb, kSpacingExponent);
   if (s.factors.empty()) return automatic;

@@ -46,12 +46,6 @@ double residual_factor(double as, double ac, bool cyclic) {
                 : 1.225 * std::sqrt(as) - 0.411 - 0.75 * as;
 }
 
-// The width the relative depths and y50 use: one foot for a continuous
-// wall when the alternative width applies.
-double table_width(const PySoil& s) {
-  return s.spacing_ratio < 1.1 && s.alt_flag ? s.alt_width : s.width;
-}
-
 double static_p(double y, double pc, double y50, double as) {
   const double u = as * y50;
   if (y <= u) return 0.5 * pc * std::sqrt(y / y50);
@@ -90,8 +84,8 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
                 std::optional<PyStop>* stop) {
   const PySoil& s = in.soil;
   const double z = in.z;
-  const double x = excavation ? z : z + s.height - s.z0;
-  const SideProfile& profile = excavation ? s.excavation : s.backfill;
+  const double x = depth_below_surface(s, z, excavation);
+  const SideProfile& profile = profile_of(s, excavation);
   const double gamma = average_unit_weight(profile, x, stop);
   double eps50 = look_up(in.profile, Property::kEps50, z, stop);
   if (!(eps50 > 0.0)) eps50 = default_stiff_clay_eps50(c, s.english);
@@ -104,36 +98,29 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
   const double as = coefficient(kAs, x / bt);
   const double ac = coefficient(kAc, x / bt);
 
-  const double theta = std::fabs(s.excavation_slope / kDegreesPerRadian);
-  const bool sloping = excavation && theta > 1.0e-20;
-  const double slope_factor = sloping ? 1.0 / (1.0 + std::tan(theta)) : 1.0;
+  const double slope = slope_factor(s, excavation);
   double pc;
-  if (s.spacing_ratio < 1.1) {
+  if (continuous_wall(s)) {
     const double sigma = vertical_stress(profile, x, !excavation, stop);
-    pc = (sigma + 2.0 * c) * b * slope_factor;
+    pc = (sigma + 2.0 * c) * b * slope;
   } else {
     const double pc1 = 2.0 * ca * b + (gamma * b + 2.83 * ca) * x;
-    pc = std::min(pc1 * slope_factor, 11.0 * c * b);
+    pc = std::min(pc1 * slope, 11.0 * c * b);
   }
   const double y50 = eps50 * bt;
   const double initial = k * x;  // the initial line p = k x y
 
-  const auto [pm, ym, p0] = clay_side_loads(s, z, c, b);
+  const SideLoads loads = clay_side_loads(s, z, c, b);
 
   SideResult r;
   r.pc = pc;
   r.as = as;
   r.ac = ac;
   SideCurve& out = r.curve;
-  out.depth = x;
-  out.width = b;
-  out.strength = c;
+  out = side_curve(x, b, c, gamma, loads);
   out.average_strength = ca;
-  out.gamma = gamma;
   out.eps50 = eps50;
   out.k = k;
-  out.p_multiplier = pm;
-  out.y_multiplier = ym;
   const double unit = s.cyclic ? 4.1 * as * y50 : as * y50;  // yp or u
   const auto& multiples = s.cyclic ? kCyclicMultiples : kStaticMultiples;
   for (size_t i = 0; i < multiples.size(); ++i) {
@@ -141,7 +128,7 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
     double p = s.cyclic ? cyclic_p(y, pc, y50, unit, ac)
                         : static_p(y, pc, y50, as);
     p = std::min(p, initial * y);
-    out.points[i] = {y * ym, excavation ? p * pm - p0 : p * pm + p0};
+    out.points[i] = side_point(y, p, loads, excavation);
   }
   return r;
 }

@@ -76,26 +76,22 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
   const PySoil& s = in.soil;
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
-  const SideProfile& profile = excavation ? s.excavation : s.backfill;
+  const SideProfile& profile = profile_of(s, excavation);
   const double gamma = average_unit_weight(profile, true_depth, stop);
   const double b = s.width;
   const double c = soil.c;
   const double ca = soil.ca;
 
-  const double theta = std::fabs(s.excavation_slope / kDegreesPerRadian);
-  const double slope_factor =
-      excavation && theta > 1.0e-20 ? 1.0 / (1.0 + std::tan(theta)) : 1.0;
-  const double pu1 = ((0.5 * x + 3.0 * b) * ca + gamma * b * x) * slope_factor;
+  const double slope = slope_factor(s, excavation);
+  const double pu1 = ((0.5 * x + 3.0 * b) * ca + gamma * b * x) * slope;
   double pu = std::min(pu1, 9.0 * c * b);
-  const bool continuous = s.spacing_ratio < 1.1;
-  if (continuous) {
+  if (continuous_wall(s)) {
     const double sigma =
         vertical_stress(profile, true_depth, !excavation, stop);
-    pu = (sigma + 2.0 * c) * b * slope_factor;
+    pu = (sigma + 2.0 * c) * b * slope;
   }
 
-  const double y50 =
-      2.5 * soil.eps50 * (continuous && s.alt_flag ? s.alt_width : b);
+  const double y50 = 2.5 * soil.eps50 * table_width(s);
   const double y16 = 16.0 * y50;
   // Static loading is one cycle: the factors below are then 1 and 0.
   const double cycles = s.cyclic ? std::max(s.cycles, 1.0) : 1.0;
@@ -105,19 +101,14 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
   // Below ymin the curve follows its secant at ymin.
   const double k0 = 0.5 * pu * std::pow(kSmallest / scale, 0.25) / kSmallest;
 
-  const auto [pm, ym, p0] = clay_side_loads(s, z, c, b);
+  const SideLoads loads = clay_side_loads(s, z, c, b);
 
   SideResult r;
   r.pu = pu;
   SideCurve& out = r.curve;
-  out.depth = x;
-  out.width = b;
-  out.strength = c;
+  out = side_curve(x, b, c, gamma, loads);
   out.average_strength = ca;
-  out.gamma = gamma;
   out.eps50 = soil.eps50;
-  out.p_multiplier = pm;
-  out.y_multiplier = ym;
   for (size_t i = 0; i < out.points.size(); ++i) {
     double y;
     if (i < kFractions.size()) {
@@ -132,7 +123,7 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
     const double p = y < kSmallest
                          ? k0 * y
                          : std::min(pu, 0.5 * pu * std::pow(y / scale, 0.25));
-    out.points[i] = {y * ym, excavation ? p * pm - p0 : p * pm + p0};
+    out.points[i] = side_point(y, p, loads, excavation);
   }
   return r;
 }

@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "engine/constants.h"
+
 namespace korvan::report {
 namespace {
 
@@ -83,7 +85,7 @@ void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
   const bool english = units == engine::UnitSystem::kEnglish;
   out.blanks(6)
       .put("HEIGHT OF WALL                                     = ")
-      .put(fmt_f(english ? g.wall_height / 12.0 : g.wall_height, 10, 3))
+      .put(fmt_f(in_feet(g.wall_height, english), 10, 3))
       .line(english ? labels.long_length.substr(0, 3) : labels.length);
   out.blanks(6)
       .put("NUMBER OF INCREMENTS                               = ")

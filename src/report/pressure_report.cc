@@ -1,5 +1,6 @@
 #include "report/pressure_report.h"
 
+#include "engine/constants.h"
 #include "pressure/surcharge.h"
 
 namespace korvan::report {
@@ -15,7 +16,7 @@ void frame(RecordWriter& out, int empty_before, std::string_view title) {
 }
 
 // Lengths of the wall and depths print in feet in English units.
-double feet(double x, bool english) { return english ? x / 12.0 : x; }
+double feet(double x, bool english) { return in_feet(x, english); }
 std::string depth_label(const engine::UnitLabels& l, bool english) {
   return english ? l.long_length.substr(0, 3) : l.length;
 }
@@ -256,7 +257,7 @@ void write_net_negative(RecordWriter& out) {
 void write_short_profile_warning(RecordWriter& out, double profile_end,
                                  double shortfall, bool english,
                                  bool pressure, bool curves) {
-  const double shown = english ? 1.0 / 12.0 : 1.0;
+  const double shown = english ? 1.0 / kInchesPerFoot : 1.0;
   const char* unit = english ? " FT" : " M";
   out.empty_lines(2);
   out.line("**** WARNING ****");

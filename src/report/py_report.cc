@@ -1,5 +1,7 @@
 #include "report/py_report.h"
 
+#include "engine/constants.h"
+
 namespace korvan::report {
 namespace {
 
@@ -12,7 +14,7 @@ constexpr const char* kSoilLines[] = {
     "THE LAYER IS ROCK",
     "THE LAYER IS WEAK ROCK"};
 
-double feet(double x, bool english) { return english ? x / 12.0 : x; }
+double feet(double x, bool english) { return in_feet(x, english); }
 
 }  // namespace
 
@@ -92,7 +94,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
         .blanks(2)
         .put(fmt_e(p.v.strength, 13, 4, 1))
         .blanks(2)
-        .put(fmt_f(p.v.phi * 180.0 / double(3.1416f), 13, 3))
+        .put(fmt_f(to_degrees(p.v.phi), 13, 3))
         .put(fmt_e(p.v.eps50, 15, 4, 1))
         .blanks(2)
         .line(fmt_e(p.v.k, 13, 4, 1));

@@ -1,11 +1,13 @@
 #include "report/results.h"
 
+#include "engine/constants.h"
+
 namespace korvan::report {
 namespace {
 
 // Depths print in feet in English units (held in inches).
 double shown_depth(double depth, engine::UnitSystem units) {
-  return units == engine::UnitSystem::kEnglish ? depth / 12.0 : depth;
+  return in_feet(depth, units == engine::UnitSystem::kEnglish);
 }
 
 std::string depth_label(const engine::UnitLabels& l,
@@ -83,7 +85,7 @@ void write_restraints(RecordWriter& out, const engine::Problem& p,
       .line(l.length);
   out.line("    -----    ---------       ---------       ---------");
   const double h = p.geometry.increment_length;
-  for (const wall::RestraintForce& r : wall::restraint_forces(p, s.stations)) {
+  for (const wall::RestraintForce& r : s.forces.restraints) {
     out.blanks(3)
         .put(fmt_i(r.station, 5))
         .blanks(2)
@@ -96,8 +98,8 @@ void write_restraints(RecordWriter& out, const engine::Problem& p,
 }
 
 void write_wales(RecordWriter& out, const engine::Problem& p,
-                 const wall::WallModel& m, const wall::Solution& s,
-                 bool tie_backs, const engine::UnitLabels& l) {
+                 const wall::Solution& s, bool tie_backs,
+                 const engine::UnitLabels& l) {
   const engine::UnitSystem units = p.units();
   const std::string length = l.long_length.substr(0, 3);
   out.empty_lines(2);
@@ -123,10 +125,8 @@ void write_wales(RecordWriter& out, const engine::Problem& p,
   out.line("   -----  -----------    --------------   --------------   "
            "--------------   --------------   --------------");
   const double h = p.geometry.increment_length;
-  for (const wall::Support& support : m.supports) {
+  for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
-    const wall::SupportForces f =
-        wall::support_forces(support, p, s.deflections);
     out.blanks(1)
         .put(fmt_i(support.number, 5))
         .blanks(4)
@@ -142,8 +142,8 @@ void write_wales(RecordWriter& out, const engine::Problem& p,
 }
 
 void write_supports(RecordWriter& out, const engine::Problem& p,
-                    const wall::WallModel& m, const wall::Solution& s,
-                    bool tie_backs, const engine::UnitLabels& l) {
+                    const wall::Solution& s, bool tie_backs,
+                    const engine::UnitLabels& l) {
   if ((tie_backs ? p.tie_backs : p.struts).empty()) return;
   const engine::UnitSystem units = p.units();
   out.empty_lines(2);
@@ -179,10 +179,8 @@ void write_supports(RecordWriter& out, const engine::Problem& p,
   out.line("   -----  -----    --------     --------------   --------------"
            "   --------------");
   const double h = p.geometry.increment_length;
-  for (const wall::Support& support : m.supports) {
+  for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
-    const wall::SupportForces f =
-        wall::support_forces(support, p, s.deflections);
     out.blanks(1)
         .put(fmt_i(support.number, 5))
         .blanks(2)
@@ -194,14 +192,13 @@ void write_supports(RecordWriter& out, const engine::Problem& p,
     }
     out.end_line();
   }
-  if (p.control.wale_flag > 0) write_wales(out, p, m, s, tie_backs, l);
+  if (p.control.wale_flag > 0) write_wales(out, p, s, tie_backs, l);
 }
 
 }  // namespace
 
 void write_results(RecordWriter& report, RecordWriter& log,
-                   const engine::Problem& problem,
-                   const wall::WallModel& model, const wall::Solution& s,
+                   const engine::Problem& problem, const wall::Solution& s,
                    const engine::UnitLabels& l) {
   report.empty_lines(2);
   report.line("     RESULTS");
@@ -247,8 +244,8 @@ void write_results(RecordWriter& report, RecordWriter& log,
   }
 
   write_restraints(report, problem, s, l);
-  write_supports(report, problem, model, s, true, l);
-  write_supports(report, problem, model, s, false, l);
+  write_supports(report, problem, s, true, l);
+  write_supports(report, problem, s, false, l);
 
   if (!problem.conditions.empty()) {
     report.empty_lines(2);
@@ -297,16 +294,13 @@ void plot_support_line(RecordWriter& plot, int number, int second,
 }
 
 void plot_supports(RecordWriter& plot, const engine::Problem& p,
-                   const wall::WallModel& m, const wall::Solution& s,
-                   bool tie_backs) {
+                   const wall::Solution& s, bool tie_backs) {
   const size_t count = (tie_backs ? p.tie_backs : p.struts).size();
   if (count == 0) return;
   const double h = p.geometry.increment_length;
   plot.line(list_int(static_cast<long long>(count)));
-  for (const wall::Support& support : m.supports) {
+  for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
-    const wall::SupportForces f =
-        wall::support_forces(support, p, s.deflections);
     const engine::Anchor& a = *support.input;
     plot_support_line(plot, support.number, support.station,
                       support.station * h,
@@ -316,10 +310,8 @@ void plot_supports(RecordWriter& plot, const engine::Problem& p,
   if (p.control.wale_flag <= 0) return;
   plot.line(list_int(static_cast<long long>(count)));
   const int type = p.control.wale_continuity;
-  for (const wall::Support& support : m.supports) {
+  for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
-    const wall::SupportForces f =
-        wall::support_forces(support, p, s.deflections);
     plot_support_line(plot, support.number, type, f.wale_reaction,
                       {f.wale_load, f.wale_moment});
   }
@@ -348,8 +340,8 @@ void write_plot_block(RecordWriter& plot, int stage_value,
     }
     plot.end_line();
   }
-  plot_supports(plot, problem, *model, *s, true);
-  plot_supports(plot, problem, *model, *s, false);
+  plot_supports(plot, problem, *s, true);
+  plot_supports(plot, problem, *s, false);
 }
 
 }  // namespace korvan::report

@@ -18,10 +18,10 @@ void write_iteration_line(RecordWriter& log, const wall::IterationRecord& r);
 
 // The results report: iteration count, the outcome (also in the log),
 // and, when the problem closed, the station table and node reactions.
-// Restraint, tie-back, wale and strut results follow the station table.
+// Restraint, tie-back, wale and strut results follow the station table,
+// from the forces held with the solution.
 void write_results(RecordWriter& report, RecordWriter& log,
-                   const engine::Problem& problem,
-                   const wall::WallModel& model, const wall::Solution& s,
+                   const engine::Problem& problem, const wall::Solution& s,
                    const engine::UnitLabels& labels);
 
 // The plot-data records of a problem: stage value, station count and unit

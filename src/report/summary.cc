@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "engine/constants.h"
 #include "report/fortran_format.h"
 #include "report/svg_chart.h"
 
@@ -47,7 +48,7 @@ Units units_of(bool english) {
     u.wale_load = "lb/ft";
     u.wale_moment = "lb-ft";
     u.depth = "ft";
-    u.depth_factor = 1.0 / 12.0;
+    u.depth_factor = 1.0 / kInchesPerFoot;
     u.deflection = "in";
     u.deflection_factor = 1.0;
   } else {

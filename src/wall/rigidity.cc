@@ -87,7 +87,7 @@ void evaluate_rigidity(const RigidityModel& m, const StationTable& w,
   const double h = m.increment_length;
   const double h2 = h * h;
   // Station depths accumulate in the unit of the wall sections.
-  const double step = m.english ? h / 12.0 : h;
+  const double step = in_feet(h, m.english);
   double x = 0.0;
   for (int s = 0; s <= m.increments; ++s, x += step) {
     const size_t i = static_cast<size_t>(StationModel::index(s));
@@ -111,7 +111,7 @@ void evaluate_rigidity(const RigidityModel& m, const StationTable& w,
     double ei = section_value(*section, at, phi, f[i]);
     if (in_iteration && m.adjust) {
       ei *= m.spacing / section->diameter;
-      if (!m.english) ei *= 1000.0;
+      if (!m.english) ei *= kSectionAdjustmentMetric;
     }
     f[i] = ei;
   }

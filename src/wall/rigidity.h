@@ -21,6 +21,9 @@ struct SectionRigidity {
   double diameter = 0.0;   // equivalent diameter of the cross section
 };
 
+// The further factor of the section adjustment in metric units.
+inline constexpr double kSectionAdjustmentMetric = 1000.0;
+
 struct RigidityModel {
   std::vector<SectionRigidity> sections;
   int increments = 0;

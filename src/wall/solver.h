@@ -61,6 +61,9 @@ struct Solution {
   int iterations = 0;       // as reported
   int stations_over = 0;    // stations beyond the allowable deflection
   std::vector<StationResult> stations;  // 0..N, when closed or completed
+  // Support and restraint forces, set by the caller with support_results
+  // once the solution has results.
+  SupportResults forces;
   bool has_results() const {
     return outcome == Outcome::kConverged || outcome == Outcome::kCompleted;
   }

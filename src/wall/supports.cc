@@ -8,9 +8,22 @@
 
 namespace korvan::wall {
 
+SupportTerms support_terms(const engine::Anchor& a, double width,
+                           bool english, bool prestressed) {
+  SupportTerms t;
+  t.angle = to_radians(a.angle);
+  const double c = std::cos(t.angle);
+  // The anchor lengthens by u cos(t) for a horizontal movement u and its
+  // force acts at t: the horizontal spring takes cos(t) twice.
+  const double axial = a.area * a.modulus * c * c;
+  const double along = from_feet(a.spacing, english);
+  t.spring = axial / (from_feet(a.unbonded_length, english) * (along / width));
+  t.force = -(width / along) * (prestressed ? a.prestress : 0.0) * c;
+  return t;
+}
+
 int support_station(double depth, double increment_length, bool english) {
-  const double x = english ? depth * 12.0 : depth;
-  return nearest_steps(x / increment_length);
+  return station_of_depth(from_feet(depth, english), increment_length);
 }
 
 std::vector<Support> supports_of(const engine::Problem& p) {
@@ -23,19 +36,10 @@ std::vector<Support> supports_of(const engine::Problem& p) {
     s.tie_back = tie_back;
     s.input = &a;
     s.station = support_station(a.depth, p.geometry.increment_length, english);
-    s.angle = a.angle * kPi3_1416 / 180.0;
-    const double c = std::cos(s.angle);
-    // The anchor lengthens by u cos(t) for a horizontal movement u and its
-    // force acts at t: the horizontal spring takes cos(t) twice.
-    const double axial = a.area * a.modulus * c * c;
-    const double prestress = tie_back ? a.prestress : 0.0;
-    if (english) {
-      s.spring = axial / (12.0 * a.unbonded_length * (12.0 * a.spacing / width));
-      s.force = -(width / (12.0 * a.spacing)) * prestress * c;
-    } else {
-      s.spring = axial / ((a.spacing / width) * a.unbonded_length);
-      s.force = -(width / a.spacing) * prestress * c;
-    }
+    const SupportTerms t = support_terms(a, width, english, tie_back);
+    s.angle = t.angle;
+    s.spring = t.spring;
+    s.force = t.force;
     list.push_back(s);
   };
   for (const engine::Anchor& a : p.tie_backs) add(a, true);
@@ -66,8 +70,7 @@ SupportForces support_forces(const Support& s, const engine::Problem& p,
                              const StationTable& w) {
   const bool english = p.units() == engine::UnitSystem::kEnglish;
   const double spacing = s.input->spacing;
-  const double share =
-      (english ? 12.0 * spacing : spacing) / p.geometry.wall_width;
+  const double share = from_feet(spacing, english) / p.geometry.wall_width;
   SupportForces f;
   f.horizontal = s.force - s.spring * w[StationModel::index(s.station)];
   f.along = f.horizontal / std::cos(s.angle);
@@ -78,6 +81,18 @@ SupportForces support_forces(const Support& s, const engine::Problem& p,
                       ? 0.125 * f.wale_load * spacing * spacing
                       : f.wale_load * spacing * spacing / 10.0;
   return f;
+}
+
+SupportResults support_results(const engine::Problem& p,
+                               const std::vector<Support>& supports,
+                               const StationTable& w,
+                               const std::vector<StationResult>& stations) {
+  SupportResults r;
+  for (const Support& s : supports) {
+    r.supports.push_back({s, support_forces(s, p, w)});
+  }
+  r.restraints = restraint_forces(p, stations);
+  return r;
 }
 
 std::vector<RestraintForce> restraint_forces(

@@ -22,15 +22,24 @@ struct Support {
   const engine::Anchor* input = nullptr;
 };
 
+// The spring and the force term a support puts on its station:
+//   k = A E cos^2(t) / (L (s/W)),  q0 = -(W/s) P cos(t)
+// with L and s entered in feet in English units (taken in inches here), W
+// the wall width in the internal length unit and t in radians from degrees
+// with pi taken as 3.1416. A strut has no prestress P.
+struct SupportTerms {
+  double angle = 0.0;   // radians
+  double spring = 0.0;  // k
+  double force = 0.0;   // q0
+};
+SupportTerms support_terms(const engine::Anchor& anchor, double wall_width,
+                           bool english, bool prestressed);
+
 // Station of a support depth (feet in English units, metres in metric):
 // the nearest station, halves away from zero.
 int support_station(double depth, double increment_length, bool english);
 
-// The supports of a problem with their springs and force terms:
-//   metric   k = A E cos^2(t) / ((s/W) L),      q0 = -(W/s) P cos(t)
-//   English  k = A E cos^2(t) / (12 L (12 s/W)), q0 = -(W/(12 s)) P cos(t)
-// with W the wall width in the internal length unit and t in radians from
-// degrees with pi taken as 3.1416.
+// The supports of a problem with their springs and force terms.
 std::vector<Support> supports_of(const engine::Problem& problem);
 
 // Adds the springs and force terms to the station tables.
@@ -64,5 +73,21 @@ struct RestraintForce {
 struct StationResult;
 std::vector<RestraintForce> restraint_forces(
     const engine::Problem& problem, const std::vector<StationResult>& results);
+
+// The forces of every support and restraint of a solved problem, computed
+// once after the solution and read by the report, the plot-data file and
+// the results.
+struct SupportResult {
+  Support support;
+  SupportForces forces;
+};
+struct SupportResults {
+  std::vector<SupportResult> supports;  // in the order of the model
+  std::vector<RestraintForce> restraints;
+};
+SupportResults support_results(const engine::Problem& problem,
+                               const std::vector<Support>& supports,
+                               const StationTable& deflections,
+                               const std::vector<StationResult>& stations);
 
 }  // namespace korvan::wall

@@ -172,6 +172,18 @@ TEST(Multipliers, TableLookUpAndSpacingFactor) {
   EXPECT_EQ(p_multiplier(s, 12.0), 1.0);
   s.spacing_ratio = 1.0;
   EXPECT_EQ(p_multiplier(s, 12.0), 1.0);
+  // The factor applies from s/b = 1.1 up to, not including, 3.75 (just
+  // below 3.75 it is 1.0022).
+  s.spacing_ratio = 3.74;
+  EXPECT_DOUBLE_EQ(p_multiplier(s, 12.0),
+                   double(0.64f) * std::pow(3.74, double(0.34f)));
+  s.spacing_ratio = 3.75;
+  EXPECT_EQ(p_multiplier(s, 12.0), 1.0);
+  s.spacing_ratio = 1.1;
+  EXPECT_DOUBLE_EQ(p_multiplier(s, 12.0),
+                   double(0.64f) * std::pow(1.1, double(0.34f)));
+  s.spacing_ratio = 1.0999;
+  EXPECT_EQ(p_multiplier(s, 12.0), 1.0);
 }
 
 TEST(LookUps, LayerBoundariesAndProfileEnds) {

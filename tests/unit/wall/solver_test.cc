@@ -2,6 +2,8 @@
 // records, the relaxation factors, the secant rigidity of a table.
 #include "wall/solver.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "wall/rigidity.h"
@@ -25,6 +27,44 @@ std::vector<std::pair<size_t, size_t>> pairs(
     out.emplace_back(r.first, r.last);
   }
   return out;
+}
+
+// The section adjustment multiplies EI inside the iteration by spacing /
+// equivalent diameter, and by 1000 more in metric units. A metric wall:
+// E = 2.0E8 kPa and I = 1.0E9 mm^4 give EI = 2.0E8 x 1.0E-3 = 2.0E5 kN-m^2;
+// with a spacing of 2 m and a diameter of 0.5 m the adjusted EI is
+// 2.0E5 x 2 / 0.5 x 1000 = 8.0E8. English units take no factor. (The
+// mm^4 factor is 1.0E12 as a single, whence the relative tolerance.)
+TEST(Rigidity, SectionAdjustmentByHand) {
+  engine::Problem p;
+  p.control.unit_system = 2;
+  p.geometry.increments = 4;
+  p.geometry.increment_length = 1.0;
+  p.geometry.section_adjustment = 1;
+  p.soil.wall.width_pressure = 2.0;
+  engine::CrossSection c;
+  c.properties[3] = 1.0e9;  // I, mm^4
+  c.properties[8] = 2.0e8;  // E, kPa
+  p.cross_sections = {c};
+  p.wall_sections = {{0.0, 4.0, 1}};
+  RigidityModel m = rigidity_model(p);
+  ASSERT_EQ(m.sections.size(), 1u);
+  m.sections[0].diameter = 0.5;
+  StationTable w{};
+  StationTable f{};
+  auto near = [](double value, double expected) {
+    return std::fabs(value - expected) <= 1e-6 * expected;
+  };
+  evaluate_rigidity(m, w, false, f);
+  EXPECT_TRUE(near(f[StationModel::index(2)], 2.0e5));
+  evaluate_rigidity(m, w, true, f);
+  for (int s = 0; s <= 4; ++s) {
+    EXPECT_TRUE(near(f[StationModel::index(s)], 8.0e8))
+        << "station " << s << ": " << f[StationModel::index(s)];
+  }
+  m.english = true;
+  evaluate_rigidity(m, w, true, f);
+  EXPECT_TRUE(near(f[StationModel::index(2)], 2.0e5 * 2.0 / 0.5));
 }
 
 TEST(CurveRanges, PairsChainsSkipsAndOrder) {
