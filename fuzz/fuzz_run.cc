@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "korvan/engine.h"
-#include "report/html_report.h"
-#include "report/json_results.h"
-#include "report/summary.h"
+#include "present/html_report.h"
+#include "present/json_results.h"
+#include "present/summary.h"
 
 namespace fs = std::filesystem;
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/constants.h"
-#include "engine/input_error.h"
-#include "engine/rounding.h"
+#include "model/constants.h"
+#include "input/input_error.h"
+#include "model/rounding.h"
 #include "pressure/surcharge.h"
 
 namespace korvan::pressure {

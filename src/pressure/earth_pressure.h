@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/problem.h"
+#include "model/problem.h"
 
 namespace korvan::pressure {
 

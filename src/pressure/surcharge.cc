@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "engine/constants.h"
-#include "engine/rounding.h"
+#include "model/constants.h"
+#include "model/rounding.h"
 
 namespace korvan::pressure {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/problem.h"
+#include "model/problem.h"
 
 namespace korvan::pressure {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "py/models.h"
 
 namespace korvan::py {

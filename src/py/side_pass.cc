@@ -3,7 +3,7 @@
 // a point.
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "py/models.h"
 
 namespace korvan::py {

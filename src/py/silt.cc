@@ -11,7 +11,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "py/models.h"
 
 namespace korvan::py {

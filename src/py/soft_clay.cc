@@ -5,7 +5,7 @@
 // 0.72 pu x / xr above the critical depth xr).
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "py/models.h"
 
 namespace korvan::py {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 
 namespace korvan::py {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/problem.h"
+#include "model/problem.h"
 
 namespace korvan::py {
 

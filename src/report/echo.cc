@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 
 namespace korvan::report {
 namespace {

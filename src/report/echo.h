@@ -4,8 +4,8 @@
 // shows the echo up to the faulty record.
 #pragma once
 
-#include "engine/problem.h"
-#include "engine/units.h"
+#include "model/problem.h"
+#include "model/units.h"
 #include "report/record_writer.h"
 
 namespace korvan::report {

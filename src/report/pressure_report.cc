@@ -1,6 +1,6 @@
 #include "report/pressure_report.h"
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "pressure/surcharge.h"
 
 namespace korvan::report {

@@ -7,8 +7,8 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/problem.h"
-#include "engine/units.h"
+#include "model/problem.h"
+#include "model/units.h"
 #include "pressure/earth_pressure.h"
 #include "report/record_writer.h"
 

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/problem.h"
-#include "engine/units.h"
+#include "model/problem.h"
+#include "model/units.h"
 #include "py/generator.h"
 #include "report/record_writer.h"
 

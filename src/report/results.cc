@@ -1,6 +1,6 @@
 #include "report/results.h"
 
-#include "engine/constants.h"
+#include "model/constants.h"
 
 namespace korvan::report {
 namespace {

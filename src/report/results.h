@@ -2,8 +2,8 @@
 // and the plot-data records.
 #pragma once
 
-#include "engine/problem.h"
-#include "engine/units.h"
+#include "model/problem.h"
+#include "model/units.h"
 #include "report/record_writer.h"
 #include "wall/solver.h"
 #include "wall/supports.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 
 namespace korvan::wall {
 

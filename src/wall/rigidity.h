@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/problem.h"
+#include "model/problem.h"
 #include "wall/station_model.h"
 
 namespace korvan::wall {

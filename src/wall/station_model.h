@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/problem.h"
+#include "model/problem.h"
 
 namespace korvan::wall {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/problem.h"
+#include "model/problem.h"
 #include "wall/rigidity.h"
 #include "wall/station_model.h"
 #include "wall/supports.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "engine/problem_reader.h"
+#include "input/problem_reader.h"
 #include "pressure/earth_pressure.h"
 #include "pressure/handoff.h"
 

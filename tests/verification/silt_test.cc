@@ -13,7 +13,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "py/models.h"
 
 namespace korvan::py {

@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "wall/solver.h"
 #include "wall/supports.h"
 #include "wall/wall_model.h"

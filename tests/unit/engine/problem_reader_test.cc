@@ -1,5 +1,5 @@
 // Record-level checks and conversions of the input records.
-#include "engine/problem_reader.h"
+#include "input/problem_reader.h"
 
 #include <gtest/gtest.h>
 

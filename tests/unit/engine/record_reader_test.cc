@@ -1,4 +1,4 @@
-#include "engine/record_reader.h"
+#include "input/record_reader.h"
 
 #include <gtest/gtest.h>
 

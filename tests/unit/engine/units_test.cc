@@ -1,10 +1,10 @@
-#include "engine/units.h"
+#include "model/units.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "engine/rounding.h"
+#include "model/rounding.h"
 
 namespace korvan::engine {
 namespace {

@@ -7,9 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "report/html_report.h"
-#include "report/json_results.h"
-#include "report/svg_chart.h"
+#include "present/html_report.h"
+#include "present/json_results.h"
+#include "present/svg_chart.h"
 #include "unit/report/example_runs.h"
 #include "unit/report/xml_lite.h"
 

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "report/json_results.h"
+#include "present/json_results.h"
 #include "unit/report/example_runs.h"
 
 namespace korvan {

@@ -1,11 +1,11 @@
-#include "report/html_report.h"
+#include "present/html_report.h"
 
 #include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <set>
 
-#include "report/svg_chart.h"
+#include "present/svg_chart.h"
 
 namespace korvan::report {
 namespace {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "report/shown_number.h"
+
 namespace korvan::report::svg {
 
 // An axis with round tick values: ticks at min, min + step, ... max. Tick
@@ -25,9 +27,6 @@ struct Axis {
 // intervals of 1, 2, 2.5 or 5 times a power of ten. An empty range is
 // widened around its value.
 Axis nice_axis(double lo, double hi, int intervals, bool include_zero);
-
-// "×10³" for power 3; empty for 0.
-std::string power_label(int power);
 
 // Text with &, <, > and quotes escaped for XML.
 std::string xml_escape(const std::string& text);

@@ -1,10 +1,10 @@
-#include "report/svg_chart.h"
+#include "present/svg_chart.h"
 
 #include <algorithm>
 #include <cmath>
 #include <tuple>
 
-#include "report/summary.h"
+#include "present/summary.h"
 
 namespace korvan::report::svg {
 namespace {
@@ -240,16 +240,6 @@ Axis nice_axis(double lo, double hi, int intervals, bool include_zero) {
   a.power = shown_power(static_cast<int>(std::floor(std::log10(largest))));
   a.decimals = decimals_of(step / power_of_ten(a.power));
   return a;
-}
-
-std::string power_label(int power) {
-  if (power == 0) return {};
-  static const char* const digits[] = {"⁰", "¹", "²", "³", "⁴",
-                                       "⁵", "⁶", "⁷", "⁸", "⁹"};
-  std::string s = "×10";
-  if (power < 0) s += "⁻";
-  for (char c : std::to_string(std::abs(power))) s += digits[c - '0'];
-  return s;
 }
 
 namespace {

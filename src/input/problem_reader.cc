@@ -1,9 +1,9 @@
-#include "engine/problem_reader.h"
+#include "input/problem_reader.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/constants.h"
+#include "model/constants.h"
 #include "wall/supports.h"
 
 namespace korvan::engine {

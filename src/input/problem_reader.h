@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "engine/problem.h"
-#include "engine/record_reader.h"
+#include "model/problem.h"
+#include "input/record_reader.h"
 
 namespace korvan::engine {
 

@@ -1,4 +1,4 @@
-#include "engine/units.h"
+#include "model/units.h"
 
 namespace korvan::engine {
 

@@ -1,5 +1,5 @@
 // The files of a run, and the texts of a run in memory.
-#include "engine/run_io.h"
+#include "run/run_io.h"
 
 namespace korvan::engine {
 namespace {

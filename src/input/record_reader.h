@@ -31,7 +31,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/input_error.h"
+#include "input/input_error.h"
 
 namespace korvan::engine {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/output_file.h"
+#include "run/output_file.h"
 #include "korvan/engine.h"
 
 namespace korvan::engine {

@@ -8,7 +8,7 @@
 #include <iosfwd>
 
 #include "korvan/engine.h"
-#include "report/summary.h"
+#include "present/summary.h"
 
 namespace korvan::report {
 

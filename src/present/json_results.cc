@@ -1,4 +1,4 @@
-#include "report/json_results.h"
+#include "present/json_results.h"
 
 #include <cmath>
 #include <nlohmann/json.hpp>
