@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "korvan/engine.h"
+#include "model/shortest.h"
 
 namespace korvan::engine {
 
@@ -77,12 +78,5 @@ class InputError : public std::runtime_error {
   StopKind kind_;
   Diagnostic diagnostic_;
 };
-
-// A number in its shortest exact spelling, for diagnostics.
-inline std::string shortest(double x) {
-  char buffer[32];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return ec == std::errc() ? std::string(buffer, end) : std::string("?");
-}
 
 }  // namespace korvan::engine

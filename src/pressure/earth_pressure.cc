@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/constants.h"
-#include "input/input_error.h"
+#include "model/shortest.h"
 #include "model/rounding.h"
 #include "pressure/surcharge.h"
 
