@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "korvan/engine.h"
-#include "unit/report/example_runs.h"
+#include "unit/present/example_runs.h"
 #include "wall/solver.h"
 #include "wall/wall_model.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "present/json_results.h"
-#include "unit/report/example_runs.h"
+#include "unit/present/example_runs.h"
 
 namespace korvan {
 namespace {

@@ -10,8 +10,8 @@
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/svg_chart.h"
-#include "unit/report/example_runs.h"
-#include "unit/report/xml_lite.h"
+#include "unit/present/example_runs.h"
+#include "unit/present/xml_lite.h"
 
 namespace korvan {
 namespace {
