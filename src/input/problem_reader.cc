@@ -61,7 +61,8 @@ ControlRecord read_control(RecordReader& in) {
 
 void check_unit_system(const RecordReader& in, const ControlRecord& control,
                        int control_line) {
-  if (control.unit_system != 1 && control.unit_system != 2) {
+  if (control.unit_system != static_cast<int>(UnitSystem::kEnglish) &&
+      control.unit_system != static_cast<int>(UnitSystem::kMetric)) {
     refuse_at(in, control_line, "control record, field 1 (unit system code)",
               StopKind::kInvalid,
               "unit system code " + std::to_string(control.unit_system) +
@@ -80,8 +81,8 @@ WallGeometry read_wall_geometry(RecordReader& in) {
   g.wall_width = in.real("wall width");
   g.wall_height = in.real("wall height");
   g.max_iterations = in.integer("maximum number of iterations");
-  g.ninth = in.integer("ninth value");
-  g.tenth = in.integer("tenth value");
+  g.reserved_9 = in.integer("ninth value");
+  g.reserved_10 = in.integer("tenth value");
   g.section_adjustment = in.integer("section-adjustment flag");
   in.end();
   // A wall longer than the numbers reach is refused whatever the
@@ -180,7 +181,7 @@ SpecifiedCondition read_specified_condition(RecordReader& in, int number,
   }
   // A slope is imposed through the stations on either side: it needs a
   // station on the wall.
-  const bool slope = c.case_code >= 2;
+  const bool slope = c.fixes_slope();
   const int lowest = slope ? 0 : -1;
   const int highest = slope ? increments : increments + 1;
   if (c.station < lowest || c.station > highest) {
@@ -543,15 +544,16 @@ CrossSection read_cross_section(RecordReader& in, int number) {
     c.bottom_extra = in.real("further value");
     in.end();
   }
-  if (!(c.properties[3] > 0.0 && c.properties[8] > 0.0) ||
-      (c.bottom_rows > 0 &&
-       !(c.bottom_properties[3] > 0.0 && c.bottom_properties[8] > 0.0))) {
+  if (!(c.moment_of_inertia() > 0.0 && c.elastic_modulus() > 0.0) ||
+      (c.bottom_rows > 0 && !(c.bottom_moment_of_inertia() > 0.0 &&
+                              c.bottom_elastic_modulus() > 0.0))) {
     in.fail(StopKind::kInvalid,
             "the moment of inertia and the modulus of elasticity must be "
             "positive");
   }
-  if (!std::isfinite(c.properties[3] * c.properties[8]) ||
-      !std::isfinite(c.bottom_properties[3] * c.bottom_properties[8])) {
+  if (!std::isfinite(c.moment_of_inertia() * c.elastic_modulus()) ||
+      !std::isfinite(c.bottom_moment_of_inertia() *
+                     c.bottom_elastic_modulus())) {
     in.fail(StopKind::kInvalid,
             "the flexural rigidity (modulus of elasticity times moment of "
             "inertia) is beyond the range of the numbers");
@@ -749,7 +751,8 @@ Surcharge read_surcharge(RecordReader& in, int number, UnitSystem units) {
   s.vertical = in.real("vertical distance");
   s.factor = in.real("factor");
   in.end();
-  if (s.type < 1 || s.type > 3) {
+  if (s.type < static_cast<int>(SurchargeType::kPoint) ||
+      s.type > static_cast<int>(SurchargeType::kStrip)) {
     in.fail(StopKind::kInvalid, "loading type " + std::to_string(s.type) +
                                     " is not 1 (point), 2 (line) or 3 "
                                     "(strip)");
@@ -780,7 +783,7 @@ int read_soil_record(RecordReader& in, SoilProfile& soil) {
   }
   // Cyclic loading takes its number of cycles into the curves (a negative
   // one was taken as one cycle without a word).
-  if (soil.loading == 0 &&
+  if (soil.py_loading() == Loading::kCyclic &&
       !(soil.load_cycles >= 0.0 && soil.load_cycles <= kMaxLoadCycles)) {
     refuse_at(in, in.record_line(), "soil record, field 3 (number of load cycles)",
               StopKind::kInvalid,
@@ -791,7 +794,7 @@ int read_soil_record(RecordReader& in, SoilProfile& soil) {
 }
 
 namespace {
-// `rock_quality`: the fifth value is the rock quality designation of a
+// `rock_quality`: the sixth value is the rock quality designation of a
 // weak rock whose p-y curves are generated.
 SoilValues read_soil_values(RecordReader& in, const std::string& record,
                             bool rock_quality) {
@@ -802,7 +805,7 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record,
   v.friction_angle = in.real("friction angle");
   v.epsilon50 = in.real("epsilon-50");
   v.subgrade_modulus = in.real("modulus of subgrade reaction");
-  v.fifth = in.real("fifth property");
+  v.k_or_rqd = in.real("fifth property");
   in.end();
   const int line = in.record_line();
   auto refuse = [&](int field, const char* name, const std::string& why) {
@@ -830,9 +833,11 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record,
            "a friction angle of " + shortest(v.friction_angle) +
                " degrees is outside 0 to below 90 degrees");
   }
-  if (rock_quality && !(v.fifth >= 0.0 && v.fifth <= 100.0)) {
+  if (rock_quality && !(v.rock_quality_designation() >= 0.0 &&
+                       v.rock_quality_designation() <= 100.0)) {
     refuse(6, "rock quality designation",
-           "a rock quality designation of " + shortest(v.fifth) +
+           "a rock quality designation of " +
+               shortest(v.rock_quality_designation()) +
                " % is outside 0 to 100 %");
   }
   return v;
@@ -868,7 +873,8 @@ SoilLayer read_soil_layer(RecordReader& in, int number,
                   "; give each layer's top depth equal to the bottom "
                   "depth of the layer above it");
   }
-  const bool rock_quality = py_curves && layer.type == 7;
+  const bool rock_quality =
+      py_curves && layer.model() == SoilModel::kWeakRock;
   layer.at_top = read_soil_values(in, block + ", top values record",
                                   rock_quality);
   layer.at_bottom = read_soil_values(in, block + ", bottom values record",

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,63 @@ inline constexpr int kUserDefinedEiShape = 17;
 
 enum class UnitSystem { kEnglish = 1, kMetric = 2 };
 
+// The soil model of a layer, by its type code. A code outside 1..7 is
+// kept and echoed as given and takes the soft-clay p-y model.
+enum class SoilModel {
+  kSoftClay = 1,
+  kStiffClayWithFreeWater = 2,
+  kStiffClayWithoutFreeWater = 3,
+  kSand = 4,
+  kSilt = 5,
+  kRock = 6,
+  kWeakRock = 7,
+};
+inline constexpr int kSoilModels = 7;  // type codes 1..7
+
+// The model of a soil type code; codes outside 1..7 take soft clay.
+constexpr bool listed_soil_type(int code) {
+  return code >= 1 && code <= kSoilModels;
+}
+constexpr SoilModel soil_model_of(int code) {
+  return listed_soil_type(code) ? static_cast<SoilModel>(code)
+                                : SoilModel::kSoftClay;
+}
+constexpr bool is_rock(SoilModel m) {
+  return m == SoilModel::kRock || m == SoilModel::kWeakRock;
+}
+
+// How the earth pressure of a problem is given (control record, field 6).
+enum class EarthPressureOption {
+  kNone,           // code <= 0
+  kSpecified,      // 1: depth and pressure pairs
+  kTriangular,     // 2: generated active pressure (Rankine/Coulomb)
+  kFhwaEnvelope,   // 3: apparent-pressure envelope for anchored walls
+  kSoilMovement,   // 4: generated, the wall pushed by soil movement
+  kUniformClay,    // 5: envelope with Ka from the optional coefficient
+  kTerzaghiPeck,   // 6: Terzaghi-Peck envelope
+  // A code above 6: generated like option 2 (the triangular
+  // distribution) but without the soft-clay note of options 2, 3 and 6.
+  kOtherGenerated,
+};
+
+// Where the p-y curves come from (control record, field 7).
+enum class PyOption {
+  kUserCurves,  // code < 2
+  kGenerated,   // 2
+  kNone,        // code > 2
+};
+
+// The p-y loading of a soil profile: 1 static, 0 cyclic; any code but 0
+// is static.
+enum class Loading { kStatic, kCyclic };
+
+// A surcharge loading's type: 1 point, 2 line, 3 strip.
+enum class SurchargeType { kPoint = 1, kLine = 2, kStrip = 3 };
+
+// What a specified condition fixes: code <= 1 deflection, 2 slope, >= 3
+// both.
+enum class SpecifiedKind { kDeflection, kSlope, kBoth };
+
 // The 15 integers at the head of every problem.
 struct ControlRecord {
   int unit_system = 0;           // 1 English, 2 metric
@@ -43,6 +101,25 @@ struct ControlRecord {
   int wale_flag = 0;             // >0: wales present
   int wale_continuity = 0;       // 1 simply supported, else continuous
   int struts = 0;                // struts/rakers
+
+  EarthPressureOption pressure_option() const {
+    const int c = earth_pressure_option;
+    if (c <= 0) return EarthPressureOption::kNone;
+    if (c > 6) return EarthPressureOption::kOtherGenerated;
+    return static_cast<EarthPressureOption>(c);
+  }
+  // Options 2 and above generate the earth pressure from the soil profile.
+  bool generated_pressure() const { return earth_pressure_option >= 2; }
+  PyOption py_curves() const {
+    if (py_option < 2) return PyOption::kUserCurves;
+    return py_option == 2 ? PyOption::kGenerated : PyOption::kNone;
+  }
+  bool generated_py_curves() const {
+    return py_curves() == PyOption::kGenerated;
+  }
+  UnitSystem units() const {
+    return unit_system == 2 ? UnitSystem::kMetric : UnitSystem::kEnglish;
+  }
 };
 
 struct WallGeometry {
@@ -54,8 +131,10 @@ struct WallGeometry {
   double wall_width = 0.0;          // width of wall one analysis represents
   double wall_height = 0.0;
   int max_iterations = 0;           // 0: one linear solution; <0: stop
-  int ninth = 0;                    // read and kept
-  int tenth = 0;                    // read and kept
+  // The ninth and tenth values of the record have no meaning for the
+  // engine: read (they must be integers) and kept.
+  int reserved_9 = 0;
+  int reserved_10 = 0;
   int section_adjustment = 0;       // >0: adjust EI on the basis WA = WP
 };
 
@@ -65,6 +144,13 @@ struct SpecifiedCondition {
   int station = 0;
   double deflection = 0.0;
   double slope = 0.0;  // radians
+
+  SpecifiedKind kind() const {
+    if (case_code <= 1) return SpecifiedKind::kDeflection;
+    return case_code == 2 ? SpecifiedKind::kSlope : SpecifiedKind::kBoth;
+  }
+  bool fixes_deflection() const { return kind() != SpecifiedKind::kSlope; }
+  bool fixes_slope() const { return kind() != SpecifiedKind::kDeflection; }
 };
 
 struct WallSection {
@@ -179,8 +265,24 @@ struct CrossSection {
   // The section's moment-curvature table, one level per axial thrust.
   std::vector<ThrustLevel> moment_curvature;
 
+  // Positions in the dimension and property rows.
+  static constexpr size_t kEquivalentDiameter = 0;
+  static constexpr size_t kArea = 0;
+  static constexpr size_t kMomentOfInertia = 3;
+  static constexpr size_t kElasticModulus = 8;
+
   bool elastic() const { return ei_option == 0; }
-  double equivalent_diameter() const { return dimensions[0]; }
+  double equivalent_diameter() const { return dimensions[kEquivalentDiameter]; }
+  // The elastic section's moment of inertia (as entered) and modulus of
+  // elasticity, at the top and (with bottom_rows > 0) at the bottom.
+  double moment_of_inertia() const { return properties[kMomentOfInertia]; }
+  double elastic_modulus() const { return properties[kElasticModulus]; }
+  double bottom_moment_of_inertia() const {
+    return bottom_properties[kMomentOfInertia];
+  }
+  double bottom_elastic_modulus() const {
+    return bottom_properties[kElasticModulus];
+  }
 };
 
 // Earth-pressure data, form B: the wall record.
@@ -210,12 +312,14 @@ struct SurfaceLoads {
 // A surcharge loading; distances in the internal length unit (metric
 // millimetres are converted on reading).
 struct Surcharge {
-  int type = 0;           // 1 point, 2 line, 3 strip
+  int type = 0;           // 1 point, 2 line, 3 strip (checked on reading)
   double load = 0.0;      // P
   double distance = 0.0;  // x, to the load or to the middle of the strip
   double width = 0.0;     // B, strip width
   double vertical = 0.0;  // v
   double factor = 0.0;    // f
+
+  SurchargeType kind() const { return static_cast<SurchargeType>(type); }
 };
 
 // Values of a soil layer at its top or bottom.
@@ -226,17 +330,25 @@ struct SoilValues {
   double friction_angle = 0.0;  // degrees
   double epsilon50 = 0.0;       // weak rock: krm
   double subgrade_modulus = 0.0;  // k; weak rock: rock mass modulus
-  double fifth = 0.0;           // weak rock: RQD; else optional K
+  // The sixth value, kept as read: the rock quality designation (%) of
+  // weak rock, the optional earth-pressure coefficient K of the other
+  // soils.
+  double k_or_rqd = 0.0;
+
+  double earth_pressure_coefficient() const { return k_or_rqd; }
+  double rock_quality_designation() const { return k_or_rqd; }
 };
 
 struct SoilLayer {
   int line = 0;  // line of its type record
-  int type = 0;  // soil type code
+  int type = 0;  // soil type code, as read
   double top = 0.0;
   double bottom = 0.0;
   SoilValues at_top;
   SoilValues at_bottom;
   double thickness() const { return bottom - top; }
+  SoilModel model() const { return soil_model_of(type); }
+  bool rock() const { return is_rock(model()); }
 };
 
 // Earth-pressure data, form B, as a whole.
@@ -247,6 +359,10 @@ struct SoilProfile {
   int loading = 0;  // p-y loading: 1 static, 0 cyclic
   double load_cycles = 0.0;
   std::vector<SoilLayer> layers;
+
+  Loading py_loading() const {
+    return loading == 0 ? Loading::kCyclic : Loading::kStatic;
+  }
 };
 
 // A depth and active earth pressure of earth-pressure option 1.
@@ -298,10 +414,7 @@ struct Problem {
   SoilProfile soil;
   std::vector<UserPyCurve> user_curves;
 
-  UnitSystem units() const {
-    return control.unit_system == 2 ? UnitSystem::kMetric
-                                    : UnitSystem::kEnglish;
-  }
+  UnitSystem units() const { return control.units(); }
 };
 
 }  // namespace korvan::engine

@@ -14,7 +14,7 @@ namespace {
 constexpr double kTol = kDepthTolerance;
 
 struct Layer {
-  int type = 0;
+  engine::SoilModel model = engine::SoilModel::kSoftClay;
   double t = 0.0, c = 0.0, phi = 0.0, kopt = 0.0, gamma = 0.0;
   bool drained = false;
 };
@@ -37,7 +37,7 @@ Profile build_profile(const engine::Problem& problem) {
   const engine::SoilProfile& soil = problem.soil;
   Profile p;
   p.english = problem.units() == engine::UnitSystem::kEnglish;
-  p.option = problem.control.earth_pressure_option;
+  p.option = problem.control.pressure_option();
   p.height = soil.wall.free_height;
   p.zw = soil.wall.water_backfill;
   p.zwe = soil.wall.water_excavation;
@@ -47,7 +47,9 @@ Profile build_profile(const engine::Problem& problem) {
   p.water_flag = soil.wall.water_flag;
   p.gamma_w = water_unit_weight(p.english);
   p.z0 = soil.layers.empty() ? 0.0 : soil.layers.front().top;
-  p.first_layer_type = soil.layers.empty() ? 0 : soil.layers.front().type;
+  p.first_layer_soft_clay =
+      !soil.layers.empty() &&
+      soil.layers.front().type == static_cast<int>(engine::SoilModel::kSoftClay);
   p.loadings = soil.surcharges;
   p.older = older_style_values(soil);
   p.wall_length = problem.geometry.increments *
@@ -67,13 +69,17 @@ Profile build_profile(const engine::Problem& problem) {
   std::vector<Layer> layers;
   for (const engine::SoilLayer& in : soil.layers) {
     Layer l;
-    l.type = in.type;
+    l.model = in.model();
     l.t = in.thickness();
     l.c = in.at_top.strength;
     l.phi = in.at_top.friction_angle;
-    l.kopt = (in.type == 6 || in.type == 7) ? 0.0 : in.at_top.fifth;
+    l.kopt = in.rock() ? 0.0 : in.at_top.earth_pressure_coefficient();
     l.gamma = in.at_top.unit_weight;
-    l.drained = in.type >= 4 || l.kopt > kGivenTolerance;
+    // Sand, silt and rock are drained, and so is a type code above those
+    // of the soil models (a code below them is not).
+    l.drained = l.model == engine::SoilModel::kSand ||
+                l.model == engine::SoilModel::kSilt || in.rock() ||
+                in.type > engine::kSoilModels || l.kopt > kGivenTolerance;
     layers.push_back(l);
   }
 
@@ -91,7 +97,7 @@ Profile build_profile(const engine::Problem& problem) {
     Sublayer s;
     s.ztop = top;
     s.t = bottom - top;
-    s.type = l.type;
+    s.model = l.model;
     s.c = l.c;
     s.phi = l.phi;
     s.kopt = l.kopt;
@@ -163,14 +169,14 @@ std::optional<GenerationStop> profile_stop(const Profile& p) {
 std::optional<Refusal> generation_refusal(const engine::Problem& problem,
                                           int control_line) {
   const engine::SoilProfile& soil = problem.soil;
-  const int option = problem.control.earth_pressure_option;
+  const engine::EarthPressureOption option = problem.control.pressure_option();
   if (!problem.has_soil_profile || soil.layers.empty()) return std::nullopt;
   const engine::SoilLayer& first = soil.layers.front();
   const double height = soil.wall.free_height;
 
   // p-y curves are placed from the excavation line down: soil that starts
   // below it would leave the curves without soil above them.
-  if (problem.control.py_option == 2 && first.top > height + kTol) {
+  if (problem.control.generated_py_curves() && first.top > height + kTol) {
     return Refusal{
         first.line,
         "soil layer 1, type record, field 2 (top depth): the soil starts at "
@@ -181,7 +187,7 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
             "are generated from the excavation line down, so start the "
             "first layer at or above it"};
   }
-  if (option < 2) return std::nullopt;
+  if (!problem.control.generated_pressure()) return std::nullopt;
 
   const double beta = soil.wall.backfill_slope;
   if (beta > 0.0 && !(beta < 45.0 + first.at_top.friction_angle / 2.0)) {
@@ -191,7 +197,8 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
                        " degrees is too steep for the equivalent surface "
                        "pressure of the first layer (below 45 + phi/2)"};
   }
-  if (option == 3 && problem.tie_backs.empty() && problem.struts.empty()) {
+  if (option == engine::EarthPressureOption::kFhwaEnvelope &&
+      problem.tie_backs.empty() && problem.struts.empty()) {
     return Refusal{control_line,
                    "control record, field 6 (earth-pressure option): option "
                    "3, the apparent-pressure envelope for anchored walls, "
@@ -199,12 +206,12 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
                    "none: its earth pressure would be zero; give the "
                    "supports or choose another option"};
   }
-  if (option == 5) {
+  if (option == engine::EarthPressureOption::kUniformClay) {
     // The envelope takes Ka from the optional coefficient alone; rock
     // ignores its coefficient, so the excavation line must lie in soil.
     for (size_t i = 0; i < soil.layers.size(); ++i) {
       const engine::SoilLayer& l = soil.layers[i];
-      const bool rock = l.type == 6 || l.type == 7;
+      const bool rock = l.rock();
       const bool holds_line =
           l.top <= height + kTol && height < l.bottom - kTol;
       const std::string record =
@@ -219,7 +226,7 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
                                 "none: its earth pressure would be zero; "
                                 "choose another option"};
       }
-      if (!rock && !(l.at_top.fifth > kGivenTolerance)) {
+      if (!rock && !(l.at_top.earth_pressure_coefficient() > kGivenTolerance)) {
         return Refusal{l.line,
                        record + "earth-pressure option 5 takes Ka from the "
                                 "optional coefficient, which is not given: "
@@ -271,7 +278,8 @@ void compute_pressures(Profile& p) {
     if (b == 0.0 || !(s.phi > b)) {
       s.sqrt_ka = root;
       s.ka = root * root;
-      s.slope_warning = b > 0.0 && s.type == 4 && s.ztop < h;
+      s.slope_warning =
+          b > 0.0 && s.model == engine::SoilModel::kSand && s.ztop < h;
     } else {
       const double cb = cos_deg(p.beta);
       const double cp = cos_deg(s.phi);
@@ -287,7 +295,7 @@ void compute_pressures(Profile& p) {
       s.ka = s.kopt;
       s.sqrt_ka = 0.0;
     }
-    if (p.option == 5) s.ka = s.kopt;
+    if (p.option == engine::EarthPressureOption::kUniformClay) s.ka = s.kopt;
   }
 
   // Active and water resultants above the excavation line.
@@ -394,7 +402,12 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
       point(i, p.sub[i].ztop + j * p.sub[i].t / steps);
     }
   }
-  if (p.option == 3 || p.option == 5 || p.option == 6) envelope(p, points);
+  using engine::EarthPressureOption;
+  if (p.option == EarthPressureOption::kFhwaEnvelope ||
+      p.option == EarthPressureOption::kUniformClay ||
+      p.option == EarthPressureOption::kTerzaghiPeck) {
+    envelope(p, points);
+  }
   return points;
 }
 
@@ -458,13 +471,13 @@ void envelope(const Profile& p, std::vector<DistributionPoint>& pts) {
     const double water = d.col[8];
     const double surcharge = d.col[10];
     double ordinate = 0.0;
-    if (p.option == 3) {
+    if (p.option == engine::EarthPressureOption::kFhwaEnvelope) {
       ordinate = anchored_envelope(p, soil_total, z);
       d.col[12] = ordinate + water + surcharge;
       d.col[3] = anchored_envelope(p, soil_water_total, z);
-    } else if (p.option == 5) {
+    } else if (p.option == engine::EarthPressureOption::kUniformClay) {
       double shape = 1.0;
-      if (p.first_layer_type == 1) {
+      if (p.first_layer_soft_clay) {
         shape = z < 0.25 * h ? z / (0.25 * h) : 1.0;
       } else if (!p.support_levels.empty()) {
         shape = anchored_shape(p, z);

@@ -26,7 +26,7 @@ struct GenerationStop {
 struct Sublayer {
   double ztop = 0.0;
   double t = 0.0;  // thickness
-  int type = 0;    // soil type code of the parent layer
+  engine::SoilModel model = engine::SoilModel::kSoftClay;  // parent layer's
   double c = 0.0;  // cohesion / strength
   double phi = 0.0;   // friction angle, degrees
   double kopt = 0.0;  // optional earth-pressure coefficient, 0: not given
@@ -50,7 +50,7 @@ struct Profile {
   double height = 0.0;  // H, the excavation line
   double zw = 0.0, zwe = 0.0, q = 0.0, beta = 0.0, m = 0.0, z0 = 0.0;
   double gamma_w = 0.0;
-  int option = 0;      // earth-pressure option
+  engine::EarthPressureOption option = engine::EarthPressureOption::kNone;
   // Discrete surcharge loadings, the older-style single values, the wall
   // length (N h) and the reference height of the surcharge formulas.
   std::vector<engine::Surcharge> loadings;
@@ -60,7 +60,9 @@ struct Profile {
   // Distinct depths of the tie backs and struts/rakers, shallowest first
   // (the support levels of the envelopes).
   std::vector<double> support_levels;
-  int first_layer_type = 0;
+  // The first layer's type code is that of soft clay (1): the uniform-clay
+  // envelope then ramps up over the top quarter of the excavation.
+  bool first_layer_soft_clay = false;
   int water_flag = 0;  // 1: backfill water pressure in the distribution
   bool english = true;
 

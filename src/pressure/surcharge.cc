@@ -72,11 +72,11 @@ double surcharge_pressure(const std::vector<engine::Surcharge>& loadings,
     if (j < 1) continue;
     const double depth = j * dz;
     const double q = s.load * s.factor;
-    switch (s.type) {
-      case 1:
+    switch (s.kind()) {
+      case engine::SurchargeType::kPoint:
         sum += point_load_pressure(q, s.distance, depth, href);
         break;
-      case 2:
+      case engine::SurchargeType::kLine:
         sum += line_load_pressure(q, s.distance, depth, href, false);
         break;
       default:
@@ -92,10 +92,11 @@ engine::SurfaceLoads older_style_values(const engine::SoilProfile& soil) {
   for (const engine::Surcharge& s : soil.surcharges) {
     const double q = s.load * s.factor;
     v.distance = s.distance;
-    v.point_load = s.type == 1 ? q : 0.0;
-    v.line_load = s.type == 2 ? q : 0.0;
-    v.strip_load = s.type == 3 ? q : 0.0;
-    if (s.type == 3) v.strip_width = s.width;
+    const engine::SurchargeType kind = s.kind();
+    v.point_load = kind == engine::SurchargeType::kPoint ? q : 0.0;
+    v.line_load = kind == engine::SurchargeType::kLine ? q : 0.0;
+    v.strip_load = kind == engine::SurchargeType::kStrip ? q : 0.0;
+    if (kind == engine::SurchargeType::kStrip) v.strip_width = s.width;
   }
   return v;
 }

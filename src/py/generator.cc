@@ -8,7 +8,7 @@ Generation generate_curves(const PySoil& soil) {
   std::vector<double> sums(soil.layers.size(), 0.0);
   for (size_t i = 0; i < soil.layers.size(); ++i) {
     const DerivedLayer& layer = soil.layers[i];
-    const Model model = model_for(layer.type);
+    const Model model = model_for(layer.model());
     if (model == nullptr) {
       g.unavailable_type = layer.type;
       return g;

@@ -14,7 +14,8 @@ namespace korvan::py {
 struct GeneratedCurve {
   double depth = 0.0;  // below the top of the wall (Z + H)
   size_t layer = 0;
-  int type = 1;  // soil type code of the layer
+  int type = 1;  // soil type code of the layer, as read
+  engine::SoilModel model() const { return engine::soil_model_of(type); }
   SideCurve excavation;
   SideCurve backfill;
 };

@@ -71,8 +71,8 @@ struct ModelResult {
 
 using Model = ModelResult (*)(const ModelInput&, std::optional<PyStop>*);
 
-// The model of a soil type code; nullptr when its model is not available.
-Model model_for(int soil_type);
+// The p-y model of a soil model; nullptr when its model is not available.
+Model model_for(engine::SoilModel soil);
 
 // Soft clay (Matlock 1970): cube-root curve to the ultimate resistance
 // (static), degrading to a residual value under cyclic loading.

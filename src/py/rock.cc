@@ -81,7 +81,7 @@ double depth_in_rock(const PySoil& s, size_t layer, double z) {
   double xr = z - s.layers[layer].top + kBelowLayerTop;
   for (size_t j = layer; j-- > 0;) {
     const DerivedLayer& above = s.layers[j];
-    if (above.type != 6 && above.type != 7) break;
+    if (!engine::is_rock(above.model())) break;
     xr += above.bottom - above.top;
   }
   return xr;

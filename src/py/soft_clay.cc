@@ -154,23 +154,25 @@ ModelResult soft_clay(const ModelInput& in, std::optional<PyStop>* stop) {
   return result;
 }
 
-Model model_for(int soil_type) {
-  switch (soil_type) {
-    case 2:
-      return stiff_clay_with_water;
-    case 3:
-      return stiff_clay_without_water;
-    case 4:
-      return sand;
-    case 6:
-      return rock;
-    case 7:
-      return weak_rock;
-    case 5:
-      return silt;
-    default:
+Model model_for(engine::SoilModel soil) {
+  using engine::SoilModel;
+  switch (soil) {
+    case SoilModel::kSoftClay:
       return soft_clay;
+    case SoilModel::kStiffClayWithFreeWater:
+      return stiff_clay_with_water;
+    case SoilModel::kStiffClayWithoutFreeWater:
+      return stiff_clay_without_water;
+    case SoilModel::kSand:
+      return sand;
+    case SoilModel::kSilt:
+      return silt;
+    case SoilModel::kRock:
+      return rock;
+    case SoilModel::kWeakRock:
+      return weak_rock;
   }
+  return nullptr;
 }
 
 }  // namespace korvan::py

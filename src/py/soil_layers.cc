@@ -12,7 +12,7 @@ constexpr double kNotGiven = 1.0e-20;
 
 LayerValues values_of(const engine::SoilValues& v) {
   return {v.strength, to_radians(v.friction_angle), v.epsilon50,
-          v.subgrade_modulus, v.fifth};
+          v.subgrade_modulus, v.rock_quality_designation()};
 }
 
 LayerValues between(const LayerValues& a, const LayerValues& b, double f) {
@@ -64,7 +64,7 @@ PySoil build_py_soil(const engine::Problem& problem,
   const engine::SoilProfile& soil = problem.soil;
   PySoil s;
   s.english = problem.units() == engine::UnitSystem::kEnglish;
-  s.cyclic = soil.loading == 0;
+  s.cyclic = soil.py_loading() == engine::Loading::kCyclic;
   s.cycles = soil.load_cycles;
   s.height = soil.wall.free_height;
   s.z0 = soil.layers.empty() ? 0.0 : soil.layers.front().top;
@@ -103,7 +103,7 @@ PySoil build_py_soil(const engine::Problem& problem,
     const double top_depth = std::max(in.top, h);
     d.at_top = at(top_depth);
     // The rock mass modulus of weak rock is its top value alone.
-    if (in.type == 7) d.at_top.k = top.k;
+    if (in.model() == engine::SoilModel::kWeakRock) d.at_top.k = top.k;
     d.gamma_top = gamma_at(top_depth);
     d.bottom = in.bottom - h;
     bool last = false;

@@ -32,7 +32,8 @@ struct LayerValues {
 };
 
 struct DerivedLayer {
-  int type = 1;
+  int type = 1;  // soil type code, as read
+  engine::SoilModel model() const { return engine::soil_model_of(type); }
   double top = 0.0;     // Z scale
   double bottom = 0.0;  // Z scale
   LayerValues at_top, at_bottom;

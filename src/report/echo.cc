@@ -59,9 +59,9 @@ void echo_control(RecordWriter& out, const engine::ControlRecord& c) {
   count_line(out, "NO OF CROSS SECTIONS                               = ",
              c.cross_sections);
   count_line(out, "GENERATE EARTH PRESSURE INTERNALLY                 = ",
-             c.earth_pressure_option >= 2 ? 1 : 0);
+             c.generated_pressure() ? 1 : 0);
   count_line(out, "GENERATE SOIL RESISTANCE (P-Y) CURVES INTERNALLY   = ",
-             c.py_option == 2 ? 1 : 0);
+             c.generated_py_curves() ? 1 : 0);
   count_line(out, "NO OF P-Y MODIFICATION FACTORS FOR GEN. P-Y CURVES = ",
              c.py_factors);
   count_line(out, "NO OF USER-SPECIFIED SOIL RESISTANCE (P-Y) CURVES  = ",
@@ -123,9 +123,9 @@ void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels) {
 
 void echo_condition(RecordWriter& out, const engine::SpecifiedCondition& c) {
   out.blanks(10).put(fmt_i(c.station, 3)).blanks(7).put(fmt_i(c.case_code, 2));
-  if (c.case_code <= 1) {
+  if (c.kind() == engine::SpecifiedKind::kDeflection) {
     out.blanks(8).put(fmt_e(c.deflection, 10, 3)).blanks(9).line("NONE");
-  } else if (c.case_code == 2) {
+  } else if (c.kind() == engine::SpecifiedKind::kSlope) {
     out.blanks(11).put("NONE").blanks(8).line(fmt_e(c.slope, 10, 3));
   } else {
     out.blanks(8)
@@ -297,11 +297,14 @@ void section_values(RecordWriter& out, int shape,
 void elastic_properties(RecordWriter& out,
                         const std::array<double, 10>& properties,
                         const UnitLabels& labels) {
-  property_line(out, " AREA                : ", properties[0],
+  using engine::CrossSection;
+  property_line(out, " AREA                : ", properties[CrossSection::kArea],
                 labels.small_length + "**2");
-  property_line(out, " MOMENT OF INERTIA   : ", properties[3],
+  property_line(out, " MOMENT OF INERTIA   : ",
+                properties[CrossSection::kMomentOfInertia],
                 labels.small_length + "**4");
-  property_line(out, " YOUNG MODULUS       : ", properties[8],
+  property_line(out, " YOUNG MODULUS       : ",
+                properties[CrossSection::kElasticModulus],
                 labels.pressure());
 }
 

@@ -88,7 +88,7 @@ void write_surcharge_information(RecordWriter& out,
     out.blanks(6)
         .put("SURCHARGE LOADING NO.        = ")
         .line(fmt_i(++number, 10));
-    if (s.type == 3) {
+    if (s.kind() == engine::SurchargeType::kStrip) {
       loading_line(out, "STRIP LOAD                   = ", s.load,
                    l.pressure());
       loading_line(out, "WIDTH OF THE STRIP LOAD      = ", s.width, l.length);
@@ -97,10 +97,13 @@ void write_surcharge_information(RecordWriter& out,
       out.blanks(6).line("WALL AND MIDDLE OF STRIP WIDTH          ");
     } else {
       loading_line(out,
-                   s.type == 1 ? "POINT LOAD                   = "
+                   s.kind() == engine::SurchargeType::kPoint
+                       ? "POINT LOAD                   = "
                                : "LINE LOAD                    = ",
                    s.load,
-                   s.type == 1 ? l.force : l.force + "/" + l.short_length);
+                   s.kind() == engine::SurchargeType::kPoint
+                       ? l.force
+                       : l.force + "/" + l.short_length);
       loading_line(out, "HORIZONTAL DISTANCE BETWEEN  = ", s.distance,
                    l.length);
       out.blanks(6).line("THE WALL AND SURCHARGE         ");
@@ -299,32 +302,36 @@ void write_profile_above_model_bottom_warning(RecordWriter& out,
   out.line("BOTTOM: EXTEND THE LAST LAYER TO THE MODEL BOTTOM.");
 }
 
-void write_option_message(RecordWriter& out, int option, bool clay_warning) {
+void write_option_message(RecordWriter& out, engine::EarthPressureOption option,
+                          bool clay_warning) {
+  using engine::EarthPressureOption;
   out.empty_lines(2);
   switch (option) {
-    case 2:
+    case EarthPressureOption::kTriangular:
       out.blanks(5).line("* GENERATED TRIANGULAR-DISTRIBUTION EARTH PRESSURE");
       break;
-    case 3:
+    case EarthPressureOption::kFhwaEnvelope:
       out.blanks(5).line(
           "* GENERATED TRAPEZOIDAL-DISTRIBUTION EARTH PRESSURE (ANCHORED "
           "WALLS, FHWA)");
       break;
-    case 4:
+    case EarthPressureOption::kSoilMovement:
       out.blanks(5).line("* EARTH PRESSURE GENERATED  BASED ON SOIL MOVEMENT");
       break;
-    case 5:
+    case EarthPressureOption::kUniformClay:
       out.blanks(5).line(
           "* GENERATED TRAPEZOIDAL-DISTRIBUTION EARTH PRESSURE (ANCHORED "
           "WALLS IN UNIFORM CLAY LAYER)");
       break;
-    default:
+    default:  // Terzaghi-Peck, and a code above 6
       out.blanks(5).line(
           "* GENERATED TRAPEZOIDAL-DISTRIBUTION EARTH PRESSURE (ANCHORED "
           "WALLS, TERZAGHI AND PECK)");
       break;
   }
-  if (clay_warning && (option == 2 || option == 3 || option == 6)) {
+  if (clay_warning && (option == EarthPressureOption::kTriangular ||
+                       option == EarthPressureOption::kFhwaEnvelope ||
+                       option == EarthPressureOption::kTerzaghiPeck)) {
     out.empty_lines(1);
     out.blanks(5).line("  * WARNING *");
     out.blanks(5).line(

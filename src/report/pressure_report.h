@@ -50,7 +50,8 @@ void write_profile_above_model_bottom_warning(RecordWriter& out,
 
 // The option message (and the clay warning when flagged), then the
 // heading of the distribution table.
-void write_option_message(RecordWriter& out, int option, bool clay_warning);
+void write_option_message(RecordWriter& out, engine::EarthPressureOption option,
+                          bool clay_warning);
 void write_distribution_heading(RecordWriter& out, const engine::UnitLabels& l,
                                 bool english);
 // One row: depth (feet in English units) and column 2.

@@ -35,9 +35,10 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   int number = 0;
   for (const py::DerivedLayer& d : s.layers) {
     out.blanks(9).put("LAYER").line(fmt_i(++number, 3));
-    const int type = d.type >= 1 && d.type <= 7 ? d.type : 1;
-    out.blanks(9).line(kSoilLines[type - 1]);
-    if (s.cyclic && d.type >= 1 && d.type <= 5) {
+    const engine::SoilModel model = d.model();
+    out.blanks(9).line(kSoilLines[static_cast<int>(model) - 1]);
+    // A type code outside those of the models prints no cyclic line.
+    if (s.cyclic && engine::listed_soil_type(d.type) && !engine::is_rock(model)) {
       out.line("              CYCLIC MODEL");
     }
   }
@@ -122,16 +123,18 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
 namespace {
 
 // The heading and value line of a side, by soil model.
-void model_values(RecordWriter& out, int type, const py::SideCurve& c,
-                  bool english, const std::string& length,
-                  const engine::UnitLabels& l) {
+void model_values(RecordWriter& out, engine::SoilModel model,
+                  const py::SideCurve& c, bool english,
+                  const std::string& length, const engine::UnitLabels& l) {
+  using engine::SoilModel;
   const double depth = feet(c.depth, english);
-  switch (type) {
-    case 2:
-    case 3:
+  const bool free_water = model == SoilModel::kStiffClayWithFreeWater;
+  switch (model) {
+    case SoilModel::kStiffClayWithFreeWater:
+    case SoilModel::kStiffClayWithoutFreeWater:
       out.line("  DEPTH BELOW GS      DIAM         C      CAVG GAMMA AVG"
                "         E50" +
-               std::string(type == 2 ? "         KPY" : ""));
+               std::string(free_water ? "         KPY" : ""));
       out.blanks(7)
           .put(length)
           .blanks(8)
@@ -141,14 +144,14 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
           .line(l.unit_weight());
       out.put(fmt_f(depth, 10, 2)).put(fmt_f(c.width, 10, 3));
       for (double v : {c.strength, c.average_strength, c.gamma}) {
-        if (type == 2) out.blanks(1);
+        if (free_water) out.blanks(1);
         out.put(fmt_e(v, 10, 2, 1));
       }
       out.put(fmt_e(c.eps50, 12, 4, 1));
-      if (type == 2) out.put(fmt_e(c.k, 12, 5, 1));
+      if (free_water) out.put(fmt_e(c.k, 12, 5, 1));
       out.end_line();
       break;
-    case 4:
+    case SoilModel::kSand:
       out.line(std::string("  DEPTH BELOW GS   DIAM    PHI GAMMA AVG      KPY") +
                "    A    B" + (c.continuous ? "      PC " : "      PCT      PCD"));
       out.blanks(7).put(length).blanks(5).put(l.length).blanks(3).put("DEG")
@@ -164,7 +167,7 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
       if (!c.continuous) out.put(fmt_e(c.flow, 9, 2, 1));
       out.end_line();
       break;
-    case 5:
+    case SoilModel::kSilt:
       out.line(std::string("DEPTH B GS      DIAM       PHI GAMMA AVG       KPY") +
                "         A         B       PCT       PCC");
       out.put(fmt_f(depth, 10, 2))
@@ -177,12 +180,12 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
           .put(fmt_e(c.wedge, 10, 3, 1))
           .line(fmt_e(c.flow, 10, 3, 1));
       break;
-    case 6:
+    case SoilModel::kRock:
       out.put(fmt_f(depth, 10, 2))
           .put(fmt_f(c.width, 10, 3))
           .line(fmt_e(c.strength, 10, 1, 1));
       break;
-    case 7:
+    case SoilModel::kWeakRock:
       out.line("DEPTH B GS      DIAM        Qu       Eu  GAMMA AVG         E50"
                "      RQD");
       out.blanks(55).line("%");
@@ -194,7 +197,7 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
           .put(fmt_e(c.krm, 12, 3, 1))
           .line(fmt_f(c.rqd, 9, 3));
       break;
-    default:
+    case SoilModel::kSoftClay:
       out.line("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
       out.blanks(7)
           .put(length)
@@ -218,23 +221,24 @@ void model_values(RecordWriter& out, int type, const py::SideCurve& c,
 void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
                            const py::PySoil& s, const engine::UnitLabels& l) {
   const std::string length = s.english ? l.long_length.substr(0, 3) : l.length;
-  const int type = c.type;
+  using engine::SoilModel;
+  const SoilModel model = c.model();
   // The stiff clay without free water prints its points with 5 decimals;
   // silt and the rocks print theirs in exponent form.
-  const int decimals = type == 3 ? 5 : 3;
-  const bool exponent = type >= 5 && type <= 7;
-  const bool soil_model = type < 6 || type > 7;
+  const int decimals = model == SoilModel::kStiffClayWithoutFreeWater ? 5 : 3;
+  const bool exponent = model == SoilModel::kSilt || engine::is_rock(model);
+  const bool soil_model = !engine::is_rock(model);
   for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
     out.empty_lines(1);
     const bool excavation = side == &c.excavation;
-    if (type == 6) {
+    if (model == SoilModel::kRock) {
       out.put(excavation ? "DEPTH-EXCAVATION SIDE" : "DEPTH-BACKFILL SIDE  ")
           .line("      DIAM         C");
     } else {
       out.blanks(9).line(excavation ? "AT THE EXCAVATION SIDE"
                                     : "AT THE BACKFILL SIDE");
     }
-    model_values(out, type, *side, s.english, length, l);
+    model_values(out, model, *side, s.english, length, l);
     if (side->small_deflection_modulus) {
       out.line("**** WARNING ****");
       out.line("DEFLECTION IS LESS THAN 1.0E-14.  THE PROGRAM");
@@ -307,10 +311,11 @@ void write_py_file(std::ostream& file,
       int n = 0;
       for (const py::CurvePoint& p : side->points) {
         out.put(fmt_i(++n, 5));
-        if (c.type == 5 || c.type == 7) {
+        const engine::SoilModel model = c.model();
+        if (model == engine::SoilModel::kSilt || model == engine::SoilModel::kWeakRock) {
           out.blanks(2).put(fmt_e(p.p, 10, 3)).blanks(2).line(
               fmt_e(p.y, 10, 3));
-        } else if (c.type == 6) {
+        } else if (model == engine::SoilModel::kRock) {
           out.blanks(1).put(fmt_e(p.p, 10, 3, 1)).line(fmt_e(p.y, 10, 3, 1));
         } else {
           out.blanks(1)

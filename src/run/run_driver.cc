@@ -454,8 +454,8 @@ void Run::check_before_analysis(const engine::Problem& p) {
 // between the toe and the model bottom gets a milder warning.
 void Run::warn_short_profile() {
   const engine::Problem& p = problem_;
-  const bool pressure = p.control.earth_pressure_option >= 2;
-  const bool curves = p.control.py_option == 2;
+  const bool pressure = p.control.generated_pressure();
+  const bool curves = p.control.generated_py_curves();
   if (!p.has_soil_profile || p.soil.layers.empty() || !(pressure || curves)) {
     return;
   }
@@ -707,7 +707,7 @@ void Run::check_finite_curves(const py::Generation& g) const {
 // distribution through its scratch file, and the loads per station.
 std::vector<double> Run::generated_loads() {
   const engine::Problem& p = problem_;
-  const int option = p.control.earth_pressure_option;
+  const engine::EarthPressureOption option = p.control.pressure_option();
   pressure::Profile profile = pressure::build_profile(p);
   // The distribution takes a point per inch or per 0.05 m of the profile:
   // a profile kilometres deep is refused before its tables are made.
@@ -778,7 +778,7 @@ std::vector<double> Run::generated_loads() {
   report::write_distribution_heading(report_, labels_, profile.english);
   pressure::apply_widths(points, p.soil.wall.width_pressure,
                          p.soil.wall.width_resistance, profile.height);
-  if (option != 4) return loads_from(std::move(points), true);
+  if (option != engine::EarthPressureOption::kSoilMovement) return loads_from(std::move(points), true);
 
   // Soil movement: the stations above the excavation line take curves in
   // place of loads; the station at the excavation line takes nothing.
@@ -877,7 +877,7 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   }
   for (size_t i = 0; i < p.soil.layers.size(); ++i) {
     const engine::SoilLayer& l = p.soil.layers[i];
-    if (l.type == 7 && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
+    if (l.model() == engine::SoilModel::kWeakRock && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
                          l.at_top.subgrade_modulus > 0.0)) {
       throw InputError(StopKind::kInvalid, shown_input_, l.line,
                        "soil layer " + std::to_string(i + 1) +
@@ -919,7 +919,7 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   }
 
   const bool with_user =
-      p.control.earth_pressure_option != 4 && !p.user_curves.empty();
+      p.control.pressure_option() != engine::EarthPressureOption::kSoilMovement && !p.user_curves.empty();
   const std::vector<engine::UserPyCurve> none;
   const std::vector<engine::UserPyCurve>& user = with_user ? p.user_curves : none;
   const int count =
@@ -1010,13 +1010,13 @@ void Run::analyse() {
                                               : refused->text.substr(cut + 2));
   }
   std::vector<double> pressure_loads;
-  if (problem_.control.earth_pressure_option >= 2) {
+  if (problem_.control.generated_pressure()) {
     pressure_loads = generated_loads();
-  } else if (problem_.control.earth_pressure_option == 1) {
+  } else if (problem_.control.pressure_option() == engine::EarthPressureOption::kSpecified) {
     pressure_loads = specified_loads();
   }
   std::optional<std::vector<wall::CurveRecord>> file_curves;
-  if (problem_.control.py_option == 2) file_curves = generated_curves();
+  if (problem_.control.generated_py_curves()) file_curves = generated_curves();
   model_ = std::make_unique<wall::WallModel>();
   wall::WallModel& built = *model_;
   wall::build_wall_model(problem_, built);
@@ -1180,7 +1180,7 @@ void Run::problem_loop() {
     }
 
     engine::check_unit_system(reader_, control, control_line_);
-    labels_ = engine::unit_labels(control.unit_system == 1 ? 1 : -1);
+    labels_ = engine::unit_labels(control.units() == engine::UnitSystem::kEnglish ? 1 : -1);
     report::echo_control(report_, control);
     read_problem_body(problem_);
 
@@ -1320,7 +1320,7 @@ void Run::read_sections(engine::Problem& p) {
 
 void Run::read_earth_pressure_data(engine::Problem& p) {
   const engine::ControlRecord& c = p.control;
-  if (c.earth_pressure_option == 1) {
+  if (c.pressure_option() == engine::EarthPressureOption::kSpecified) {
     const int points = engine::read_count(
         reader_, "active earth pressure count record", "number of points");
     const int points_line = reader_.record_line();
@@ -1331,12 +1331,12 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
     }
     reader_.end_counted_group(points_line);
   }
-  if (c.earth_pressure_option < 2 && c.py_option != 2) return;
+  if (!c.generated_pressure() && !c.generated_py_curves()) return;
 
   engine::SoilProfile& soil = p.soil;
   p.has_soil_profile = true;
   soil.wall = engine::read_earth_pressure_wall(reader_);
-  if (c.py_option == 2) {
+  if (c.generated_py_curves()) {
     p.geometry.reference_depth = soil.wall.free_height;
   }
   soil.surface = engine::read_surface_loads(reader_);
@@ -1352,19 +1352,19 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
   for (int i = 1; i <= layers; ++i) {
     soil.layers.push_back(engine::read_soil_layer(
         reader_, i, soil.layers.empty() ? nullptr : &soil.layers.back(),
-        c.py_option == 2));
+        c.generated_py_curves()));
   }
   reader_.end_counted_group(layers_line);
 }
 
 void Run::read_user_curves(engine::Problem& p) {
   const engine::ControlRecord& c = p.control;
-  if (c.py_option < 2) {
+  if (c.py_curves() == engine::PyOption::kUserCurves) {
     engine::check_user_curve_count(reader_, c.user_py_curves, control_line_);
   }
   const bool present =
       c.user_py_curves > 0 &&
-      (c.py_option < 2 || (c.py_option == 2 && c.earth_pressure_option != 4));
+      (c.py_curves() == engine::PyOption::kUserCurves || (c.generated_py_curves() && c.pressure_option() != engine::EarthPressureOption::kSoilMovement));
   if (!present) return;
   report::echo_user_curves_heading(report_);
   for (int i = 1; i <= c.user_py_curves; ++i) {

@@ -32,11 +32,11 @@ RigidityModel rigidity_model(const engine::Problem& problem) {
         s.table = problem.ei_sets.front().points;
       }
     } else {
-      s.ei_top = c.properties[8] * (c.properties[3] / inertia_scale);
-      s.ei_bottom =
-          c.bottom_rows > 0
-              ? c.bottom_properties[8] * (c.bottom_properties[3] / inertia_scale)
-              : s.ei_top;
+      s.ei_top = c.elastic_modulus() * (c.moment_of_inertia() / inertia_scale);
+      s.ei_bottom = c.bottom_rows > 0
+                        ? c.bottom_elastic_modulus() *
+                              (c.bottom_moment_of_inertia() / inertia_scale)
+                        : s.ei_top;
     }
     m.sections.push_back(std::move(s));
   }

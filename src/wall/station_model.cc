@@ -62,9 +62,9 @@ void place_conditions(StationModel& m,
     auto set = [&m](int s, int code) {
       if (m.in_tables(s)) m.condition[StationModel::index(s)] = code;
     };
-    if (c.case_code <= 1) {
+    if (c.kind() == engine::SpecifiedKind::kDeflection) {
       set(c.station, kDeflection);
-    } else if (c.case_code == 2) {
+    } else if (c.kind() == engine::SpecifiedKind::kSlope) {
       set(c.station - 1, kAboveSlope);
       set(c.station + 1, kBelowSlope);
     } else {

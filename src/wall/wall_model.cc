@@ -35,8 +35,8 @@ void build_wall_model(const engine::Problem& problem, WallModel& m) {
         m.condition_entry[StationModel::index(s)] = static_cast<int>(e);
       }
     };
-    if (c.case_code != 2) mark(c.station);
-    if (c.case_code >= 2) {
+    if (c.fixes_deflection()) mark(c.station);
+    if (c.fixes_slope()) {
       mark(c.station - 1);
       mark(c.station + 1);
     }

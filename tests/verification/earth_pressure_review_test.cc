@@ -217,13 +217,13 @@ TEST(EarthPressureReview, RefusedInputs) {
   p.control.earth_pressure_option = 5;
   ASSERT_TRUE(refusal(p).has_value());
   EXPECT_EQ(refusal(p)->line, 20);
-  p.soil.layers[0].at_top.fifth = 0.4;
+  p.soil.layers[0].at_top.k_or_rqd = 0.4;
   p.soil.layers[0].bottom = 6.0;
   engine::SoilLayer rock = p.soil.layers[0];
   rock.type = 6;
   rock.top = 6.0;
   rock.bottom = 10.0;
-  rock.at_top.fifth = 0.0;
+  rock.at_top.k_or_rqd = 0.0;
   rock.line = 23;
   p.soil.layers.push_back(rock);
   EXPECT_FALSE(refusal(p).has_value());

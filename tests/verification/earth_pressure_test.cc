@@ -76,7 +76,7 @@ TEST(EarthPressure, RankineCoefficients) {
 
   // An optional coefficient replaces Ka and removes the cohesion term.
   engine::Problem optional = soil_problem(120.0, 300.0, kGamma, 0.0, 5.0);
-  optional.soil.layers[0].at_top.fifth = 0.4;
+  optional.soil.layers[0].at_top.k_or_rqd = 0.4;
   Profile o = computed(optional);
   EXPECT_EQ(o.sub[0].ka, 0.4);
   EXPECT_EQ(o.sub[0].sqrt_ka, 0.0);

@@ -171,7 +171,7 @@ TEST(WeakRock, ContinuousAtThreeB) {
 
 TEST(WeakRock, FullQualityRockAndPMultiplier) {
   engine::SoilLayer l = kWeak;
-  l.at_top.fifth = l.at_bottom.fifth = 100.0;  // alpha_r = 1/3
+  l.at_top.k_or_rqd = l.at_bottom.k_or_rqd = 100.0;  // alpha_r = 1/3
   const PySoil soil = build_py_soil(wall(0.0, {l}, 2.0 * kB), {});
   const ModelResult r = at_curve(weak_rock, soil, 0, 1, nullptr);
   const double pm = double(0.64f) * std::pow(2.0, double(0.34f));

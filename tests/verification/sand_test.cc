@@ -99,7 +99,9 @@ Generated run(const PySoil& soil) {
   r.sums.assign(soil.layers.size(), 0.0);
   for (size_t i = 0; i < soil.layers.size(); ++i) {
     const DerivedLayer& layer = soil.layers[i];
-    const Model model = layer.type == 4 ? sand : model_for(layer.type);
+    const Model model = layer.model() == engine::SoilModel::kSand
+                            ? sand
+                            : model_for(layer.model());
     double above = 0.0;
     for (size_t j = 0; j < i; ++j) above += r.sums[j];
     double equivalent = 0.0;
