@@ -834,7 +834,7 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record,
                " degrees is outside 0 to below 90 degrees");
   }
   if (rock_quality && !(v.rock_quality_designation() >= 0.0 &&
-                       v.rock_quality_designation() <= 100.0)) {
+                        v.rock_quality_designation() <= 100.0)) {
     refuse(6, "rock quality designation",
            "a rock quality designation of " +
                shortest(v.rock_quality_designation()) +
@@ -873,8 +873,7 @@ SoilLayer read_soil_layer(RecordReader& in, int number,
                   "; give each layer's top depth equal to the bottom "
                   "depth of the layer above it");
   }
-  const bool rock_quality =
-      py_curves && layer.model() == SoilModel::kWeakRock;
+  const bool rock_quality = py_curves && layer.model() == SoilModel::kWeakRock;
   layer.at_top = read_soil_values(in, block + ", top values record",
                                   rock_quality);
   layer.at_bottom = read_soil_values(in, block + ", bottom values record",

@@ -54,13 +54,13 @@ constexpr bool is_rock(SoilModel m) {
 
 // How the earth pressure of a problem is given (control record, field 6).
 enum class EarthPressureOption {
-  kNone,           // code <= 0
-  kSpecified,      // 1: depth and pressure pairs
-  kTriangular,     // 2: generated active pressure (Rankine/Coulomb)
-  kFhwaEnvelope,   // 3: apparent-pressure envelope for anchored walls
-  kSoilMovement,   // 4: generated, the wall pushed by soil movement
-  kUniformClay,    // 5: envelope with Ka from the optional coefficient
-  kTerzaghiPeck,   // 6: Terzaghi-Peck envelope
+  kNone,          // code <= 0
+  kSpecified,     // 1: depth and pressure pairs
+  kTriangular,    // 2: generated active pressure (Rankine/Coulomb)
+  kFhwaEnvelope,  // 3: apparent-pressure envelope for anchored walls
+  kSoilMovement,  // 4: generated, the wall pushed by soil movement
+  kUniformClay,   // 5: envelope with Ka from the optional coefficient
+  kTerzaghiPeck,  // 6: Terzaghi-Peck envelope
   // A code above 6: generated like option 2 (the triangular
   // distribution) but without the soft-clay note of options 2, 3 and 6.
   kOtherGenerated,

@@ -11,6 +11,8 @@
 namespace korvan::pressure {
 namespace {
 
+using DP = DistributionPoint;
+
 constexpr double kTol = kDepthTolerance;
 
 struct Layer {
@@ -47,9 +49,9 @@ Profile build_profile(const engine::Problem& problem) {
   p.water_flag = soil.wall.water_flag;
   p.gamma_w = water_unit_weight(p.english);
   p.z0 = soil.layers.empty() ? 0.0 : soil.layers.front().top;
-  p.first_layer_soft_clay =
-      !soil.layers.empty() &&
-      soil.layers.front().type == static_cast<int>(engine::SoilModel::kSoftClay);
+  p.first_layer_soft_clay = !soil.layers.empty() &&
+                            soil.layers.front().type ==
+                                static_cast<int>(engine::SoilModel::kSoftClay);
   p.loadings = soil.surcharges;
   p.older = older_style_values(soil);
   p.wall_length = problem.geometry.increments *
@@ -376,23 +378,24 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
     const double water_b = backfill_water ? p.gamma_w * (z - p.zw) : 0.0;
     const double area = p.sigma_s[i] < 1.0e-6 ? 0.0 : p.sigma_s[i];
     DistributionPoint d;
-    d.col[1] = z;
-    d.col[2] = total;
-    d.col[3] = a + w;
-    d.col[4] = surcharge + std::max(0.0, s.m * (s.ka * area - cohesion));
-    d.col[5] = s.m * (s.kp * (p.sigma_v[i] + gamma_eff * delta) +
-                      2.0 * s.c * s.sqrt_kp + water_b) +
-               surcharge;
-    d.col[6] = s.m * ((2.0 * s.c + p.sigma_v[i]) * s.k0 +
-                      gamma_eff * s.k0 * delta + water_b) +
-               surcharge;
-    d.col[7] = a;
-    d.col[8] = w;
-    d.col[9] = s.m * s.ka * p.sigma_s[i];
-    d.col[10] = surcharge;
-    d.col[11] = 0.0;
-    d.col[12] = total;
-    d.col[13] = -s.m * cohesion;
+    d.col[DP::kDepth] = z;
+    d.col[DP::kLoad] = total;
+    d.col[DP::kSoilAndWater] = a + w;
+    d.col[DP::kSurchargeTotal] =
+        surcharge + std::max(0.0, s.m * (s.ka * area - cohesion));
+    d.col[DP::kPassive] = s.m * (s.kp * (p.sigma_v[i] + gamma_eff * delta) +
+                                 2.0 * s.c * s.sqrt_kp + water_b) +
+                          surcharge;
+    d.col[DP::kAtRest] = s.m * ((2.0 * s.c + p.sigma_v[i]) * s.k0 +
+                                gamma_eff * s.k0 * delta + water_b) +
+                         surcharge;
+    d.col[DP::kSoil] = a;
+    d.col[DP::kWater] = w;
+    d.col[DP::kAreaSurcharge] = s.m * s.ka * p.sigma_s[i];
+    d.col[DP::kDiscreteSurcharges] = surcharge;
+    d.col[DP::kEnvelope] = 0.0;
+    d.col[DP::kWallPressure] = total;
+    d.col[DP::kCohesion] = -s.m * cohesion;
     points.push_back(d);
   };
   point(0, p.ztop[0]);
@@ -424,7 +427,8 @@ double total_above(const Profile& p, const std::vector<DistributionPoint>& pts,
                    Value value) {
   const double step = p.english ? 1.0 : 0.05;
   double sum = 0.0;
-  for (size_t k = 1; k < pts.size() && pts[k].col[1] <= p.height + kTol; ++k) {
+  for (size_t k = 1;
+       k < pts.size() && pts[k].col[DP::kDepth] <= p.height + kTol; ++k) {
     sum += 0.5 * (value(pts[k - 1]) + value(pts[k])) * step;
   }
   return sum;
@@ -450,31 +454,34 @@ double clay_ordinate(const Profile& p) {
 // line; below it the water part joins the soil column.
 void envelope(const Profile& p, std::vector<DistributionPoint>& pts) {
   const double h = p.height;
-  const double soil_total =
-      total_above(p, pts, [](const DistributionPoint& d) { return d.col[7]; });
-  const double soil_water_total = total_above(
-      p, pts, [](const DistributionPoint& d) { return d.col[7] + d.col[8]; });
+  const double soil_total = total_above(
+      p, pts, [](const DistributionPoint& d) { return d.col[DP::kSoil]; });
+  const double soil_water_total =
+      total_above(p, pts, [](const DistributionPoint& d) {
+        return d.col[DP::kSoil] + d.col[DP::kWater];
+      });
   const double all_total = total_above(p, pts, [](const DistributionPoint& d) {
-    return d.col[7] + d.col[8] + d.col[10];
+    return d.col[DP::kSoil] + d.col[DP::kWater] +
+           d.col[DP::kDiscreteSurcharges];
   });
   const double p5 = clay_ordinate(p);
   const TerzaghiPeck tp = terzaghi_peck(p);
   const double m = p.m;
   for (DistributionPoint& d : pts) {
-    const double z = d.col[1];
+    const double z = d.col[DP::kDepth];
     if (!(z < h - kTol)) {
-      d.col[7] += d.col[8];
-      d.col[8] = 0.0;
-      d.col[11] = 0.0;
+      d.col[DP::kSoil] += d.col[DP::kWater];
+      d.col[DP::kWater] = 0.0;
+      d.col[DP::kEnvelope] = 0.0;
       continue;
     }
-    const double water = d.col[8];
-    const double surcharge = d.col[10];
+    const double water = d.col[DP::kWater];
+    const double surcharge = d.col[DP::kDiscreteSurcharges];
     double ordinate = 0.0;
     if (p.option == engine::EarthPressureOption::kFhwaEnvelope) {
       ordinate = anchored_envelope(p, soil_total, z);
-      d.col[12] = ordinate + water + surcharge;
-      d.col[3] = anchored_envelope(p, soil_water_total, z);
+      d.col[DP::kWallPressure] = ordinate + water + surcharge;
+      d.col[DP::kSoilAndWater] = anchored_envelope(p, soil_water_total, z);
     } else if (p.option == engine::EarthPressureOption::kUniformClay) {
       double shape = 1.0;
       if (p.first_layer_soft_clay) {
@@ -483,23 +490,23 @@ void envelope(const Profile& p, std::vector<DistributionPoint>& pts) {
         shape = anchored_shape(p, z);
       }
       ordinate = p5 * shape;
-      d.col[12] = ordinate + surcharge;
-      d.col[9] = p5 != 0.0 ? p.sigma_v[0] * p.sub[0].ka * p.sub[0].m *
-                                 ordinate / p5
-                           : 0.0;
-      d.col[3] = anchored_envelope(p, all_total, z);
+      d.col[DP::kWallPressure] = ordinate + surcharge;
+      d.col[DP::kAreaSurcharge] =
+          p5 != 0.0 ? p.sigma_v[0] * p.sub[0].ka * p.sub[0].m * ordinate / p5
+                    : 0.0;
+      d.col[DP::kSoilAndWater] = anchored_envelope(p, all_total, z);
     } else {
       ordinate = terzaghi_peck_shape(p, tp, z) * m;
-      d.col[12] = ordinate + surcharge;
+      d.col[DP::kWallPressure] = ordinate + surcharge;
       double cohesion = 0.0;
       if (!tp.granular && tp.soft) {
         const double r = (tp.q1 - 4.0 * tp.cbar + tp.gbar * z) * m;
         cohesion = r < 0.0 ? (-4.0 * tp.cbar - r) * m : -4.0 * tp.cbar * m;
       }
-      d.col[13] = cohesion;
+      d.col[DP::kCohesion] = cohesion;
     }
-    d.col[11] = ordinate;
-    d.col[2] = d.col[12];
+    d.col[DP::kEnvelope] = ordinate;
+    d.col[DP::kLoad] = d.col[DP::kWallPressure];
   }
 }
 

@@ -120,7 +120,26 @@ void compute_pressures(Profile& p);
 // side); 9 area-surcharge part; 10 discrete surcharges; 11 envelope; 12
 // pressure handed to the wall; 13 cohesion part of the soil part.
 struct DistributionPoint {
-  double col[14] = {};  // 1-based
+  // Column numbers, in the order of the distribution's scratch file.
+  static constexpr int kDepth = 1;
+  static constexpr int kLoad = 2;
+  static constexpr int kSoilAndWater = 3;
+  static constexpr int kSurchargeTotal = 4;
+  static constexpr int kPassive = 5;
+  static constexpr int kAtRest = 6;
+  static constexpr int kSoil = 7;
+  static constexpr int kWater = 8;
+  static constexpr int kAreaSurcharge = 9;
+  static constexpr int kDiscreteSurcharges = 10;
+  static constexpr int kEnvelope = 11;
+  static constexpr int kWallPressure = 12;
+  static constexpr int kCohesion = 13;
+  static constexpr int kColumns = 13;
+
+  double col[kColumns + 1] = {};  // 1-based
+
+  double depth() const { return col[kDepth]; }
+  double load() const { return col[kLoad]; }
 };
 
 // The distribution: the top point, then N_i points in every sublayer. Every

@@ -7,18 +7,20 @@
 
 namespace korvan::pressure {
 
+using DP = DistributionPoint;
+
 void apply_widths(std::vector<DistributionPoint>& points, double wa,
                   double wp, double excavation) {
   double width = wa;
   for (DistributionPoint& p : points) {
-    if (p.col[1] > excavation) width = wp;
-    for (int c = 2; c <= 13; ++c) p.col[c] *= width;
-    p.col[2] = p.col[12];
+    if (p.col[DP::kDepth] > excavation) width = wp;
+    for (int c = DP::kLoad; c <= DP::kColumns; ++c) p.col[c] *= width;
+    p.col[DP::kLoad] = p.col[DP::kWallPressure];
   }
 }
 
 void to_station_loads(std::vector<DistributionPoint>& points, double h) {
-  for (DistributionPoint& p : points) p.col[2] *= h;
+  for (DistributionPoint& p : points) p.col[DP::kLoad] *= h;
 }
 
 double interpolate(const std::vector<DistributionPoint>& pts, double x,
@@ -26,27 +28,27 @@ double interpolate(const std::vector<DistributionPoint>& pts, double x,
   if (pts.empty()) return 0.0;
   if (pts.size() == 1) return pts[0].col[col];
   size_t j = 1;
-  while (j + 1 < pts.size() && pts[j].col[1] < x) ++j;
+  while (j + 1 < pts.size() && pts[j].col[DP::kDepth] < x) ++j;
   const DistributionPoint& a = pts[j - 1];
   const DistributionPoint& b = pts[j];
-  const double span = b.col[1] - a.col[1];
-  const double f = span != 0.0 ? (x - a.col[1]) / span : 0.0;
+  const double span = b.col[DP::kDepth] - a.col[DP::kDepth];
+  const double f = span != 0.0 ? (x - a.col[DP::kDepth]) / span : 0.0;
   return a.col[col] + f * (b.col[col] - a.col[col]);
 }
 
 bool above_first_record(const std::vector<DistributionPoint>& pts,
                         double x) {
-  return !pts.empty() && x < pts.front().col[1] - kDepthTolerance;
+  return !pts.empty() && x < pts.front().col[DP::kDepth] - kDepthTolerance;
 }
 
 std::vector<double> station_loads(const std::vector<DistributionPoint>& pts,
                                   double h, int increments) {
   std::vector<double> loads(static_cast<size_t>(increments) + 1, 0.0);
   if (pts.size() < 2) return loads;
-  const int last = station_of_depth(pts.back().col[1], h) + 1;
+  const int last = station_of_depth(pts.back().col[DP::kDepth], h) + 1;
   for (int s = 1; s < last && s <= increments; ++s) {
     if (above_first_record(pts, s * h)) continue;
-    loads[static_cast<size_t>(s)] = interpolate(pts, s * h, 2);
+    loads[static_cast<size_t>(s)] = interpolate(pts, s * h, DP::kLoad);
   }
   return loads;
 }
@@ -61,9 +63,9 @@ std::vector<MovementCurve> movement_curves(
   for (int s = 0; s < excavation_station && s <= increments; ++s) {
     const double x = s * h;
     if (above_first_record(pts, x)) continue;
-    const double passive = interpolate(pts, x, 5);
-    const double at_rest = interpolate(pts, x, 6);
-    const double active = interpolate(pts, x, 12);
+    const double passive = interpolate(pts, x, DP::kPassive);
+    const double at_rest = interpolate(pts, x, DP::kAtRest);
+    const double active = interpolate(pts, x, DP::kWallPressure);
     const double full_passive = 3.0 * r / 80.0;
     const double small = r / 10667.0;
     MovementCurve c;

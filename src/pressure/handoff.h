@@ -28,8 +28,9 @@ std::vector<double> station_loads(const std::vector<DistributionPoint>& points,
 bool above_first_record(const std::vector<DistributionPoint>& points,
                         double x);
 
-// Column `col` at depth x, interpolated linearly between the two records
-// around x (the first two above the second record's depth).
+// Column `col` (a DistributionPoint column number) at depth x, interpolated
+// linearly between the two records around x (the first two above the second
+// record's depth).
 double interpolate(const std::vector<DistributionPoint>& points, double x,
                    int col);
 

@@ -304,8 +304,7 @@ void elastic_properties(RecordWriter& out,
                 properties[CrossSection::kMomentOfInertia],
                 labels.small_length + "**4");
   property_line(out, " YOUNG MODULUS       : ",
-                properties[CrossSection::kElasticModulus],
-                labels.pressure());
+                properties[CrossSection::kElasticModulus], labels.pressure());
 }
 
 }  // namespace

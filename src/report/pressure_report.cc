@@ -6,6 +6,8 @@
 namespace korvan::report {
 namespace {
 
+using DP = pressure::DistributionPoint;
+
 void frame(RecordWriter& out, int empty_before, std::string_view title) {
   const std::string stars(50, '*');
   out.empty_lines(empty_before);
@@ -99,7 +101,7 @@ void write_surcharge_information(RecordWriter& out,
       loading_line(out,
                    s.kind() == engine::SurchargeType::kPoint
                        ? "POINT LOAD                   = "
-                               : "LINE LOAD                    = ",
+                       : "LINE LOAD                    = ",
                    s.load,
                    s.kind() == engine::SurchargeType::kPoint
                        ? l.force
@@ -375,7 +377,9 @@ void write_distribution_file(std::ostream& file,
   RecordWriter out(file);
   out.line(list_int(static_cast<long long>(pts.size())));
   for (const pressure::DistributionPoint& p : pts) {
-    for (int c = 1; c <= 13; ++c) out.blanks(1).put(fmt_e(p.col[c], 12, 5, 1));
+    for (int c = DP::kDepth; c <= DP::kColumns; ++c) {
+      out.blanks(1).put(fmt_e(p.col[c], 12, 5, 1));
+    }
     out.end_line();
   }
 }
@@ -387,8 +391,11 @@ void plot_distribution(RecordWriter& plot, int option,
       .line(list_int(static_cast<long long>(rows.size())));
   for (size_t r : rows) {
     const pressure::DistributionPoint& p = pts[r];
-    for (double v : {p.col[1], p.col[2] / h, p.col[12], p.col[7], p.col[9],
-                     p.col[11], p.col[10], p.col[8], p.col[13]}) {
+    for (double v :
+         {p.col[DP::kDepth], p.col[DP::kLoad] / h, p.col[DP::kWallPressure],
+          p.col[DP::kSoil], p.col[DP::kAreaSurcharge], p.col[DP::kEnvelope],
+          p.col[DP::kDiscreteSurcharges], p.col[DP::kWater],
+          p.col[DP::kCohesion]}) {
       plot.blanks(2).put(fmt_e(v, 12, 5, 1));
     }
     plot.end_line();

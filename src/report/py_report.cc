@@ -38,7 +38,8 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
     const engine::SoilModel model = d.model();
     out.blanks(9).line(kSoilLines[static_cast<int>(model) - 1]);
     // A type code outside those of the models prints no cyclic line.
-    if (s.cyclic && engine::listed_soil_type(d.type) && !engine::is_rock(model)) {
+    if (s.cyclic && engine::listed_soil_type(d.type) &&
+        !engine::is_rock(model)) {
       out.line("              CYCLIC MODEL");
     }
   }
@@ -132,9 +133,10 @@ void model_values(RecordWriter& out, engine::SoilModel model,
   switch (model) {
     case SoilModel::kStiffClayWithFreeWater:
     case SoilModel::kStiffClayWithoutFreeWater:
-      out.line("  DEPTH BELOW GS      DIAM         C      CAVG GAMMA AVG"
-               "         E50" +
-               std::string(free_water ? "         KPY" : ""));
+      out.line(
+          "  DEPTH BELOW GS      DIAM         C      CAVG GAMMA AVG"
+          "         E50" +
+          std::string(free_water ? "         KPY" : ""));
       out.blanks(7)
           .put(length)
           .blanks(8)
@@ -312,7 +314,8 @@ void write_py_file(std::ostream& file,
       for (const py::CurvePoint& p : side->points) {
         out.put(fmt_i(++n, 5));
         const engine::SoilModel model = c.model();
-        if (model == engine::SoilModel::kSilt || model == engine::SoilModel::kWeakRock) {
+        if (model == engine::SoilModel::kSilt ||
+            model == engine::SoilModel::kWeakRock) {
           out.blanks(2).put(fmt_e(p.p, 10, 3)).blanks(2).line(
               fmt_e(p.y, 10, 3));
         } else if (model == engine::SoilModel::kRock) {

@@ -778,7 +778,8 @@ std::vector<double> Run::generated_loads() {
   report::write_distribution_heading(report_, labels_, profile.english);
   pressure::apply_widths(points, p.soil.wall.width_pressure,
                          p.soil.wall.width_resistance, profile.height);
-  if (option != engine::EarthPressureOption::kSoilMovement) return loads_from(std::move(points), true);
+  if (option != engine::EarthPressureOption::kSoilMovement)
+    return loads_from(std::move(points), true);
 
   // Soil movement: the stations above the excavation line take curves in
   // place of loads; the station at the excavation line takes nothing.
@@ -877,8 +878,9 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
   }
   for (size_t i = 0; i < p.soil.layers.size(); ++i) {
     const engine::SoilLayer& l = p.soil.layers[i];
-    if (l.model() == engine::SoilModel::kWeakRock && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
-                         l.at_top.subgrade_modulus > 0.0)) {
+    if (l.model() == engine::SoilModel::kWeakRock &&
+        !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
+          l.at_top.subgrade_modulus > 0.0)) {
       throw InputError(StopKind::kInvalid, shown_input_, l.line,
                        "soil layer " + std::to_string(i + 1) +
                            ", values records",
@@ -918,8 +920,9 @@ std::vector<wall::CurveRecord> Run::generated_curves() {
                         "STOP " + std::to_string(code)};
   }
 
-  const bool with_user =
-      p.control.pressure_option() != engine::EarthPressureOption::kSoilMovement && !p.user_curves.empty();
+  const bool with_user = p.control.pressure_option() !=
+                             engine::EarthPressureOption::kSoilMovement &&
+                         !p.user_curves.empty();
   const std::vector<engine::UserPyCurve> none;
   const std::vector<engine::UserPyCurve>& user = with_user ? p.user_curves : none;
   const int count =
@@ -1012,7 +1015,8 @@ void Run::analyse() {
   std::vector<double> pressure_loads;
   if (problem_.control.generated_pressure()) {
     pressure_loads = generated_loads();
-  } else if (problem_.control.pressure_option() == engine::EarthPressureOption::kSpecified) {
+  } else if (problem_.control.pressure_option() ==
+             engine::EarthPressureOption::kSpecified) {
     pressure_loads = specified_loads();
   }
   std::optional<std::vector<wall::CurveRecord>> file_curves;
@@ -1180,7 +1184,8 @@ void Run::problem_loop() {
     }
 
     engine::check_unit_system(reader_, control, control_line_);
-    labels_ = engine::unit_labels(control.units() == engine::UnitSystem::kEnglish ? 1 : -1);
+    labels_ = engine::unit_labels(
+        control.units() == engine::UnitSystem::kEnglish ? 1 : -1);
     report::echo_control(report_, control);
     read_problem_body(problem_);
 
@@ -1364,7 +1369,9 @@ void Run::read_user_curves(engine::Problem& p) {
   }
   const bool present =
       c.user_py_curves > 0 &&
-      (c.py_curves() == engine::PyOption::kUserCurves || (c.generated_py_curves() && c.pressure_option() != engine::EarthPressureOption::kSoilMovement));
+      (c.py_curves() == engine::PyOption::kUserCurves ||
+       (c.generated_py_curves() &&
+        c.pressure_option() != engine::EarthPressureOption::kSoilMovement));
   if (!present) return;
   report::echo_user_curves_heading(report_);
   for (int i = 1; i <= c.user_py_curves; ++i) {
