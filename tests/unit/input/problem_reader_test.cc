@@ -301,8 +301,8 @@ TEST(ProblemReader, ElasticAndNonlinearCrossSectionBlocks) {
   const CrossSection pipe = read_cross_section(f.reader, 1);
   EXPECT_TRUE(pipe.elastic());
   EXPECT_EQ(pipe.equivalent_diameter(), 24.0);
-  EXPECT_EQ(pipe.properties[3], 4000.0);
-  EXPECT_EQ(pipe.properties[8], 2.9E7);
+  EXPECT_EQ(pipe.moment_of_inertia(), 4000.0);
+  EXPECT_EQ(pipe.elastic_modulus(), 2.9E7);
   EXPECT_EQ(pipe.remark.substr(0, 4), "DONE");
 
   const CrossSection shaft = read_cross_section(f.reader, 2);

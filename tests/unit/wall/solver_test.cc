@@ -43,8 +43,8 @@ TEST(Rigidity, SectionAdjustmentByHand) {
   p.geometry.section_adjustment = 1;
   p.soil.wall.width_pressure = 2.0;
   engine::CrossSection c;
-  c.properties[3] = 1.0e9;  // I, mm^4
-  c.properties[8] = 2.0e8;  // E, kPa
+  c.properties[engine::CrossSection::kMomentOfInertia] = 1.0e9;  // I, mm^4
+  c.properties[engine::CrossSection::kElasticModulus] = 2.0e8;   // E, kPa
   p.cross_sections = {c};
   p.wall_sections = {{0.0, 4.0, 1}};
   RigidityModel m = rigidity_model(p);
