@@ -91,8 +91,8 @@ std::optional<std::string> FileIo::open() {
   return std::nullopt;
 }
 
-void FileIo::write_scratch(Scratch which,
-                           const std::function<void(std::ostream&)>& write) {
+std::optional<ScratchFileError> FileIo::write_scratch(
+    Scratch which, const std::function<void(std::ostream&)>& write) {
   const ScratchName name = scratch_name(which);
   // As the outputs: a name that is a link is replaced, never followed.
   OutputFile scratch;
@@ -103,20 +103,21 @@ void FileIo::write_scratch(Scratch which,
   }
   if (!written) {
     const std::string& why = scratch.refusal();
-    throw ScratchFileError{"cannot write the " + std::string(name.role) +
-                           " \"" + (shown_.*name.file).string() + "\"" +
-                           (why.empty() ? "" : ": " + why)};
+    return ScratchFileError{"cannot write the " + std::string(name.role) +
+                            " \"" + (shown_.*name.file).string() + "\"" +
+                            (why.empty() ? "" : ": " + why)};
   }
+  return std::nullopt;
 }
 
-std::unique_ptr<std::istream> FileIo::read_scratch(Scratch which) {
+ScratchRead FileIo::read_scratch(Scratch which) {
   const ScratchName name = scratch_name(which);
   auto scratch = std::make_unique<std::ifstream>(paths_.*name.file);
   if (!*scratch) {
-    throw ScratchFileError{"cannot read the " + std::string(name.role) +
-                           " \"" + (shown_.*name.file).string() + "\""};
+    return ScratchFileError{"cannot read the " + std::string(name.role) +
+                            " \"" + (shown_.*name.file).string() + "\""};
   }
-  return scratch;
+  return std::unique_ptr<std::istream>(std::move(scratch));
 }
 
 // The outputs are moved into place together, and only when each was
@@ -143,15 +144,16 @@ std::optional<std::string> FileIo::finish() {
   return std::nullopt;
 }
 
-void TextIo::write_scratch(Scratch which,
-                           const std::function<void(std::ostream&)>& write) {
+std::optional<ScratchFileError> TextIo::write_scratch(
+    Scratch which, const std::function<void(std::ostream&)>& write) {
   std::ostringstream scratch;
   write(scratch);
   (which == Scratch::kPyCurves ? py_scratch_ : pressure_scratch_) =
       std::move(scratch).str();
+  return std::nullopt;
 }
 
-std::unique_ptr<std::istream> TextIo::read_scratch(Scratch which) {
+ScratchRead TextIo::read_scratch(Scratch which) {
   return std::make_unique<std::istringstream>(
       which == Scratch::kPyCurves ? py_scratch_ : pressure_scratch_);
 }
