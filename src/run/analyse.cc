@@ -29,8 +29,8 @@ std::optional<Stop> Run::analyse() {
     file_curves = std::move(std::get<std::vector<wall::CurveRecord>>(curves));
   }
   // Kept before its checks: the plot block of a refused problem shows it.
-  model_ = build_model(std::get<std::vector<double>>(loads),
-                       std::move(file_curves));
+  model_ =
+      build_model(std::get<std::vector<double>>(loads), std::move(file_curves));
   check_model(*model_);
   warn_short_profile();
   solve(*model_);
@@ -43,11 +43,11 @@ void Run::refuse_generation() const {
           pressure::generation_refusal(problem_, control_line_)) {
     // The refusal reads "record, field k (name): message".
     const size_t cut = refused->text.find(": ");
-    throw InputError(StopKind::kInvalid, shown_input_, refused->line,
-                     cut == std::string::npos ? std::string()
-                                              : refused->text.substr(0, cut),
-                     cut == std::string::npos ? refused->text
-                                              : refused->text.substr(cut + 2));
+    throw InputError(
+        StopKind::kInvalid, shown_input_, refused->line,
+        cut == std::string::npos ? std::string() : refused->text.substr(0, cut),
+        cut == std::string::npos ? refused->text
+                                 : refused->text.substr(cut + 2));
   }
 }
 
@@ -114,9 +114,8 @@ void Run::check_model(const wall::WallModel& model) {
             : 0;
     throw InputError(
         StopKind::kStationsNotInOrder, shown_input_, line, "",
-        "p-y curve " +
-            std::to_string(r.first + 1 - movement) +
-            " (station " + std::to_string(model.curves[r.first].from) +
+        "p-y curve " + std::to_string(r.first + 1 - movement) + " (station " +
+            std::to_string(model.curves[r.first].from) +
             ") is continued to curve " + std::to_string(r.last + 1 - movement) +
             " at station " + std::to_string(model.curves[r.last].to) +
             " above it");
@@ -127,10 +126,10 @@ void Run::check_model(const wall::WallModel& model) {
 // report; the deflections are kept for the next stage.
 void Run::solve(const wall::WallModel& model) {
   report::write_monitoring_header(iteration_, model.max_iterations);
-  solution_ = wall::solve(model, deflections_,
-                          [this](const wall::IterationRecord& r) {
-                            report::write_iteration_line(iteration_, r);
-                          });
+  solution_ =
+      wall::solve(model, deflections_, [this](const wall::IterationRecord& r) {
+        report::write_iteration_line(iteration_, r);
+      });
   check_solution(model);
   deflections_ = solution_->deflections;
   report::write_results(report_, iteration_, problem_, *solution_, labels_);
@@ -154,18 +153,18 @@ void Run::check_solution(const wall::WallModel& model) {
   }
   for (size_t k = 0; k < solution_->stations.size(); ++k) {
     const wall::StationResult& r = solution_->stations[k];
-    for (double v : {r.deflection, r.slope, r.moment, r.shear,
-                     r.soil_reaction, r.net_force, r.rigidity}) {
-      if (!std::isfinite(v)) throw not_finite("at station " + std::to_string(k));
+    for (double v : {r.deflection, r.slope, r.moment, r.shear, r.soil_reaction,
+                     r.net_force, r.rigidity}) {
+      if (!std::isfinite(v))
+        throw not_finite("at station " + std::to_string(k));
     }
   }
   // The support results come from the solution and the input alone: a
   // finite deflection times an extreme spring or spacing may still not be.
   const bool wales = problem_.control.wale_flag > 0;
   if (solution_->has_results()) {
-    solution_->forces =
-        wall::support_results(problem_, model.supports,
-                              solution_->deflections, solution_->stations);
+    solution_->forces = wall::support_results(
+        problem_, model.supports, solution_->deflections, solution_->stations);
     for (const auto& [support, f] : solution_->forces.supports) {
       bool finite = std::isfinite(f.horizontal) && std::isfinite(f.along) &&
                     std::isfinite(f.per_support);
@@ -178,10 +177,10 @@ void Run::check_solution(const wall::WallModel& model) {
         solution_.reset();
         throw InputError(
             StopKind::kInvalid, shown_input_, engine::kNoLine,
-            support.tie_back ? "tie-back record " +
-                                   std::to_string(support.number)
-                             : "strut/raker record " +
-                                   std::to_string(support.number - tie_backs),
+            support.tie_back
+                ? "tie-back record " + std::to_string(support.number)
+                : "strut/raker record " +
+                      std::to_string(support.number - tie_backs),
             std::string("its force") + (wales ? " or wale result" : "") +
                 " is beyond the range of the numbers: check its area, "
                 "modulus, lengths and spacing");

@@ -11,6 +11,13 @@
 
 namespace korvan::engine {
 
+namespace {
+
+// The largest earth-pressure distribution (points of its depth grid).
+constexpr long long kMaxDistributionPoints = 200000;
+
+}  // namespace
+
 // Names the first entry whose range leaves the wall with a non-zero value.
 void Run::refuse_data_beyond_end() const {
   const int n = problem_.geometry.increments;
@@ -59,8 +66,9 @@ void Run::check_before_analysis(const engine::Problem& p) {
                        why);
     };
     if (!p.has_soil_profile || !(p.soil.wall.width_pressure > 0.0)) {
-      refuse("the adjustment needs the width for earth pressure of the "
-             "earth-pressure wall record");
+      refuse(
+          "the adjustment needs the width for earth pressure of the "
+          "earth-pressure wall record");
     }
     for (const engine::WallSection& w : p.wall_sections) {
       const engine::CrossSection& c =
@@ -107,15 +115,15 @@ void Run::warn_short_profile() {
         ", above the bottom of the p-y model at " + length(model_bottom) +
         " (two increments below the toe)";
     problem_warnings_.push_back(warning);
-    diagnose(shown_input_ + ":" + std::to_string(last.line) +
-             ": soil layer " + std::to_string(p.soil.layers.size()) +
-             ": warning: " + warning +
+    diagnose(shown_input_ + ":" + std::to_string(last.line) + ": soil layer " +
+             std::to_string(p.soil.layers.size()) + ": warning: " + warning +
              ": the curve depths of the last layer follow its bottom; extend "
-             "it to " + length(model_bottom));
+             "it to " +
+             length(model_bottom));
     return;
   }
-  report::write_short_profile_warning(report_, last.bottom, shortfall,
-                                      english, pressure, curves);
+  report::write_short_profile_warning(report_, last.bottom, shortfall, english,
+                                      pressure, curves);
   const std::string warning =
       "the soil profile ends " + length(shortfall) + " above the toe";
   problem_warnings_.push_back(warning);
@@ -148,18 +156,30 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
     const pressure::Sublayer& s = profile.sub[k];
     const std::string of = " of sublayer " + std::to_string(k + 1);
     const std::pair<double, const char*> values[] = {
-        {s.ztop, "top depth"}, {s.t, "thickness"}, {s.c, "strength"},
-        {s.phi, "friction angle"}, {s.kopt, "earth-pressure coefficient"},
-        {s.gamma, "unit weight"}, {s.sqrt_ka, "square root of Ka"},
-        {s.ka, "coefficient Ka"}, {s.ka_table, "coefficient Ka"},
-        {s.sqrt_kp, "square root of Kp"}, {s.kp, "coefficient Kp"},
-        {s.k0, "coefficient K0"}, {s.pa1, "active force PA1"},
-        {s.z1, "depth of PA1"}, {s.pa2, "active force PA2"},
-        {s.z2, "depth of PA2"}, {s.pa3, "active force PA3"},
-        {s.z3, "depth of PA3"}, {s.pa4, "active force PA4"},
-        {s.zc, "depth of tension crack"}, {s.pw1, "water force PW1"},
+        {s.ztop, "top depth"},
+        {s.t, "thickness"},
+        {s.c, "strength"},
+        {s.phi, "friction angle"},
+        {s.kopt, "earth-pressure coefficient"},
+        {s.gamma, "unit weight"},
+        {s.sqrt_ka, "square root of Ka"},
+        {s.ka, "coefficient Ka"},
+        {s.ka_table, "coefficient Ka"},
+        {s.sqrt_kp, "square root of Kp"},
+        {s.kp, "coefficient Kp"},
+        {s.k0, "coefficient K0"},
+        {s.pa1, "active force PA1"},
+        {s.z1, "depth of PA1"},
+        {s.pa2, "active force PA2"},
+        {s.z2, "depth of PA2"},
+        {s.pa3, "active force PA3"},
+        {s.z3, "depth of PA3"},
+        {s.pa4, "active force PA4"},
+        {s.zc, "depth of tension crack"},
+        {s.pw1, "water force PW1"},
         {s.pw2, "water force PW2"}};
-    for (const auto& [v, name] : values) check(v, std::string("the ") + name + of);
+    for (const auto& [v, name] : values)
+      check(v, std::string("the ") + name + of);
   }
   const std::pair<const std::vector<double>*, const char*> tables[] = {
       {&profile.ztop, "the depth"},
@@ -187,7 +207,8 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
     throw InputError(
         StopKind::kInvalid, shown_input_, problem_.soil.wall.line,
         "earth-pressure data",
-        bad + " is beyond the range of the numbers: check the unit weights, "
+        bad +
+            " is beyond the range of the numbers: check the unit weights, "
             "strengths, friction angles and coefficients of the soil "
             "layers, the surface pressure, the slopes, the surcharges and "
             "the widths");
@@ -202,8 +223,8 @@ void Run::check_finite_stations(const wall::StationModel& st,
                                 const wall::RigidityModel& rigidity) const {
   const int n = st.increments;
   // The record whose range holds the station, and its line.
-  auto holder = [&](const auto& entries, const char* record, int station)
-      -> std::pair<int, std::string> {
+  auto holder = [&](const auto& entries, const char* record,
+                    int station) -> std::pair<int, std::string> {
     std::vector<int> contd;
     for (const auto& e : entries) contd.push_back(e.contd);
     for (const wall::EntryPair& p : wall::pair_entries(contd)) {
@@ -229,16 +250,15 @@ void Run::check_finite_stations(const wall::StationModel& st,
     for (const Table& t : tables) {
       if (std::isfinite(t.values[i])) continue;
       auto [line, where] =
-          t.restraint
-              ? holder(problem_.restraints, "restraint record", k)
-              : holder(problem_.loads, "stiffness-and-load record", k);
+          t.restraint ? holder(problem_.restraints, "restraint record", k)
+                      : holder(problem_.loads, "stiffness-and-load record", k);
       if (where.empty()) {
         where = t.restraint ? "tie-back and strut/raker records"
                             : "stiffness-and-load and earth-pressure data";
       }
       throw InputError(StopKind::kInvalid, shown_input_, line, where,
-                       std::string("the ") + t.quantity +
-                           " at station " + std::to_string(k) +
+                       std::string("the ") + t.quantity + " at station " +
+                           std::to_string(k) +
                            ", once the entries are added up over their "
                            "stations, is beyond the range of the numbers");
     }
@@ -263,12 +283,12 @@ void Run::check_finite_curves(const py::Generation& g) const {
   for (const py::GeneratedCurve& c : g.curves) {
     for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
       bool ok = std::isfinite(c.depth);
-      for (double v : {side->depth, side->width, side->strength, side->gamma,
-                       side->eps50, side->average_strength, side->k,
-                       side->phi_degrees, side->a, side->b, side->wedge,
-                       side->flow, side->modulus, side->krm, side->rqd,
-                       side->p_multiplier, side->y_multiplier,
-                       side->small_deflection_modulus.value_or(0.0)}) {
+      for (double v :
+           {side->depth, side->width, side->strength, side->gamma, side->eps50,
+            side->average_strength, side->k, side->phi_degrees, side->a,
+            side->b, side->wedge, side->flow, side->modulus, side->krm,
+            side->rqd, side->p_multiplier, side->y_multiplier,
+            side->small_deflection_modulus.value_or(0.0)}) {
         ok = ok && std::isfinite(v);
       }
       for (const py::CurvePoint& pt : side->points) {
@@ -278,12 +298,54 @@ void Run::check_finite_curves(const py::Generation& g) const {
         throw InputError(
             StopKind::kInvalid, shown_input_, engine::kNoLine,
             "soil layer data",
-            "the p-y curve of soil type " +
-                std::to_string(c.type) + " at depth " + shortest(c.depth) +
+            "the p-y curve of soil type " + std::to_string(c.type) +
+                " at depth " + shortest(c.depth) +
                 " is beyond the range of the numbers: check the layer's "
                 "unit weight, strength, friction angle, epsilon-50, k and "
                 "the widths");
       }
+    }
+  }
+}
+
+// The distribution takes a point per inch or per 0.05 m of the profile: a
+// profile kilometres deep is refused before its tables are made.
+void Run::check_distribution_size(const pressure::Profile& profile) const {
+  const engine::Problem& p = problem_;
+  long long grid_points = 1;
+  for (const pressure::Sublayer& s : profile.sub) {
+    grid_points += pressure::grid_steps(s.t, profile.english);
+  }
+  if (grid_points > kMaxDistributionPoints) {
+    throw InputError(StopKind::kInvalid, shown_input_,
+                     p.soil.layers.empty() ? 0 : p.soil.layers.back().line,
+                     "soil layer data",
+                     "the soil profile needs " + std::to_string(grid_points) +
+                         " distribution points, at most " +
+                         std::to_string(kMaxDistributionPoints));
+  }
+}
+
+// The widths and the weak-rock values the p-y generation needs.
+void Run::check_py_input() const {
+  const engine::Problem& p = problem_;
+  if (!(p.soil.wall.width_resistance > 0.0) ||
+      !(p.soil.wall.width_pressure > 0.0)) {
+    throw InputError(StopKind::kInvalid, shown_input_, p.soil.wall.line,
+                     "earth-pressure wall record, fields 2 and 3 (WA and WP)",
+                     "the widths must be positive to generate p-y curves");
+  }
+  for (size_t i = 0; i < p.soil.layers.size(); ++i) {
+    const engine::SoilLayer& l = p.soil.layers[i];
+    if (l.type == 7 &&
+        !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
+          l.at_top.subgrade_modulus > 0.0)) {
+      throw InputError(
+          StopKind::kInvalid, shown_input_, l.line,
+          "soil layer " + std::to_string(i + 1) + ", values records",
+          "weak rock needs a positive "
+          "krm (epsilon-50 column) and rock mass modulus "
+          "(k column, top)");
     }
   }
 }

@@ -16,8 +16,69 @@ namespace korvan::engine {
 
 namespace {
 
-// The largest earth-pressure distribution (points of its depth grid).
-constexpr long long kMaxDistributionPoints = 200000;
+// The stop of a profile the earth-pressure generation cannot take.
+Stop profile_stop_value(const pressure::GenerationStop& stop,
+                        const std::string& input) {
+  return Stop{
+      Stop::Kind::kGeneratorStop, stop.code,
+      input + ": earth-pressure data: stop code " + std::to_string(stop.code) +
+          ": " + stop.reason,
+      "STOP " + std::to_string(stop.code) + " -- " +
+          (stop.code == 1 ? std::string("THE SOIL PROFILE DOES NOT REACH THE "
+                                        "EXCAVATION LINE")
+                          : std::string("MORE THAN 21 SUBLAYERS IN THE SOIL "
+                                        "PROFILE"))};
+}
+
+// The stop of a p-y look-up beyond an input profile.
+Stop py_stop_value(const py::PyStop& stop, const std::string& input) {
+  const int code = stop.code;
+  const std::string reason =
+      code == 5   ? "a weak-rock layer has no strength"
+      : code == 4 ? "a depth lies beyond the input unit-weight profile"
+                  : "a depth lies beyond the input " +
+                        std::string(stop.curve == "PHI" ? "friction-angle"
+                                                        : "strength") +
+                        " profile";
+  return Stop{Stop::Kind::kGeneratorStop, code,
+              input + ": p-y generation: stop code " + std::to_string(code) +
+                  ": " + reason,
+              "STOP " + std::to_string(code)};
+}
+
+// The curves of the p-y file as the wall takes them: the user curves at
+// their stations, then each generated curve at the station of its depth.
+std::vector<wall::CurveRecord> curve_records(
+    const scratch::PyCurveFile& file,
+    const std::vector<engine::UserPyCurve>& user, double h) {
+  std::vector<wall::CurveRecord> records;
+  for (size_t u = 0; u < file.user.size(); ++u) {
+    wall::CurveRecord r;
+    r.from = r.to = file.user[u].station;
+    r.contd = user[u].contd;
+    r.points = file.user[u].points;
+    records.push_back(std::move(r));
+  }
+  for (const scratch::GeneratedCurveRead& c : file.generated) {
+    const auto& points = c.points;  // (y, p) as written
+    wall::CurveRecord r;
+    r.from = r.to = station_of_depth(c.depth, h);
+    r.contd = 1;
+    r.group = 1;
+    // Backfill points 17 down to 1 with the deflection negated, then the
+    // excavation points 2 to 17 with the resistance negated.
+    for (int i = 33; i >= 17; --i) {
+      r.points.emplace_back(-points[static_cast<size_t>(i)].first,
+                            points[static_cast<size_t>(i)].second);
+    }
+    for (int i = 1; i <= 16; ++i) {
+      r.points.emplace_back(points[static_cast<size_t>(i)].first,
+                            -points[static_cast<size_t>(i)].second);
+    }
+    records.push_back(std::move(r));
+  }
+  return records;
+}
 
 }  // namespace
 
@@ -28,37 +89,14 @@ Staged<std::vector<double>> Run::generated_loads() {
   const engine::Problem& p = problem_;
   const int option = p.control.earth_pressure_option;
   pressure::Profile profile = pressure::build_profile(p);
-  // The distribution takes a point per inch or per 0.05 m of the profile:
-  // a profile kilometres deep is refused before its tables are made.
-  long long grid_points = 1;
-  for (const pressure::Sublayer& s : profile.sub) {
-    grid_points += pressure::grid_steps(s.t, profile.english);
-  }
-  if (grid_points > kMaxDistributionPoints) {
-    throw InputError(StopKind::kInvalid, shown_input_,
-                     p.soil.layers.empty() ? 0 : p.soil.layers.back().line,
-                     "soil layer data",
-                     "the soil profile needs " +
-                         std::to_string(grid_points) +
-                         " distribution points, at most " +
-                         std::to_string(kMaxDistributionPoints));
-  }
+  check_distribution_size(profile);
   // Nothing of the profile is printed before its values are numbers.
   check_finite_pressures(profile, false);
   report::write_wall_information(report_, p, profile, labels_);
   report::write_surcharge_information(report_, p, profile, labels_);
   report::write_soil_information(report_, profile);
   if (const auto stop = pressure::profile_stop(profile)) {
-    return Stop{
-        Stop::Kind::kGeneratorStop, stop->code,
-        shown_input_ + ": earth-pressure data: stop code " +
-            std::to_string(stop->code) + ": " + stop->reason,
-        "STOP " + std::to_string(stop->code) + " -- " +
-            (stop->code == 1
-                 ? std::string("THE SOIL PROFILE DOES NOT REACH THE "
-                               "EXCAVATION LINE")
-                 : std::string("MORE THAN 21 SUBLAYERS IN THE SOIL "
-                               "PROFILE"))};
+    return profile_stop_value(*stop, shown_input_);
   }
   pressure::compute_pressures(profile);
   check_finite_pressures(profile, true);
@@ -67,8 +105,9 @@ Staged<std::vector<double>> Run::generated_loads() {
   report::write_resultant_tables(report_, profile, labels_);
   if (profile.net_negative) {
     report::write_net_negative(report_);
-    diagnose(shown_input_ + ": earth-pressure data: net active pressure is "
-                            "negative");
+    diagnose(shown_input_ +
+             ": earth-pressure data: net active pressure is "
+             "negative");
   }
 
   // The distribution passes through its scratch file; the wall sees the
@@ -98,8 +137,7 @@ Staged<std::vector<double>> Run::generated_loads() {
   // place of loads; the station at the excavation line takes nothing.
   const double h = p.geometry.increment_length;
   for (const pressure::MovementCurve& c : pressure::movement_curves(
-           points, h, profile.height, p.geometry.increments,
-           profile.english)) {
+           points, h, profile.height, p.geometry.increments, profile.english)) {
     wall::CurveRecord r;
     r.from = r.to = c.station;
     r.points = c.points;
@@ -156,8 +194,8 @@ std::vector<double> Run::loads_from(
             p.has_soil_profile ? "earth-pressure wall record"
                                : "active earth pressure records",
             "the earth pressures times the widths and the increment "
-                "length are beyond the range of the numbers: check the "
-                "pressures, the widths and the surface pressure");
+            "length are beyond the range of the numbers: check the "
+            "pressures, the widths and the surface pressure");
       }
     }
   };
@@ -183,24 +221,7 @@ std::vector<double> Run::loads_from(
 // p-y curve file with the user curves ahead of them, and read back.
 Staged<std::vector<wall::CurveRecord>> Run::generated_curves() {
   const engine::Problem& p = problem_;
-  if (!(p.soil.wall.width_resistance > 0.0) ||
-      !(p.soil.wall.width_pressure > 0.0)) {
-    throw InputError(StopKind::kInvalid, shown_input_, p.soil.wall.line,
-                     "earth-pressure wall record, fields 2 and 3 (WA and WP)",
-                     "the widths must be positive to generate p-y curves");
-  }
-  for (size_t i = 0; i < p.soil.layers.size(); ++i) {
-    const engine::SoilLayer& l = p.soil.layers[i];
-    if (l.type == 7 && !(l.at_top.epsilon50 > 0.0 && l.at_bottom.epsilon50 > 0.0 &&
-                         l.at_top.subgrade_modulus > 0.0)) {
-      throw InputError(StopKind::kInvalid, shown_input_, l.line,
-                       "soil layer " + std::to_string(i + 1) +
-                           ", values records",
-                       "weak rock needs a positive "
-                           "krm (epsilon-50 column) and rock mass modulus "
-                           "(k column, top)");
-    }
-  }
+  check_py_input();
   const py::PySoil soil = py::build_py_soil(p, pressure_table_);
   report::write_soil_data(report_, soil, labels_);
   const py::Generation g = py::generate_curves(soil);
@@ -209,35 +230,22 @@ Staged<std::vector<wall::CurveRecord>> Run::generated_curves() {
     report::write_generated_curve(report_, c, soil, labels_);
   }
   if (g.unavailable_type) {
-    throw InputError(StopKind::kInvalid, shown_input_, engine::kNoLine,
-                     "soil layer data",
-                     "the p-y model of soil type " +
-                         std::to_string(*g.unavailable_type) +
-                         " is not available in this version");
+    throw InputError(
+        StopKind::kInvalid, shown_input_, engine::kNoLine, "soil layer data",
+        "the p-y model of soil type " + std::to_string(*g.unavailable_type) +
+            " is not available in this version");
   }
   if (g.stop) {
     report::write_py_stop(report_, *g.stop);
-    const int code = g.stop->code;
-    const std::string reason =
-        code == 5 ? "a weak-rock layer has no strength"
-        : code == 4
-            ? "a depth lies beyond the input unit-weight profile"
-            : "a depth lies beyond the input " +
-                  std::string(g.stop->curve == "PHI" ? "friction-angle"
-                                                     : "strength") +
-                  " profile";
-    return Stop{Stop::Kind::kGeneratorStop, code,
-                        shown_input_ + ": p-y generation: stop code " +
-                            std::to_string(code) + ": " + reason,
-                        "STOP " + std::to_string(code)};
+    return py_stop_value(*g.stop, shown_input_);
   }
 
   const bool with_user =
       p.control.earth_pressure_option != 4 && !p.user_curves.empty();
   const std::vector<engine::UserPyCurve> none;
-  const std::vector<engine::UserPyCurve>& user = with_user ? p.user_curves : none;
-  const int count =
-      static_cast<int>(user.size() + 5 * soil.layers.size());
+  const std::vector<engine::UserPyCurve>& user =
+      with_user ? p.user_curves : none;
+  const int count = static_cast<int>(user.size() + 5 * soil.layers.size());
   if (auto failed = io_.write_scratch(
           engine::Scratch::kPyCurves, [&](std::ostream& scratch) {
             scratch::write_py_file(scratch, user, g.curves, count);
@@ -253,39 +261,12 @@ Staged<std::vector<wall::CurveRecord>> Run::generated_curves() {
   const scratch::PyCurveFile file = scratch::read_py_file(
       *std::get<std::unique_ptr<std::istream>>(scratch),
       files_.py_scratch.string(), user.size(), g.curves.size());
-  std::vector<wall::CurveRecord> records;
   if (file.count == 0) {
     report_.empty_lines(1);
     report_.blanks(20).end_line();
-    return records;
+    return std::vector<wall::CurveRecord>{};
   }
-  const double h = p.geometry.increment_length;
-  for (size_t u = 0; u < file.user.size(); ++u) {
-    wall::CurveRecord r;
-    r.from = r.to = file.user[u].station;
-    r.contd = user[u].contd;
-    r.points = file.user[u].points;
-    records.push_back(std::move(r));
-  }
-  for (const scratch::GeneratedCurveRead& c : file.generated) {
-    const auto& points = c.points;  // (y, p) as written
-    wall::CurveRecord r;
-    r.from = r.to = station_of_depth(c.depth, h);
-    r.contd = 1;
-    r.group = 1;
-    // Backfill points 17 down to 1 with the deflection negated, then the
-    // excavation points 2 to 17 with the resistance negated.
-    for (int i = 33; i >= 17; --i) {
-      r.points.emplace_back(-points[static_cast<size_t>(i)].first,
-                            points[static_cast<size_t>(i)].second);
-    }
-    for (int i = 1; i <= 16; ++i) {
-      r.points.emplace_back(points[static_cast<size_t>(i)].first,
-                            -points[static_cast<size_t>(i)].second);
-    }
-    records.push_back(std::move(r));
-  }
-  return records;
+  return curve_records(file, user, p.geometry.increment_length);
 }
 
 }  // namespace korvan::engine

@@ -15,7 +15,8 @@ std::optional<Stop> Run::read_problem_body(engine::Problem& p) {
   p.geometry = engine::read_wall_geometry(reader_);
   geometry_line_ = reader_.record_line();
   report::echo_wall_geometry(report_, p.geometry, units, labels_);
-  if (p.geometry.max_iterations < 0) return Stop{Stop::Kind::kEndOfRun, 0, {}, {}};
+  if (p.geometry.max_iterations < 0)
+    return Stop{Stop::Kind::kEndOfRun, 0, {}, {}};
   if (options_.max_iterations > 0 &&
       options_.max_iterations < p.geometry.max_iterations) {
     report::echo_caller_iteration_limit(report_, options_.max_iterations);
@@ -37,8 +38,7 @@ std::optional<Stop> Run::read_problem_body(engine::Problem& p) {
   if (c.wall_sections > engine::kMaxWallSections) {
     throw InputError(StopKind::kTooMuchData, shown_input_, control_line_,
                      "control record, field 3 (number of wall sections)",
-                     std::to_string(c.wall_sections) +
-                         " sections, at most " +
+                     std::to_string(c.wall_sections) + " sections, at most " +
                          std::to_string(engine::kMaxWallSections));
   }
   if (c.wall_sections > 0) {
@@ -106,8 +106,7 @@ void Run::read_sections(engine::Problem& p) {
     report::echo_cross_sections_heading(report_);
     for (int i = 1; i <= c.cross_sections; ++i) {
       p.cross_sections.push_back(engine::read_cross_section(reader_, i));
-      report::echo_cross_section(report_, i, p.cross_sections.back(),
-                                 labels_);
+      report::echo_cross_section(report_, i, p.cross_sections.back(), labels_);
     }
   }
   if (c.nonlinear_ei_sets > 0) {
@@ -119,9 +118,11 @@ void Run::read_sections(engine::Problem& p) {
     }
   }
   for (int i = 1; i <= c.cross_sections; ++i) {
-    engine::CrossSection& section = p.cross_sections[static_cast<size_t>(i - 1)];
+    engine::CrossSection& section =
+        p.cross_sections[static_cast<size_t>(i - 1)];
     section.moment_curvature = engine::read_moment_curvature(reader_, i);
-    if (!section.elastic()) engine::check_nonlinear_table(reader_, i, section, p.ei_sets);
+    if (!section.elastic())
+      engine::check_nonlinear_table(reader_, i, section, p.ei_sets);
     if (!section.moment_curvature.empty()) {
       report::echo_moment_curvature_heading(report_);
     }
@@ -154,8 +155,8 @@ void Run::read_earth_pressure_data(engine::Problem& p) {
     p.geometry.reference_depth = soil.wall.free_height;
   }
   soil.surface = engine::read_surface_loads(reader_);
-  const int surcharges = engine::read_count(
-      reader_, "surcharge count record", "number of surcharge loadings");
+  const int surcharges = engine::read_count(reader_, "surcharge count record",
+                                            "number of surcharge loadings");
   const int surcharges_line = reader_.record_line();
   for (int i = 1; i <= surcharges; ++i) {
     soil.surcharges.push_back(engine::read_surcharge(reader_, i, p.units()));
@@ -191,8 +192,8 @@ void Run::read_user_curves(engine::Problem& p) {
 
 void Run::read_supports(engine::Problem& p) {
   const engine::ControlRecord& c = p.control;
-  const int restraints = engine::read_count(
-      reader_, "support count record", "number of restraint entries");
+  const int restraints = engine::read_count(reader_, "support count record",
+                                            "number of restraint entries");
   const int restraints_line = reader_.record_line();
   for (int i = 1; i <= restraints; ++i) {
     const engine::RestraintEntry* opening =
@@ -223,8 +224,7 @@ void Run::read_supports(engine::Problem& p) {
   if (c.struts > 0) {
     report::echo_struts_heading(report_, labels_);
     for (int i = 1; i <= c.struts; ++i) {
-      p.struts.push_back(
-          engine::read_strut(reader_, i, p.geometry, p.units()));
+      p.struts.push_back(engine::read_strut(reader_, i, p.geometry, p.units()));
       report::echo_anchor(report_, p.struts.back(), false);
     }
     reader_.end_counted_group(control_line_);

@@ -18,11 +18,14 @@ void Run::write_plot_block(int stage_value) {
   if (options_.collect_results) collect_results();
 }
 
-// The problem's results as values for the caller.
-void Run::collect_results() {
-  const engine::Problem& p = problem_;
+namespace {
+
+// What a problem's results show of its input and of the model built from
+// it (null when the problem stopped before one).
+ProblemResults problem_data(
+    const engine::Problem& p, const wall::WallModel* model,
+    const std::vector<std::pair<double, double>>& pressure_table) {
   ProblemResults r;
-  r.number = result_.problems;
   const std::string title = p.title.substr(0, 70);
   r.title = title.substr(0, title.find_last_not_of(' ') + 1);
   r.stage_code = p.control.stage_code;
@@ -31,11 +34,10 @@ void Run::collect_results() {
   r.increment_length = p.geometry.increment_length;
   r.reference_depth = p.geometry.reference_depth;
   r.wall_width = p.geometry.wall_width;
-  r.warnings = problem_warnings_;
-  if (model_) {
+  if (model) {
     for (int k = 0; k <= p.geometry.increments; ++k) {
       r.station_loads.push_back(
-          model_->stations.load[wall::StationModel::index(k)]);
+          model->stations.load[wall::StationModel::index(k)]);
     }
   }
   if (p.has_soil_profile) {
@@ -46,10 +48,12 @@ void Run::collect_results() {
   // Support depths are entered in feet in English units.
   int number = 0;
   for (const engine::Anchor& a : p.tie_backs) {
-    r.support_positions.push_back({++number, true, from_feet(a.depth, r.english)});
+    r.support_positions.push_back(
+        {++number, true, from_feet(a.depth, r.english)});
   }
   for (const engine::Anchor& a : p.struts) {
-    r.support_positions.push_back({++number, false, from_feet(a.depth, r.english)});
+    r.support_positions.push_back(
+        {++number, false, from_feet(a.depth, r.english)});
   }
   if (p.has_soil_profile) {
     r.excavation_depth = p.soil.wall.free_height;
@@ -57,38 +61,33 @@ void Run::collect_results() {
     r.water_excavation = p.soil.wall.water_excavation;
   }
   const double h = p.geometry.increment_length;
-  for (const auto& [depth, load] : pressure_table_) {
+  for (const auto& [depth, load] : pressure_table) {
     r.pressure.push_back({depth, h > 0.0 ? load / h : 0.0});
   }
-  if (!solution_) {
-    r.outcome = Outcome::kStopped;
-    r.outcome_detail = stop_detail();
-    result_.results.push_back(std::move(r));
-    return;
-  }
-  const wall::Solution& s = *solution_;
-  switch (s.outcome) {
-    case wall::Outcome::kDeflectionExceeded:
-      r.outcome = Outcome::kDeflectionExceeded;
-      break;
-    case wall::Outcome::kNotClosed:
-      r.outcome = Outcome::kNotClosed;
-      break;
-    default:
-      r.outcome = Outcome::kCompleted;
-      break;
-  }
-  r.iterations = s.iterations;
-  r.outcome_detail = outcome_detail();
-  if (model_) {
-    for (const wall::CurveRecord& c : model_->curves) {
-      r.curves.push_back({c.from, c.from * h, c.group == 1, c.points});
+  return r;
+}
+
+// The largest deflection, the extreme moments and the largest shear.
+void find_maxima(ProblemResults& r) {
+  for (const StationResults& x : r.stations) {
+    if (std::fabs(x.deflection) > std::fabs(r.max_deflection.value)) {
+      r.max_deflection = {x.deflection, x.depth};
+    }
+    // Maxima from the moments and shears as statics gives them at the ends.
+    const double moment = x.corrected_moment;
+    if (moment > r.max_moment.value) r.max_moment = {moment, x.depth};
+    if (moment < r.min_moment.value) r.min_moment = {moment, x.depth};
+    if (std::fabs(x.corrected_shear) > std::fabs(r.max_shear.value)) {
+      r.max_shear = {x.corrected_shear, x.depth};
     }
   }
-  if (!s.has_results() || !model_) {
-    result_.results.push_back(std::move(r));
-    return;
-  }
+}
+
+// The station, support, restraint and specified-condition results of a
+// solution that has them.
+void add_solution_results(ProblemResults& r, const engine::Problem& p,
+                          const wall::Solution& s) {
+  const double h = p.geometry.increment_length;
   int k = 0;
   for (const wall::StationResult& x : s.stations) {
     r.stations.push_back({k++, x.depth, x.deflection, x.slope, x.moment,
@@ -124,16 +123,41 @@ void Run::collect_results() {
         {++entry, c.station, c.station * h,
          on_wall ? s.stations[static_cast<size_t>(c.station)].net_force : 0.0});
   }
-  for (const StationResults& x : r.stations) {
-    if (std::fabs(x.deflection) > std::fabs(r.max_deflection.value)) {
-      r.max_deflection = {x.deflection, x.depth};
-    }
-    // Maxima from the moments and shears as statics gives them at the ends.
-    const double moment = x.corrected_moment;
-    if (moment > r.max_moment.value) r.max_moment = {moment, x.depth};
-    if (moment < r.min_moment.value) r.min_moment = {moment, x.depth};
-    if (std::fabs(x.corrected_shear) > std::fabs(r.max_shear.value)) {
-      r.max_shear = {x.corrected_shear, x.depth};
+  find_maxima(r);
+}
+
+Outcome outcome_of(wall::Outcome outcome) {
+  switch (outcome) {
+    case wall::Outcome::kDeflectionExceeded:
+      return Outcome::kDeflectionExceeded;
+    case wall::Outcome::kNotClosed:
+      return Outcome::kNotClosed;
+    default:
+      return Outcome::kCompleted;
+  }
+}
+
+}  // namespace
+
+// The problem's results as values for the caller.
+void Run::collect_results() {
+  ProblemResults r = problem_data(problem_, model_.get(), pressure_table_);
+  r.number = result_.problems;
+  r.warnings = problem_warnings_;
+  if (!solution_) {
+    r.outcome = Outcome::kStopped;
+    r.outcome_detail = stop_detail();
+  } else {
+    const wall::Solution& s = *solution_;
+    r.outcome = outcome_of(s.outcome);
+    r.iterations = s.iterations;
+    r.outcome_detail = outcome_detail();
+    if (model_) {
+      const double h = problem_.geometry.increment_length;
+      for (const wall::CurveRecord& c : model_->curves) {
+        r.curves.push_back({c.from, c.from * h, c.group == 1, c.points});
+      }
+      if (s.has_results()) add_solution_results(r, problem_, s);
     }
   }
   result_.results.push_back(std::move(r));

@@ -142,11 +142,10 @@ std::optional<Stop> Run::problem_loop() {
   for (;;) {
     std::optional<std::string> title = reader_.fixed_text(70);
     if (!title) {
-      throw InputError(
-          StopKind::kInvalid, shown_input_, reader_.line_number() + 1,
-          "title record",
-          "end of file where the title of problem " +
-              std::to_string(result_.problems + 1) + " is due");
+      throw InputError(StopKind::kInvalid, shown_input_,
+                       reader_.line_number() + 1, "title record",
+                       "end of file where the title of problem " +
+                           std::to_string(result_.problems + 1) + " is due");
     }
     ++result_.problems;
     problem_ = engine::Problem{};
@@ -167,8 +166,8 @@ std::optional<Stop> Run::problem_loop() {
 
     if (result_.problems > 1) report_.empty_lines(2);
     report::HeaderInfo header;
-    header.version_label = options_.version_label ? *options_.version_label
-                                                  : files_.version_label;
+    header.version_label =
+        options_.version_label ? *options_.version_label : files_.version_label;
     header.input_path = header_input_;
     header.report_path = files_.report.string();
     header.plot_path = files_.plot.string();

@@ -32,9 +32,9 @@ namespace korvan::engine {
 struct Stop {
   enum class Kind { kEndOfRun, kGeneratorStop, kFileError };
   Kind kind = Kind::kEndOfRun;
-  int code = 0;              // the generator's stop code
-  std::string message;       // the diagnostic line and the run's message
-  std::string report_text;   // the report's stop line (generator stops)
+  int code = 0;             // the generator's stop code
+  std::string message;      // the diagnostic line and the run's message
+  std::string report_text;  // the report's stop line (generator stops)
 };
 
 // What a stage hands the next, or the Stop that ends the run.
@@ -52,9 +52,8 @@ class Run {
       : files_(files),
         options_(options),
         io_(io),
-        shown_input_(options.shown_input_path
-                         ? *options.shown_input_path
-                         : files.input.string()),
+        shown_input_(options.shown_input_path ? *options.shown_input_path
+                                              : files.input.string()),
         header_input_(options.shown_input_path ? *options.shown_input_path
                                                : std::move(header_input)),
         report_(io.report()),
@@ -96,6 +95,8 @@ class Run {
   void check_finite_pressures(const pressure::Profile& profile,
                               bool computed) const;
   void check_finite_curves(const py::Generation& g) const;
+  void check_distribution_size(const pressure::Profile& profile) const;
+  void check_py_input() const;
   void check_finite_stations(const wall::StationModel& st,
                              const wall::RigidityModel& rigidity) const;
   std::vector<double> specified_loads();

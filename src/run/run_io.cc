@@ -63,8 +63,7 @@ std::optional<std::string> FileIo::open() {
   }
   input_.open(paths_.input);
   if (!input_) {
-    return "cannot open the input data file \"" + shown_.input.string() +
-           "\"";
+    return "cannot open the input data file \"" + shown_.input.string() + "\"";
   }
   struct Output {
     OutputFile& file;
@@ -79,10 +78,9 @@ std::optional<std::string> FileIo::open() {
   for (const Output& o : outputs) {
     if (o.path.empty() || !o.file.open(o.path)) {
       const std::string& why = o.file.refusal();
-      const std::string message =
-          "cannot open the " + std::string(o.role) + " \"" +
-          o.shown.string() + "\" for writing" +
-          (why.empty() ? "" : ": " + why);
+      const std::string message = "cannot open the " + std::string(o.role) +
+                                  " \"" + o.shown.string() + "\" for writing" +
+                                  (why.empty() ? "" : ": " + why);
       for (const Output& other : outputs) other.file.discard();
       input_.close();
       return message;

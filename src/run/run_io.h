@@ -29,7 +29,8 @@ struct ScratchFileError {
 };
 
 // A scratch file opened for reading, or why it cannot be.
-using ScratchRead = std::variant<std::unique_ptr<std::istream>, ScratchFileError>;
+using ScratchRead =
+    std::variant<std::unique_ptr<std::istream>, ScratchFileError>;
 
 class RunIo {
  public:
@@ -65,8 +66,7 @@ class FileIo final : public RunIo {
   std::ostream& plot() override { return plot_.stream(); }
   std::ostream& iteration() override { return iteration_.stream(); }
   std::optional<ScratchFileError> write_scratch(
-      Scratch which,
-      const std::function<void(std::ostream&)>& write) override;
+      Scratch which, const std::function<void(std::ostream&)>& write) override;
   ScratchRead read_scratch(Scratch which) override;
   std::optional<std::string> finish() override;
 
@@ -91,8 +91,7 @@ class TextIo final : public RunIo {
   std::ostream& plot() override { return plot_; }
   std::ostream& iteration() override { return iteration_; }
   std::optional<ScratchFileError> write_scratch(
-      Scratch which,
-      const std::function<void(std::ostream&)>& write) override;
+      Scratch which, const std::function<void(std::ostream&)>& write) override;
   ScratchRead read_scratch(Scratch which) override;
   std::optional<std::string> finish() override { return std::nullopt; }
 

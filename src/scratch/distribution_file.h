@@ -15,8 +15,8 @@ namespace korvan::scratch {
 
 // Writes the number of points, then per point its 13 columns (col[1] to
 // col[13], 1PE12.5 each after a blank).
-void write_distribution_file(std::ostream& file,
-                             const std::vector<pressure::DistributionPoint>& pts);
+void write_distribution_file(
+    std::ostream& file, const std::vector<pressure::DistributionPoint>& pts);
 
 // Reads a file as written above. `file_name` names it in messages; a
 // malformed file throws InputError naming its line and record.

@@ -34,8 +34,10 @@ void write_py_file(std::ostream& file,
       for (const py::CurvePoint& p : side->points) {
         out.put(fmt_i(++n, 5));
         if (c.type == 5 || c.type == 7) {
-          out.blanks(2).put(fmt_e(p.p, 10, 3)).blanks(2).line(
-              fmt_e(p.y, 10, 3));
+          out.blanks(2)
+              .put(fmt_e(p.p, 10, 3))
+              .blanks(2)
+              .line(fmt_e(p.y, 10, 3));
         } else if (c.type == 6) {
           out.blanks(1).put(fmt_e(p.p, 10, 3, 1)).line(fmt_e(p.y, 10, 3, 1));
         } else {
@@ -99,6 +101,11 @@ PyCurveFile read_py_file(std::istream& file, const std::string& file_name,
     GeneratedCurveRead c;
     c.depth = in.real("depth");
     const int n = in.integer("number of points");
+    // The wall takes a generated curve's 34 points by their places.
+    if (n != 34) {
+      in.fail(engine::StopKind::kInvalid,
+              "a generated curve has 34 points, not " + std::to_string(n));
+    }
     in.end();
     c.points = read_points(in, "generated p-y curve point", n);
     read.generated.push_back(std::move(c));

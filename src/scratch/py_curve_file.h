@@ -21,8 +21,7 @@ namespace korvan::scratch {
 // (excavation side, then backfill side, numbered 1 to 17 each).
 void write_py_file(std::ostream& file,
                    const std::vector<engine::UserPyCurve>& user,
-                   const std::vector<py::GeneratedCurve>& generated,
-                   int count);
+                   const std::vector<py::GeneratedCurve>& generated, int count);
 
 // A user curve as read back: its station and its (y, p) points.
 struct UserCurveRead {
@@ -48,7 +47,8 @@ struct PyCurveFile {
 
 // Reads a file written with `user_curves` user curves and
 // `generated_curves` generated ones. A count over the capacity or negative
-// throws InputError, as does a malformed record; `file_name` names the
+// throws InputError, as does a malformed record or a generated curve of
+// other than 34 points; `file_name` names the
 // file in messages. A count of zero reads no curve.
 PyCurveFile read_py_file(std::istream& file, const std::string& file_name,
                          size_t user_curves, size_t generated_curves);

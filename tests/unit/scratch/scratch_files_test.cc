@@ -26,10 +26,10 @@ TEST(DistributionFile, RoundTripCarriesSixSignificantDigits) {
   std::istringstream in(file.str());
   const auto read = read_distribution_file(in, "w.epd");
   ASSERT_EQ(read.size(), 2u);
-  EXPECT_EQ(read[0].col[1], 1.23457);    // 1PE12.5: the wall sees this
-  EXPECT_EQ(read[0].col[13], 16.0494);   // 13 * 1.234567891 = 16.04938...
+  EXPECT_EQ(read[0].col[1], 1.23457);   // 1PE12.5: the wall sees this
+  EXPECT_EQ(read[0].col[13], 16.0494);  // 13 * 1.234567891 = 16.04938...
   EXPECT_EQ(read[1].col[5], -1.0e-6);
-  EXPECT_EQ(read[0].col[0], 0.0);        // columns are 1-based
+  EXPECT_EQ(read[0].col[0], 0.0);  // columns are 1-based
 }
 
 TEST(DistributionFile, DamagedFileNamesItsLineAndRecord) {
@@ -63,7 +63,8 @@ TEST(PyCurveFile, RoundTripOfUserAndGeneratedCurves) {
   gen.depth = 7.25;
   gen.type = 3;
   for (int i = 0; i < 17; ++i) {
-    gen.excavation.points[static_cast<size_t>(i)] = {i * 0.001234567, i * 12.345678};
+    gen.excavation.points[static_cast<size_t>(i)] = {i * 0.001234567,
+                                                     i * 12.345678};
     gen.backfill.points[static_cast<size_t>(i)] = {i * 0.002, -i * 1.0};
   }
   std::ostringstream file;
@@ -97,16 +98,29 @@ TEST(PyCurveFile, CountDecidesWhatIsRead) {
     StopKind kind;
   } refused[] = {{"401\n", StopKind::kTooMuchData},
                  {"-2\n", StopKind::kQuiet},
-                 {"1\n 3 1\n 1 x 2\n", StopKind::kInvalid}};
+                 {"1\n 3 1\n 1 x 2\n", StopKind::kInvalid},
+                 // A generated curve the wall could not index.
+                 {"2\n 3 0\n 2.0 3\n 1 1.0 0.1\n 2 2.0 0.2\n 3 3.0 0.3\n",
+                  StopKind::kInvalid}};
   for (const auto& c : refused) {
     std::istringstream in(c.text);
     try {
-      read_py_file(in, "w.pyc", 1, 0);
+      read_py_file(in, "w.pyc", 1, 1);
       ADD_FAILURE() << c.text;
     } catch (const InputError& e) {
       EXPECT_EQ(e.kind(), c.kind) << e.what();
       EXPECT_EQ(std::string(e.what()).rfind("w.pyc:", 0), 0u) << e.what();
     }
+  }
+  std::istringstream short_curve(refused[3].text);
+  try {
+    read_py_file(short_curve, "w.pyc", 1, 1);
+  } catch (const InputError& e) {
+    EXPECT_NE(std::string(e.what()).find("w.pyc:3: generated p-y curve header"
+                                         ": a generated curve has 34 points, "
+                                         "not 3"),
+              std::string::npos)
+        << e.what();
   }
 }
 
