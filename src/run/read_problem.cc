@@ -15,62 +15,18 @@ std::optional<Stop> Run::read_problem_body(engine::Problem& p) {
   p.geometry = engine::read_wall_geometry(reader_);
   geometry_line_ = reader_.record_line();
   report::echo_wall_geometry(report_, p.geometry, units, labels_);
-  if (p.geometry.max_iterations < 0)
+  if (p.geometry.max_iterations < 0) {
     return Stop{Stop::Kind::kEndOfRun, 0, {}, {}};
+  }
   if (options_.max_iterations > 0 &&
       options_.max_iterations < p.geometry.max_iterations) {
     report::echo_caller_iteration_limit(report_, options_.max_iterations);
   }
 
-  engine::check_specified_count(reader_, c.specified_points, control_line_);
-  if (c.specified_points > 0) {
-    report::echo_conditions_heading(report_, labels_);
-    for (int i = 1; i <= c.specified_points; ++i) {
-      const int* previous =
-          p.conditions.empty() ? nullptr : &p.conditions.back().station;
-      p.conditions.push_back(engine::read_specified_condition(
-          reader_, i, previous, p.geometry.increments));
-      report::echo_condition(report_, p.conditions.back());
-    }
-    reader_.end_counted_group(control_line_);
-  }
-
-  if (c.wall_sections > engine::kMaxWallSections) {
-    throw InputError(StopKind::kTooMuchData, shown_input_, control_line_,
-                     "control record, field 3 (number of wall sections)",
-                     std::to_string(c.wall_sections) + " sections, at most " +
-                         std::to_string(engine::kMaxWallSections));
-  }
-  if (c.wall_sections > 0) {
-    report::echo_wall_sections_heading(report_, labels_);
-    for (int i = 1; i <= c.wall_sections; ++i) {
-      p.wall_sections.push_back(
-          engine::read_wall_section(reader_, i, c.cross_sections));
-      report::echo_wall_section(report_, i, p.wall_sections.back());
-    }
-    reader_.end_counted_group(control_line_);
-  }
+  read_conditions(p);
+  read_wall_sections(p);
   read_sections(p);
-
-  const int loads = engine::read_count(
-      reader_, "stiffness-and-load count record", "number of load entries");
-  const int loads_line = reader_.record_line();
-  report::echo_loads_heading(report_, labels_);
-  for (int i = 1; i <= loads; ++i) {
-    const engine::LoadEntry* opening =
-        !p.loads.empty() && p.loads.back().contd == 1 ? &p.loads.back()
-                                                      : nullptr;
-    const int previous_contd = p.loads.empty() ? 0 : p.loads.back().contd;
-    engine::LoadEntry e = engine::read_load_entry(reader_, i, opening);
-    if (i == loads) {
-      engine::check_last_entry_closed(reader_, e.contd,
-                                      "stiffness-and-load entry");
-    }
-    report::echo_load_entry(report_, e, previous_contd);
-    p.loads.push_back(e);
-  }
-  reader_.end_counted_group(loads_line);
-
+  read_loads(p);
   read_supports(p);
 
   if (c.wale_flag > 0) {
@@ -92,6 +48,62 @@ std::optional<Stop> Run::read_problem_body(engine::Problem& p) {
   read_earth_pressure_data(p);
   read_user_curves(p);
   return std::nullopt;
+}
+
+void Run::read_conditions(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  engine::check_specified_count(reader_, c.specified_points, control_line_);
+  if (c.specified_points > 0) {
+    report::echo_conditions_heading(report_, labels_);
+    for (int i = 1; i <= c.specified_points; ++i) {
+      const int* previous =
+          p.conditions.empty() ? nullptr : &p.conditions.back().station;
+      p.conditions.push_back(engine::read_specified_condition(
+          reader_, i, previous, p.geometry.increments));
+      report::echo_condition(report_, p.conditions.back());
+    }
+    reader_.end_counted_group(control_line_);
+  }
+}
+
+void Run::read_wall_sections(engine::Problem& p) {
+  const engine::ControlRecord& c = p.control;
+  if (c.wall_sections > engine::kMaxWallSections) {
+    throw InputError(StopKind::kTooMuchData, shown_input_, control_line_,
+                     "control record, field 3 (number of wall sections)",
+                     std::to_string(c.wall_sections) + " sections, at most " +
+                         std::to_string(engine::kMaxWallSections));
+  }
+  if (c.wall_sections > 0) {
+    report::echo_wall_sections_heading(report_, labels_);
+    for (int i = 1; i <= c.wall_sections; ++i) {
+      p.wall_sections.push_back(
+          engine::read_wall_section(reader_, i, c.cross_sections));
+      report::echo_wall_section(report_, i, p.wall_sections.back());
+    }
+    reader_.end_counted_group(control_line_);
+  }
+}
+
+void Run::read_loads(engine::Problem& p) {
+  const int loads = engine::read_count(
+      reader_, "stiffness-and-load count record", "number of load entries");
+  const int loads_line = reader_.record_line();
+  report::echo_loads_heading(report_, labels_);
+  for (int i = 1; i <= loads; ++i) {
+    const engine::LoadEntry* opening =
+        !p.loads.empty() && p.loads.back().contd == 1 ? &p.loads.back()
+                                                      : nullptr;
+    const int previous_contd = p.loads.empty() ? 0 : p.loads.back().contd;
+    engine::LoadEntry e = engine::read_load_entry(reader_, i, opening);
+    if (i == loads) {
+      engine::check_last_entry_closed(reader_, e.contd,
+                                      "stiffness-and-load entry");
+    }
+    report::echo_load_entry(report_, e, previous_contd);
+    p.loads.push_back(e);
+  }
+  reader_.end_counted_group(loads_line);
 }
 
 void Run::read_sections(engine::Problem& p) {

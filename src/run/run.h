@@ -72,6 +72,9 @@ class Run {
   // an input fault throws InputError.
   std::optional<Stop> problem_loop();
   std::optional<Stop> read_problem_body(engine::Problem& p);
+  void read_conditions(engine::Problem& p);
+  void read_wall_sections(engine::Problem& p);
+  void read_loads(engine::Problem& p);
   void read_supports(engine::Problem& p);
   void read_sections(engine::Problem& p);
   void read_earth_pressure_data(engine::Problem& p);
