@@ -372,18 +372,6 @@ void write_distribution_row(RecordWriter& out, double depth, double value,
       .line(fmt_e(value, 12, 5, 1));
 }
 
-void write_distribution_file(std::ostream& file,
-                             const std::vector<pressure::DistributionPoint>& pts) {
-  RecordWriter out(file);
-  out.line(list_int(static_cast<long long>(pts.size())));
-  for (const pressure::DistributionPoint& p : pts) {
-    for (int c = DP::kDepth; c <= DP::kColumns; ++c) {
-      out.blanks(1).put(fmt_e(p.col[c], 12, 5, 1));
-    }
-    out.end_line();
-  }
-}
-
 void plot_distribution(RecordWriter& plot, int option,
                        const std::vector<pressure::DistributionPoint>& pts,
                        const std::vector<size_t>& rows, double h) {

@@ -58,10 +58,6 @@ void write_distribution_heading(RecordWriter& out, const engine::UnitLabels& l,
 void write_distribution_row(RecordWriter& out, double depth, double value,
                             bool english);
 
-// The scratch file: the number of points, then 13 columns per point.
-void write_distribution_file(std::ostream& file,
-                             const std::vector<pressure::DistributionPoint>& pts);
-
 // The plot-data records of a distribution: the option and the number of
 // rows, then per shown row the depth, column 2 / h and columns 12, 7, 9,
 // 11, 10, 8 and 13.

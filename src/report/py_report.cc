@@ -291,44 +291,4 @@ void write_py_stop(RecordWriter& out, const py::PyStop& stop) {
                           : "THE INPUT " + stop.curve + " CURVE");
 }
 
-void write_py_file(std::ostream& file,
-                   const std::vector<engine::UserPyCurve>& user,
-                   const std::vector<py::GeneratedCurve>& generated,
-                   int count) {
-  RecordWriter out(file);
-  out.line(list_int(count));
-  for (const engine::UserPyCurve& c : user) {
-    out.put(list_int(c.station))
-        .line(list_int(static_cast<long long>(c.points.size())));
-    int n = 0;
-    for (const auto& [y, p] : c.points) {
-      out.put(list_int(++n))
-          .put(list_real(p * c.p_multiplier))
-          .line(list_real(y * c.y_multiplier));
-    }
-  }
-  for (const py::GeneratedCurve& c : generated) {
-    out.put(list_real(c.depth)).line(list_int(34));
-    for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
-      int n = 0;
-      for (const py::CurvePoint& p : side->points) {
-        out.put(fmt_i(++n, 5));
-        const engine::SoilModel model = c.model();
-        if (model == engine::SoilModel::kSilt ||
-            model == engine::SoilModel::kWeakRock) {
-          out.blanks(2).put(fmt_e(p.p, 10, 3)).blanks(2).line(
-              fmt_e(p.y, 10, 3));
-        } else if (model == engine::SoilModel::kRock) {
-          out.blanks(1).put(fmt_e(p.p, 10, 3, 1)).line(fmt_e(p.y, 10, 3, 1));
-        } else {
-          out.blanks(1)
-              .put(fmt_e(p.p, 10, 3, 1))
-              .blanks(1)
-              .line(fmt_e(p.y, 10, 3, 1));
-        }
-      }
-    }
-  }
-}
-
 }  // namespace korvan::report

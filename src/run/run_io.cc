@@ -63,8 +63,7 @@ std::optional<std::string> FileIo::open() {
   }
   input_.open(paths_.input);
   if (!input_) {
-    return "cannot open the input data file \"" + shown_.input.string() +
-           "\"";
+    return "cannot open the input data file \"" + shown_.input.string() + "\"";
   }
   struct Output {
     OutputFile& file;
@@ -79,10 +78,9 @@ std::optional<std::string> FileIo::open() {
   for (const Output& o : outputs) {
     if (o.path.empty() || !o.file.open(o.path)) {
       const std::string& why = o.file.refusal();
-      const std::string message =
-          "cannot open the " + std::string(o.role) + " \"" +
-          o.shown.string() + "\" for writing" +
-          (why.empty() ? "" : ": " + why);
+      const std::string message = "cannot open the " + std::string(o.role) +
+                                  " \"" + o.shown.string() + "\" for writing" +
+                                  (why.empty() ? "" : ": " + why);
       for (const Output& other : outputs) other.file.discard();
       input_.close();
       return message;
@@ -91,8 +89,8 @@ std::optional<std::string> FileIo::open() {
   return std::nullopt;
 }
 
-void FileIo::write_scratch(Scratch which,
-                           const std::function<void(std::ostream&)>& write) {
+std::optional<ScratchFileError> FileIo::write_scratch(
+    Scratch which, const std::function<void(std::ostream&)>& write) {
   const ScratchName name = scratch_name(which);
   // As the outputs: a name that is a link is replaced, never followed.
   OutputFile scratch;
@@ -103,20 +101,21 @@ void FileIo::write_scratch(Scratch which,
   }
   if (!written) {
     const std::string& why = scratch.refusal();
-    throw ScratchFileError{"cannot write the " + std::string(name.role) +
-                           " \"" + (shown_.*name.file).string() + "\"" +
-                           (why.empty() ? "" : ": " + why)};
+    return ScratchFileError{"cannot write the " + std::string(name.role) +
+                            " \"" + (shown_.*name.file).string() + "\"" +
+                            (why.empty() ? "" : ": " + why)};
   }
+  return std::nullopt;
 }
 
-std::unique_ptr<std::istream> FileIo::read_scratch(Scratch which) {
+ScratchRead FileIo::read_scratch(Scratch which) {
   const ScratchName name = scratch_name(which);
   auto scratch = std::make_unique<std::ifstream>(paths_.*name.file);
   if (!*scratch) {
-    throw ScratchFileError{"cannot read the " + std::string(name.role) +
-                           " \"" + (shown_.*name.file).string() + "\""};
+    return ScratchFileError{"cannot read the " + std::string(name.role) +
+                            " \"" + (shown_.*name.file).string() + "\""};
   }
-  return scratch;
+  return std::unique_ptr<std::istream>(std::move(scratch));
 }
 
 // The outputs are moved into place together, and only when each was
@@ -143,15 +142,16 @@ std::optional<std::string> FileIo::finish() {
   return std::nullopt;
 }
 
-void TextIo::write_scratch(Scratch which,
-                           const std::function<void(std::ostream&)>& write) {
+std::optional<ScratchFileError> TextIo::write_scratch(
+    Scratch which, const std::function<void(std::ostream&)>& write) {
   std::ostringstream scratch;
   write(scratch);
   (which == Scratch::kPyCurves ? py_scratch_ : pressure_scratch_) =
       std::move(scratch).str();
+  return std::nullopt;
 }
 
-std::unique_ptr<std::istream> TextIo::read_scratch(Scratch which) {
+ScratchRead TextIo::read_scratch(Scratch which) {
   return std::make_unique<std::istringstream>(
       which == Scratch::kPyCurves ? py_scratch_ : pressure_scratch_);
 }

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "run/output_file.h"
 #include "korvan/engine.h"
@@ -22,10 +23,14 @@ namespace korvan::engine {
 enum class Scratch { kPyCurves, kPressure };
 
 // A scratch file that cannot be written or read back: the run ends with a
-// file error of this message.
+// file error of this message. A value, returned by the calls below.
 struct ScratchFileError {
   std::string message;
 };
+
+// A scratch file opened for reading, or why it cannot be.
+using ScratchRead =
+    std::variant<std::unique_ptr<std::istream>, ScratchFileError>;
 
 class RunIo {
  public:
@@ -37,11 +42,11 @@ class RunIo {
   virtual std::ostream& report() = 0;
   virtual std::ostream& plot() = 0;
   virtual std::ostream& iteration() = 0;
-  // Writes a scratch file whole; throws ScratchFileError.
-  virtual void write_scratch(Scratch which,
-                             const std::function<void(std::ostream&)>& write) = 0;
-  // The scratch file as written; throws ScratchFileError.
-  virtual std::unique_ptr<std::istream> read_scratch(Scratch which) = 0;
+  // Writes a scratch file whole; on failure, why.
+  virtual std::optional<ScratchFileError> write_scratch(
+      Scratch which, const std::function<void(std::ostream&)>& write) = 0;
+  // The scratch file as written, or why it cannot be read.
+  virtual ScratchRead read_scratch(Scratch which) = 0;
   // Ends the run: the outputs are put in place together. On failure the
   // earlier outputs stay and the message says why.
   virtual std::optional<std::string> finish() = 0;
@@ -60,9 +65,9 @@ class FileIo final : public RunIo {
   std::ostream& report() override { return report_.stream(); }
   std::ostream& plot() override { return plot_.stream(); }
   std::ostream& iteration() override { return iteration_.stream(); }
-  void write_scratch(Scratch which,
-                     const std::function<void(std::ostream&)>& write) override;
-  std::unique_ptr<std::istream> read_scratch(Scratch which) override;
+  std::optional<ScratchFileError> write_scratch(
+      Scratch which, const std::function<void(std::ostream&)>& write) override;
+  ScratchRead read_scratch(Scratch which) override;
   std::optional<std::string> finish() override;
 
  private:
@@ -85,9 +90,9 @@ class TextIo final : public RunIo {
   std::ostream& report() override { return report_; }
   std::ostream& plot() override { return plot_; }
   std::ostream& iteration() override { return iteration_; }
-  void write_scratch(Scratch which,
-                     const std::function<void(std::ostream&)>& write) override;
-  std::unique_ptr<std::istream> read_scratch(Scratch which) override;
+  std::optional<ScratchFileError> write_scratch(
+      Scratch which, const std::function<void(std::ostream&)>& write) override;
+  ScratchRead read_scratch(Scratch which) override;
   std::optional<std::string> finish() override { return std::nullopt; }
 
   std::string report_text() const { return report_.str(); }
