@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "run/output_file.h"
 #include "korvan/engine.h"
+#include "korvan/files.h"
 
 namespace korvan::engine {
 
