@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "run/output_file.h"
 #include "korvan/engine.h"
+#include "korvan/files.h"
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/summary.h"
@@ -67,7 +67,7 @@ bool write_results_file(const fs::path& path, const char* role,
   if (written) {
     try {
       write(out.stream());
-    } catch (const korvan::report::NonFiniteValue& e) {
+    } catch (const korvan::present::NonFiniteValue& e) {
       out.discard();
       diag << "cannot write the " << role << " \"" << path.string()
            << "\": " << e.what() << "\n";
@@ -254,7 +254,7 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
     try {
       korvan::report::write_summary(text, result, source);
       out << text.str();
-    } catch (const korvan::report::NonFiniteValue& e) {
+    } catch (const korvan::present::NonFiniteValue& e) {
       diag << "cannot show the summary: " << e.what() << "\n";
       written = false;
     }

@@ -8,6 +8,8 @@
 #include "present/svg_chart.h"
 
 namespace korvan::report {
+
+using namespace korvan::present;
 namespace {
 
 using svg::xml_escape;

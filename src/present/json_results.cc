@@ -5,6 +5,8 @@
 #include <ostream>
 
 namespace korvan::report {
+
+using namespace korvan::present;
 namespace {
 
 using Json = nlohmann::ordered_json;

@@ -6,6 +6,8 @@
 
 
 namespace korvan::report {
+
+using namespace korvan::present;
 namespace {
 
 // The columns a UTF-8 text takes ("×10³" is 4).

@@ -7,6 +7,8 @@
 #include "present/summary.h"
 
 namespace korvan::report::svg {
+
+using namespace korvan::present;
 namespace {
 
 // Plot geometry in viewBox units.

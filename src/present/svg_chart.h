@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "report/shown_number.h"
+#include "present/number_text.h"
 
 namespace korvan::report::svg {
 

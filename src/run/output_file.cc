@@ -1,5 +1,5 @@
 // Output files written whole or not at all, and the names of a file.
-#include "run/output_file.h"
+#include "korvan/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <variant>
 
-#include "run/output_file.h"
 #include "korvan/engine.h"
+#include "korvan/files.h"
 
 namespace korvan::engine {
 

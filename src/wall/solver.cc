@@ -105,6 +105,8 @@ struct Workspace {
   StationTable ka{}, kb{}, kc_f{}, kc_rp{}, kd{}, ke{}, kt{};
   StationTable w1{}, w2{}, w3{};     // deflections 1, 2 and 3 iterations back
   StationTable moment{};
+  bool stale = true;    // F changed since the coefficient parts were made
+  int relaxations = 0;  // relaxations of an alternating solution so far
 };
 
 // The soil reaction per unit length at each station for the deflections w
@@ -171,6 +173,273 @@ void correct_end_values(const StationTable& moment,
       toe_supported ? (m_at(n) - m_at(n - 1)) / h - couple_part(n) : 0.0;
 }
 
+// The step length and its powers, computed once so that every step of the
+// solution multiplies by the same values.
+struct Grid {
+  int n = 0;
+  double h = 0.0, h2 = 0.0, h3 = 0.0;
+  double two_h = 0.0, half_h2 = 0.0, quarter_h = 0.0;
+};
+
+Grid grid_of(const StationModel& st) {
+  Grid g;
+  g.n = st.increments;
+  g.h = st.increment_length;
+  g.h2 = g.h * g.h;
+  g.h3 = g.h2 * g.h;
+  g.two_h = 2.0 * g.h;
+  g.half_h2 = 0.5 * g.h2;
+  g.quarter_h = 0.25 * g.h;
+  return g;
+}
+
+// The coefficients per station at the deflections w: working loads and
+// springs (the tables plus the linearised curves), the soil reaction, and
+// the parts of the five-term coefficients that depend on F, R, P and T
+// only, made again only when F has changed (the sums keep their order).
+void assemble(const WallModel& m, const std::vector<CurveRange>& ranges,
+              const Grid& g, const StationTable& w, Workspace& work) {
+  const StationModel& st = m.stations;
+  const int n = g.n;
+  for (int k = -1; k <= n + 1; ++k) {
+    work.qw[at(k)] = st.load[at(k)];
+    work.sw[at(k)] = st.spring[at(k)];
+  }
+  work.sr.fill(0.0);
+  apply_curves(m, ranges, w, work.qw, work.sw, work.sr);
+  if (!work.stale) return;
+
+  const StationTable& f = work.f;
+  const StationTable& t = st.torque;
+  const StationTable& r = st.rotational;
+  const StationTable& p = st.axial;
+  const double h = g.h;
+  const double quarter_h = g.quarter_h;
+  for (int k = -1; k <= n + 1; ++k) {
+    const int i = at(k);
+    work.ka[i] = f[i - 1] - quarter_h * (r[i - 1] + h * p[i - 1]);
+    work.kb[i] = -2.0 * (f[i - 1] + f[i]);
+    work.kc_f[i] = f[i - 1] + 4.0 * f[i] + f[i + 1];
+    work.kc_rp[i] =
+        quarter_h * (r[i - 1] + r[i + 1] + h * (p[i - 1] + p[i + 1]));
+    work.kd[i] = -2.0 * (f[i] + f[i + 1]);
+    work.ke[i] = f[i + 1] - quarter_h * (r[i + 1] + h * p[i + 1]);
+    work.kt[i] = g.half_h2 * (t[i - 1] - t[i + 1]);
+  }
+  work.stale = false;
+}
+
+// Forward recursion over the five-term equations: the coefficients A, B
+// and C of w(k) = A w(k+1) + B w(k+2) + C, with the conditions of each
+// station (specified deflection, or slope across a pair of stations).
+void forward_recursion(const WallModel& m, const Grid& g, Workspace& work) {
+  const StationModel& st = m.stations;
+  const double h3 = g.h3;
+  const double two_h = g.two_h;
+  StationTable &ca = work.ca, &cb = work.cb, &cc = work.cc;
+  double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;  // saved above a slope
+  for (int k = -1; k <= g.n + 1; ++k) {
+    const int i = at(k);
+    const double ak = work.ka[i];
+    const double bk = work.kb[i];
+    const double ck = work.kc_f[i] + h3 * work.sw[i] + work.kc_rp[i];
+    const double dk = work.kd[i];
+    const double ek = work.ke[i];
+    const double fk = h3 * work.qw[i] - work.kt[i];
+    const double bp = bk + ak * ca[i - 2];
+    const double e = ck + bp * ca[i - 1] + ak * cb[i - 2];
+    const double d = e == 0.0 ? 0.0 : -1.0 / e;
+    ca[i] = d * (dk + bp * cb[i - 1]);
+    cb[i] = d * ek;
+    cc[i] = d * (bp * cc[i - 1] + ak * cc[i - 2] - fk);
+    const int entry = m.condition_entry[i];
+    switch (st.condition[i]) {
+      case kDeflection:
+      case kDeflectionAndSlope:
+        ca[i] = cb[i] = 0.0;
+        cc[i] = m.conditions[entry].deflection;
+        break;
+      case kAboveSlope:
+        sa = ca[i];
+        sb = cb[i];
+        sc = cc[i];
+        sd = d;
+        ca[i] = 0.0;
+        cb[i] = 1.0;
+        cc[i] = -two_h * m.conditions[entry].slope;
+        break;
+      case kBelowSlope: {
+        // Closes the slope condition with the values saved above it; a
+        // zero pivot there contributes nothing.
+        const double ratio = sd != 0.0 ? d / sd : 0.0;
+        const double gain = 1.0 / (1.0 - ((sb - 1.0) + ca[i - 1] * sa) * ratio);
+        ca[i] = (ca[i] + cb[i - 1] * sa * ratio) * gain;
+        cb[i] = cb[i] * gain;
+        cc[i] =
+            (cc[i] + (two_h * m.conditions[entry].slope + sc + cc[i - 1] * sa) *
+                         ratio) *
+            gain;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+// What back-substitution measured: the largest deflection change at
+// stations 0..N, the stations whose change exceeds the tolerance and those
+// beyond the allowable deflection.
+struct Sweep {
+  double max_change = 0.0;
+  int open = 0;
+  int over = 0;
+};
+
+// Back-substitution from the bottom into w, measuring the changes.
+Sweep back_substitute(const WallModel& m, const Grid& g, const Workspace& work,
+                      StationTable& w) {
+  Sweep sweep;
+  for (int k = g.n + 1; k >= -1; --k) {
+    const int i = at(k);
+    const double value =
+        work.ca[i] * w[i + 1] + work.cb[i] * w[i + 2] + work.cc[i];
+    if (k >= 0 && k <= g.n) {
+      const double change = std::fabs(value - w[i]);
+      sweep.max_change = std::max(sweep.max_change, change);
+      if (change > m.tolerance) ++sweep.open;
+      if (std::fabs(value) > m.allowable_deflection) ++sweep.over;
+    }
+    w[i] = value;
+  }
+  return sweep;
+}
+
+// How the iteration ended.
+struct Ending {
+  Outcome outcome = Outcome::kCompleted;
+  int iterations = 0;     // as reported
+  int stations_over = 0;  // beyond the allowable deflection
+};
+
+// After iteration `it`: the ending when the deflections w close, exceed the
+// allowable deflection or are not finite; otherwise relaxes a solution that
+// alternates between two states and moves the history on. The iteration is
+// handed to `on_iteration` unless the limit is 0 or w is not finite.
+std::optional<Ending> close_or_relax(const WallModel& m, int it,
+                                     const Sweep& sweep,
+                                     const IterationSink& on_iteration,
+                                     StationTable& w, Workspace& work) {
+  const int n = m.stations.increments;
+  // Loads or stiffnesses beyond the range of the numbers give infinite
+  // or undefined deflections, which would also pass every closure test.
+  bool finite = true;
+  for (int k = -1; k <= n + 1; ++k) finite = finite && std::isfinite(w[at(k)]);
+  if (!finite) return Ending{Outcome::kNotFinite, it};
+  if (m.max_iterations == 0) return Ending{Outcome::kCompleted, 0};
+  if (on_iteration) {
+    on_iteration({it,
+                  sweep.open,
+                  sweep.max_change,
+                  {w[at(0)], w[at(1)], w[at(2)], w[at(3)]}});
+  }
+  if (sweep.over > 0) {
+    return Ending{Outcome::kDeflectionExceeded, it, sweep.over};
+  }
+  StationTable &w1 = work.w1, &w2 = work.w2, &w3 = work.w3;
+  auto all_within = [&](const StationTable& x, const StationTable& y) {
+    for (int k = 0; k <= n; ++k) {
+      if (std::fabs(x[at(k)] - y[at(k)]) > m.tolerance) return false;
+    }
+    return true;
+  };
+  if (it > 2 && all_within(w, w1)) return Ending{Outcome::kConverged, it};
+  if (it > 40 && all_within(w, w3) && all_within(w1, w2)) {
+    const double phi = relaxation_factor(work.relaxations);
+    for (int k = 0; k <= n; ++k) {
+      w[at(k)] = phi * w[at(k)] + (1.0 - phi) * w1[at(k)];
+    }
+    ++work.relaxations;
+  }
+  if (it >= 4) w2 = w3;
+  if (it >= 3) w3 = w1;
+  w1 = w;
+  return std::nullopt;
+}
+
+// EI at the deflections w, and zero at the hinges; the coefficient parts
+// are made again when F may have changed. Elastic sections give the same
+// EI whatever the deflections.
+void update_rigidity(const WallModel& m, bool varies, const StationTable& w,
+                     Workspace& work) {
+  StationTable& f = work.f;
+  if (varies) {
+    evaluate_rigidity(m.rigidity, w, true, f);
+    work.stale = true;
+  }
+  for (int s : m.hinge_stations) {
+    if (m.stations.in_tables(s) && f[at(s)] != 0.0) {
+      f[at(s)] = 0.0;
+      work.stale = true;
+    }
+  }
+}
+
+// Results: deflections extended to the outer fictitious stations, then
+// slope, moment, shear and net force per station, and the end values as
+// statics gives them.
+void write_station_results(const WallModel& m,
+                           const std::vector<CurveRange>& ranges, const Grid& g,
+                           Workspace& work, Solution& sol) {
+  const StationModel& st = m.stations;
+  const int n = g.n;
+  const double h = g.h;
+  StationTable& w = sol.deflections;
+  const StationTable& f = work.f;
+  w[at(-2)] = 2.0 * w[at(-1)] - w[at(0)];
+  w[at(n + 2)] = 2.0 * w[at(n + 1)] - w[at(n)];
+  StationTable& moment = work.moment;
+  for (int k = -1; k <= n + 1; ++k) {
+    const int i = at(k);
+    moment[i] = f[i] * (w[i - 1] - 2.0 * w[i] + w[i + 1]) / g.h2;
+  }
+  soil_reaction(m, ranges, w, work);
+  sol.stations.resize(static_cast<size_t>(n + 1));
+  for (int k = 0; k <= n; ++k) {
+    const int i = at(k);
+    StationResult& out = sol.stations[static_cast<size_t>(k)];
+    out.depth = k * h;
+    out.deflection = w[i];
+    out.slope = (w[i + 1] - w[i - 1]) / g.two_h;
+    out.moment = moment[i];
+    out.shear = k == 0 ? (moment[i + 1] - moment[i]) / h
+                       : (moment[i + 1] - moment[i - 1]) / g.two_h;
+    out.net_force = (moment[i - 1] - 2.0 * moment[i] + moment[i + 1]) / h;
+    out.soil_reaction = work.sr[i];
+    out.rigidity = f[i];
+    for (const Couple& c : m.couples) {
+      if (c.station == k - 1) {
+        out.net_force += c.force;
+        out.shear -= 0.5 * c.force;
+      } else if (c.station == k + 1) {
+        out.net_force -= c.force;
+        out.shear -= 0.5 * c.force;
+      } else if (c.station == k) {
+        out.shear -= c.force;
+      }
+    }
+    if (k == 0) {
+      for (const Couple& c : m.couples) {
+        if (c.station == 0) out.shear = st.load[i];
+      }
+    }
+  }
+  const int toe = st.condition[at(n)];
+  correct_end_values(moment, m.couples, n, h,
+                     toe == kDeflection || toe == kDeflectionAndSlope,
+                     sol.stations);
+}
+
 }  // namespace
 
 double relaxation_factor(int c) {
@@ -217,240 +486,41 @@ Solution solve(const WallModel& m, const StationTable& start,
   Solution sol;
   StationTable& w = sol.deflections;
   w = start;
-  const StationModel& st = m.stations;
-  const int n = st.increments;
-  assert(n >= 1 && n <= engine::kMaxIncrements);
-  const double h = st.increment_length;
-  const double h2 = h * h;
-  const double h3 = h2 * h;
-  const double two_h = 2.0 * h;
-  const double half_h2 = 0.5 * h2;
-  const double quarter_h = 0.25 * h;
+  const Grid g = grid_of(m.stations);
+  assert(g.n >= 1 && g.n <= engine::kMaxIncrements);
   const std::vector<CurveRange> ranges = curve_ranges(m.curves, nullptr);
 
   // The work tables (some 60 KB) live on the heap: a host may call the
   // engine on a thread with a small stack.
   const auto work = std::make_unique<Workspace>();
-  StationTable& f = work->f;
-  f = st.flexural_rigidity;
-  evaluate_rigidity(m.rigidity, w, false, f);
+  work->f = m.stations.flexural_rigidity;
+  evaluate_rigidity(m.rigidity, w, false, work->f);
   const bool varies = rigidity_varies(m.rigidity);
-  const StationTable& q = st.load;
-  const StationTable& t = st.torque;
-  const StationTable& r = st.rotational;
-  const StationTable& p = st.axial;
-
-  StationTable &qw = work->qw, &sw = work->sw, &sr = work->sr;
-  StationTable &ca = work->ca, &cb = work->cb, &cc = work->cc;
-  StationTable &ka_ = work->ka, &kb_ = work->kb, &kc_f = work->kc_f,
-               &kc_rp = work->kc_rp, &kd_ = work->kd, &ke_ = work->ke,
-               &kt_ = work->kt;
-  bool stale = true;
-  StationTable &w1 = work->w1, &w2 = work->w2, &w3 = work->w3;
-  w1 = w;
-  int nrelax = 0;
+  work->w1 = w;
 
   for (int it = 1;; ++it) {
-    // Working loads and springs: the tables plus the linearised curves.
-    for (int k = -1; k <= n + 1; ++k) {
-      qw[at(k)] = q[at(k)];
-      sw[at(k)] = st.spring[at(k)];
-    }
-    sr.fill(0.0);
-    apply_curves(m, ranges, w, qw, sw, sr);
-
-    // The parts of the coefficients that depend on F, R, P and T only are
-    // made again only when F has changed; the sums keep their order.
-    if (stale) {
-      for (int k = -1; k <= n + 1; ++k) {
-        const int i = at(k);
-        ka_[i] = f[i - 1] - quarter_h * (r[i - 1] + h * p[i - 1]);
-        kb_[i] = -2.0 * (f[i - 1] + f[i]);
-        kc_f[i] = f[i - 1] + 4.0 * f[i] + f[i + 1];
-        kc_rp[i] = quarter_h * (r[i - 1] + r[i + 1] + h * (p[i - 1] + p[i + 1]));
-        kd_[i] = -2.0 * (f[i] + f[i + 1]);
-        ke_[i] = f[i + 1] - quarter_h * (r[i + 1] + h * p[i + 1]);
-        kt_[i] = half_h2 * (t[i - 1] - t[i + 1]);
-      }
-      stale = false;
-    }
-
-    // Forward recursion over the five-term equations.
-    double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;  // saved above a slope
-    for (int k = -1; k <= n + 1; ++k) {
-      const int i = at(k);
-      const double ak = ka_[i];
-      const double bk = kb_[i];
-      const double ck = kc_f[i] + h3 * sw[i] + kc_rp[i];
-      const double dk = kd_[i];
-      const double ek = ke_[i];
-      const double fk = h3 * qw[i] - kt_[i];
-      const double bp = bk + ak * ca[i - 2];
-      const double e = ck + bp * ca[i - 1] + ak * cb[i - 2];
-      const double d = e == 0.0 ? 0.0 : -1.0 / e;
-      ca[i] = d * (dk + bp * cb[i - 1]);
-      cb[i] = d * ek;
-      cc[i] = d * (bp * cc[i - 1] + ak * cc[i - 2] - fk);
-      const int entry = m.condition_entry[i];
-      switch (st.condition[i]) {
-        case kDeflection:
-        case kDeflectionAndSlope:
-          ca[i] = cb[i] = 0.0;
-          cc[i] = m.conditions[entry].deflection;
-          break;
-        case kAboveSlope:
-          sa = ca[i];
-          sb = cb[i];
-          sc = cc[i];
-          sd = d;
-          ca[i] = 0.0;
-          cb[i] = 1.0;
-          cc[i] = -two_h * m.conditions[entry].slope;
-          break;
-        case kBelowSlope: {
-          // Closes the slope condition with the values saved above it; a
-          // zero pivot there contributes nothing.
-          const double ratio = sd != 0.0 ? d / sd : 0.0;
-          const double g =
-              1.0 / (1.0 - ((sb - 1.0) + ca[i - 1] * sa) * ratio);
-          ca[i] = (ca[i] + cb[i - 1] * sa * ratio) * g;
-          cb[i] = cb[i] * g;
-          cc[i] = (cc[i] + (two_h * m.conditions[entry].slope + sc +
-                            cc[i - 1] * sa) *
-                               ratio) *
-                  g;
-          break;
-        }
-        default:
-          break;
+    assemble(m, ranges, g, w, *work);
+    forward_recursion(m, g, *work);
+    const Sweep sweep = back_substitute(m, g, *work, w);
+    std::optional<Ending> ending =
+        close_or_relax(m, it, sweep, on_iteration, w, *work);
+    if (!ending) {
+      update_rigidity(m, varies, w, *work);
+      if (it + 1 > m.max_iterations) {
+        ending =
+            Ending{sweep.open > 0 ? Outcome::kNotClosed : Outcome::kCompleted,
+                   m.max_iterations};
       }
     }
-
-    // Back-substitution from the bottom, measuring the changes.
-    double dmax = 0.0;
-    int nopen = 0;
-    int nover = 0;
-    for (int k = n + 1; k >= -1; --k) {
-      const int i = at(k);
-      const double value = ca[i] * w[i + 1] + cb[i] * w[i + 2] + cc[i];
-      if (k >= 0 && k <= n) {
-        const double change = std::fabs(value - w[i]);
-        dmax = std::max(dmax, change);
-        if (change > m.tolerance) ++nopen;
-        if (std::fabs(value) > m.allowable_deflection) ++nover;
-      }
-      w[i] = value;
-    }
-
-    // Loads or stiffnesses beyond the range of the numbers give infinite
-    // or undefined deflections, which would also pass every closure test.
-    bool finite = true;
-    for (int k = -1; k <= n + 1; ++k) finite = finite && std::isfinite(w[at(k)]);
-    if (!finite) {
-      sol.outcome = Outcome::kNotFinite;
-      sol.iterations = it;
-      break;
-    }
-    if (m.max_iterations == 0) {
-      sol.outcome = Outcome::kCompleted;
-      sol.iterations = 0;
-      break;
-    }
-    if (on_iteration) {
-      on_iteration({it, nopen, dmax, {w[at(0)], w[at(1)], w[at(2)], w[at(3)]}});
-    }
-    if (nover > 0) {
-      sol.outcome = Outcome::kDeflectionExceeded;
-      sol.iterations = it;
-      sol.stations_over = nover;
-      break;
-    }
-    auto all_within = [&](const StationTable& x, const StationTable& y) {
-      for (int k = 0; k <= n; ++k) {
-        if (std::fabs(x[at(k)] - y[at(k)]) > m.tolerance) return false;
-      }
-      return true;
-    };
-    if (it > 2 && all_within(w, w1)) {
-      sol.outcome = Outcome::kConverged;
-      sol.iterations = it;
-      break;
-    }
-    if (it > 40 && all_within(w, w3) && all_within(w1, w2)) {
-      const double phi = relaxation_factor(nrelax);
-      for (int k = 0; k <= n; ++k) {
-        w[at(k)] = phi * w[at(k)] + (1.0 - phi) * w1[at(k)];
-      }
-      ++nrelax;
-    }
-    if (it >= 4) w2 = w3;
-    if (it >= 3) w3 = w1;
-    w1 = w;
-
-    // Elastic sections give the same EI whatever the deflections.
-    if (varies) {
-      evaluate_rigidity(m.rigidity, w, true, f);
-      stale = true;
-    }
-    for (int s : m.hinge_stations) {
-      if (st.in_tables(s) && f[at(s)] != 0.0) {
-        f[at(s)] = 0.0;
-        stale = true;
-      }
-    }
-    if (it + 1 > m.max_iterations) {
-      sol.outcome = nopen > 0 ? Outcome::kNotClosed : Outcome::kCompleted;
-      sol.iterations = m.max_iterations;
+    if (ending) {
+      sol.outcome = ending->outcome;
+      sol.iterations = ending->iterations;
+      sol.stations_over = ending->stations_over;
       break;
     }
   }
 
-  if (!sol.has_results()) return sol;
-
-  // Results: deflections extended to the outer fictitious stations, then
-  // slope, moment, shear and net force per station.
-  w[at(-2)] = 2.0 * w[at(-1)] - w[at(0)];
-  w[at(n + 2)] = 2.0 * w[at(n + 1)] - w[at(n)];
-  StationTable& moment = work->moment;
-  for (int k = -1; k <= n + 1; ++k) {
-    const int i = at(k);
-    moment[i] = f[i] * (w[i - 1] - 2.0 * w[i] + w[i + 1]) / h2;
-  }
-  soil_reaction(m, ranges, w, *work);
-  sol.stations.resize(static_cast<size_t>(n + 1));
-  for (int k = 0; k <= n; ++k) {
-    const int i = at(k);
-    StationResult& out = sol.stations[static_cast<size_t>(k)];
-    out.depth = k * h;
-    out.deflection = w[i];
-    out.slope = (w[i + 1] - w[i - 1]) / two_h;
-    out.moment = moment[i];
-    out.shear = k == 0 ? (moment[i + 1] - moment[i]) / h
-                       : (moment[i + 1] - moment[i - 1]) / two_h;
-    out.net_force = (moment[i - 1] - 2.0 * moment[i] + moment[i + 1]) / h;
-    out.soil_reaction = sr[i];
-    out.rigidity = f[i];
-    for (const Couple& c : m.couples) {
-      if (c.station == k - 1) {
-        out.net_force += c.force;
-        out.shear -= 0.5 * c.force;
-      } else if (c.station == k + 1) {
-        out.net_force -= c.force;
-        out.shear -= 0.5 * c.force;
-      } else if (c.station == k) {
-        out.shear -= c.force;
-      }
-    }
-    if (k == 0) {
-      for (const Couple& c : m.couples) {
-        if (c.station == 0) out.shear = q[i];
-      }
-    }
-  }
-  const int toe = st.condition[at(n)];
-  correct_end_values(moment, m.couples, n, h,
-                     toe == kDeflection || toe == kDeflectionAndSlope,
-                     sol.stations);
+  if (sol.has_results()) write_station_results(m, ranges, g, *work, sol);
   return sol;
 }
 

@@ -199,7 +199,7 @@ TEST_P(ExampleHtml, ChartsDrawTheResults) {
       stages.push_back(&problems[i]);
       wall_end = std::max(wall_end, problems[i].stations.back().depth);
     }
-    const report::Units u = report::units_of(stages[0]->english);
+    const present::Units u = present::units_of(stages[0]->english);
     wall_end *= u.depth_factor;
     auto charts = charts_of(*sections[g]);
     auto series = [&](auto value) {
@@ -560,7 +560,7 @@ TEST(ChartAxes, RoundTicksCoverTheValues) {
   }
   EXPECT_EQ(report::svg::nice_axis(-165786.0, 611999.0, 4, true).power, 3);
   EXPECT_EQ(report::svg::nice_axis(0.0, 4.2e-4, 4, true).power, -6);
-  EXPECT_EQ(report::svg::power_label(-6), "×10⁻⁶");
+  EXPECT_EQ(present::power_label(-6), "×10⁻⁶");
 }
 
 // Values at the ends of the numbers: the axis stays finite (a span of
@@ -599,38 +599,38 @@ TEST(ResultsWriters, NonFiniteValuesStopTheWriters) {
     try {
       report::write_json_results(out, r, {"w.dat", "TEST", ""});
       ADD_FAILURE() << "JSON written";
-    } catch (const report::NonFiniteValue& e) {
+    } catch (const present::NonFiniteValue& e) {
       EXPECT_NE(std::string(e.what()).find("/problems/0/"), std::string::npos)
           << e.what();
     }
     EXPECT_THROW(report::write_html_report(out, r, {"w.dat", "TEST", ""}),
-                 report::NonFiniteValue);
+                 present::NonFiniteValue);
     EXPECT_THROW(report::write_summary(out, r, {"w.dat", "TEST", ""}),
-                 report::NonFiniteValue);
+                 present::NonFiniteValue);
   }
-  EXPECT_THROW(report::number_text(std::nan("")), report::NonFiniteValue);
-  EXPECT_THROW(report::fixed_text(HUGE_VAL, 1), report::NonFiniteValue);
+  EXPECT_THROW(present::number_text(std::nan("")), present::NonFiniteValue);
+  EXPECT_THROW(present::fixed_text(HUGE_VAL, 1), present::NonFiniteValue);
 }
 
 TEST(NumberText, ShortAndWithoutFalseSigns) {
-  EXPECT_EQ(report::fixed_text(-0.001, 2), "0.00");
-  EXPECT_EQ(report::fixed_text(-1005.0, 0), "-1005");
-  EXPECT_EQ(report::number_text(0.0), "0");
-  EXPECT_EQ(report::number_text(0.42423916), "0.4242");
-  EXPECT_EQ(report::number_text(0.00123456), "0.001235");
-  EXPECT_EQ(report::number_text(-1005.0), "-1005");
+  EXPECT_EQ(present::fixed_text(-0.001, 2), "0.00");
+  EXPECT_EQ(present::fixed_text(-1005.0, 0), "-1005");
+  EXPECT_EQ(present::number_text(0.0), "0");
+  EXPECT_EQ(present::number_text(0.42423916), "0.4242");
+  EXPECT_EQ(present::number_text(0.00123456), "0.001235");
+  EXPECT_EQ(present::number_text(-1005.0), "-1005");
   // Four significant digits with the power of ten of the chart axes
   // beyond 0.001 to 9999.
-  EXPECT_EQ(report::number_text(611999.203), "612.0×10³");
-  EXPECT_EQ(report::number_text(645204.0), "645.2×10³");
-  EXPECT_EQ(report::number_text(-12346.0), "-12.35×10³");
-  EXPECT_EQ(report::number_text(9999.7), "10.00×10³");
-  EXPECT_EQ(report::number_text(-1.146e-6), "-1.146×10⁻⁶");
-  EXPECT_EQ(report::number_text(1.1397e10), "11.40×10⁹");
-  EXPECT_EQ(report::number_text(2.5e-300), "2.500×10⁻³⁰⁰");
-  EXPECT_EQ(report::scaled_text(645204.0, 3), "645.2");
-  EXPECT_EQ(report::scaled_text(-1234.0, 3), "-1.234");
-  EXPECT_EQ(report::scaled_text(5.0, 0), "5.000");
+  EXPECT_EQ(present::number_text(611999.203), "612.0×10³");
+  EXPECT_EQ(present::number_text(645204.0), "645.2×10³");
+  EXPECT_EQ(present::number_text(-12346.0), "-12.35×10³");
+  EXPECT_EQ(present::number_text(9999.7), "10.00×10³");
+  EXPECT_EQ(present::number_text(-1.146e-6), "-1.146×10⁻⁶");
+  EXPECT_EQ(present::number_text(1.1397e10), "11.40×10⁹");
+  EXPECT_EQ(present::number_text(2.5e-300), "2.500×10⁻³⁰⁰");
+  EXPECT_EQ(present::scaled_text(645204.0, 3), "645.2");
+  EXPECT_EQ(present::scaled_text(-1234.0, 3), "-1.234");
+  EXPECT_EQ(present::scaled_text(5.0, 0), "5.000");
   EXPECT_TRUE(report::negligible(-1.146e-6, 112354.0));
   EXPECT_FALSE(report::negligible(-1.0, 112354.0));
 }

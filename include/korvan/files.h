@@ -1,5 +1,6 @@
 // Output files written whole or not at all, and the names under which a
-// file is known.
+// file is known: the engine writes its report, plot and iteration files
+// this way, and a program around it can write its own files alike.
 #pragma once
 
 #include <filesystem>
