@@ -1,5 +1,7 @@
 #include "py/generator.h"
 
+#include <utility>
+
 namespace korvan::py {
 
 Generation generate_curves(const PySoil& soil) {
@@ -24,8 +26,11 @@ Generation generate_curves(const PySoil& soil) {
                     first ? 0.0 : soil.curve_depths[static_cast<size_t>(k - 1)],
                     first, above,
                     equivalent, &state};
-      const ModelResult r = model(in, &g.stop);
-      if (g.stop) return g;
+      ModelResult r = model(in);
+      if (r.stop) {
+        g.stop = std::move(r.stop);
+        return g;
+      }
       if (r.equivalent_depth) equivalent = *r.equivalent_depth;
       sums[i] += r.resistance;
       g.curves.push_back(

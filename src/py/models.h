@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "py/soil_layers.h"
@@ -67,37 +68,54 @@ struct ModelResult {
   SideCurve backfill;
   double resistance = 0.0;  // added to the layer's resistance sum
   std::optional<double> equivalent_depth;  // set on the layer's first depth
+  // Set when a look-up met a stop: the run ends there and the curves and
+  // values above are not used.
+  std::optional<PyStop> stop;
 };
 
-using Model = ModelResult (*)(const ModelInput&, std::optional<PyStop>*);
+// The result of a model that met a stop.
+inline ModelResult stopped(PyStop stop) {
+  ModelResult r;
+  r.stop = std::move(stop);
+  return r;
+}
+
+// The same for a model's intermediate results (a side's pass, the soil
+// at a depth) that carry a `stop`.
+template <class Partial>
+Partial stopped_at(PyStop stop) {
+  Partial r{};
+  r.stop = std::move(stop);
+  return r;
+}
+
+using Model = ModelResult (*)(const ModelInput&);
 
 // The p-y model of a soil model; nullptr when its model is not available.
 Model model_for(engine::SoilModel soil);
 
 // Soft clay (Matlock 1970): cube-root curve to the ultimate resistance
 // (static), degrading to a residual value under cyclic loading.
-ModelResult soft_clay(const ModelInput& in, std::optional<PyStop>* stop);
+ModelResult soft_clay(const ModelInput& in);
 
 // Stiff clay with free water (Reese, Cox and Koop 1975): As/Ac tables,
 // five-segment static curve and cyclic curve.
-ModelResult stiff_clay_with_water(const ModelInput& in,
-                                  std::optional<PyStop>* stop);
+ModelResult stiff_clay_with_water(const ModelInput& in);
 // Stiff clay without free water (Welch and Reese 1972): quarter-power
 // curve with load cycles.
-ModelResult stiff_clay_without_water(const ModelInput& in,
-                                     std::optional<PyStop>* stop);
+ModelResult stiff_clay_without_water(const ModelInput& in);
 // Sand (Reese, Cox and Koop 1974): wedge and flow-around resistance, A and
 // B coefficients, four-piece curve.
-ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop);
+ModelResult sand(const ModelInput& in);
 
 // Silt, soil with cohesion and friction: the sand model's frictional
 // resistance with a clay-type cohesive part, curves of three forms.
-ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop);
+ModelResult silt(const ModelInput& in);
 // Rock (code 6) and weak rock (code 7, Reese 1997): no load p0 and no
 // resistance sums. A weak-rock layer of zero strength stops the run with
 // PyStop{5, depth, "WEAK ROCK STRENGTH"}.
-ModelResult rock(const ModelInput& in, std::optional<PyStop>* stop);
-ModelResult weak_rock(const ModelInput& in, std::optional<PyStop>* stop);
+ModelResult rock(const ModelInput& in);
+ModelResult weak_rock(const ModelInput& in);
 
 // Equivalent depths (layering method) of the other branches, with the
 // layer's properties at its first curve depth.

@@ -39,16 +39,23 @@ constexpr std::array<double, 17> kWeakRockFractions = {
     0.10,   0.25,  0.50,  0.75,  1.0,   4.0,  8.0,  12.0};
 
 // The effective unit weight of a side averaged down to its depth x.
-double side_gamma(const PySoil& s, double x, bool excavation,
-                  std::optional<PyStop>* stop) {
-  return average_unit_weight(profile_of(s, excavation), x, stop);
+Looked side_gamma(const PySoil& s, double x, bool excavation) {
+  return average_unit_weight(profile_of(s, excavation), x);
 }
 
-SideCurve rock_side(const ModelInput& in, const SideLoads& loads, double qu,
-                    bool excavation, std::optional<PyStop>* stop) {
+// A side's curve, or the stop its unit weight met.
+struct RockSide {
+  SideCurve curve;
+  std::optional<PyStop> stop;
+};
+
+RockSide rock_side(const ModelInput& in, const SideLoads& loads, double qu,
+                   bool excavation) {
   const double b = in.soil.width;
   const double x = depth_below_surface(in.soil, in.z, excavation);
-  const double gamma = side_gamma(in.soil, x, excavation, stop);
+  const Looked looked_gamma = side_gamma(in.soil, x, excavation);
+  if (looked_gamma.stop) return {{}, looked_gamma.stop};
+  const double gamma = looked_gamma.value;
   const double su = 0.5 * qu;
   const double kr = 2000.0 * su;
   const double y1 = 0.0004 * b;
@@ -72,7 +79,7 @@ SideCurve rock_side(const ModelInput& in, const SideLoads& loads, double qu,
       out.points[j] = {y * loads.y_multiplier, residual};
     }
   }
-  return out;
+  return {out, std::nullopt};
 }
 
 // Depth below the top of the rock: below the top of the layer (as cut at
@@ -95,14 +102,14 @@ struct WeakRock {
   double ya = 0.0;
 };
 
-WeakRock weak_rock_values(const ModelInput& in, double b,
-                          std::optional<PyStop>* stop) {
+WeakRock weak_rock_values(const ModelInput& in, double b) {
   const PySoil& s = in.soil;
   WeakRock w;
   bool beyond = false;  // cannot happen at a curve depth inside its layer
   w.qur = average_strength(in.profile, in.layer, in.z, &beyond);
-  w.rqd = look_up(in.profile, Property::kRqd, in.z, stop);
-  w.krm = look_up(in.profile, Property::kEps50, in.z, stop);
+  // RQD and krm beyond the profile are "not given": never a stop.
+  w.rqd = look_up(in.profile, Property::kRqd, in.z).value;
+  w.krm = look_up(in.profile, Property::kEps50, in.z).value;
   w.er = s.layers[in.layer].at_top.k;
   const double xr = depth_in_rock(s, in.layer, in.z);
   const double alpha = 1.0 - w.rqd / 150.0;
@@ -138,12 +145,14 @@ WeakRock weak_rock_values(const ModelInput& in, double b,
 // would lie above the curve, at the limit even above pur, while a secant
 // to the curve at the limit would cut the rock's initial stiffness Kir by
 // the factor (yA / limit)^(3/4); so the quarter-power branch stays.
-SideCurve weak_rock_side(const ModelInput& in, const SideLoads& loads,
-                         const WeakRock& w, bool excavation,
-                         std::optional<PyStop>* stop) {
+RockSide weak_rock_side(const ModelInput& in, const SideLoads& loads,
+                        const WeakRock& w, bool excavation) {
   const double x = depth_below_surface(in.soil, in.z, excavation);
-  SideCurve out = side_curve(x, in.soil.width, w.qur,
-                             side_gamma(in.soil, x, excavation, stop), loads);
+  const Looked gamma = side_gamma(in.soil, x, excavation);
+  if (gamma.stop) return {{}, gamma.stop};
+  RockSide side;
+  SideCurve& out = side.curve;
+  out = side_curve(x, in.soil.width, w.qur, gamma.value, loads);
   out.modulus = w.er;
   out.krm = w.krm;
   out.rqd = w.rqd;
@@ -154,31 +163,39 @@ SideCurve weak_rock_side(const ModelInput& in, const SideLoads& loads,
                  : std::min(w.pur, 0.5 * w.pur * std::pow(y / w.yrm, 0.25));
     out.points[j] = multiplied(y, p, loads);
   }
-  return out;
+  return side;
 }
 
 }  // namespace
 
-ModelResult rock(const ModelInput& in, std::optional<PyStop>* stop) {
+ModelResult rock(const ModelInput& in) {
   const SideLoads loads = side_loads(in.soil, in.z);
-  const double qu = look_up(in.profile, Property::kStrength, in.z, stop);
+  const Looked qu = look_up(in.profile, Property::kStrength, in.z);
+  if (qu.stop) return stopped(*qu.stop);
+  const RockSide e = rock_side(in, loads, qu.value, true);
+  if (e.stop) return stopped(*e.stop);
+  const RockSide b = rock_side(in, loads, qu.value, false);
+  if (b.stop) return stopped(*b.stop);
   ModelResult result;
-  result.excavation = rock_side(in, loads, qu, true, stop);
-  result.backfill = rock_side(in, loads, qu, false, stop);
+  result.excavation = e.curve;
+  result.backfill = b.curve;
   return result;
 }
 
-ModelResult weak_rock(const ModelInput& in, std::optional<PyStop>* stop) {
+ModelResult weak_rock(const ModelInput& in) {
   const SideLoads loads = side_loads(in.soil, in.z);
-  const WeakRock w = weak_rock_values(in, in.soil.width, stop);
-  ModelResult result;
-  result.excavation = weak_rock_side(in, loads, w, true, stop);
-  result.backfill = weak_rock_side(in, loads, w, false, stop);
+  const WeakRock w = weak_rock_values(in, in.soil.width);
+  const RockSide e = weak_rock_side(in, loads, w, true);
+  if (e.stop) return stopped(*e.stop);
+  const RockSide b = weak_rock_side(in, loads, w, false);
+  if (b.stop) return stopped(*b.stop);
   // A layer without strength ends the run, though not on its first depth.
-  if (!in.first_of_layer && w.qur < kNoStrength && stop != nullptr &&
-      !*stop) {
-    *stop = PyStop{5, in.z, "WEAK ROCK STRENGTH"};
+  if (!in.first_of_layer && w.qur < kNoStrength) {
+    return stopped(PyStop{5, in.z, "WEAK ROCK STRENGTH"});
   }
+  ModelResult result;
+  result.excavation = e.curve;
+  result.backfill = b.curve;
   return result;
 }
 

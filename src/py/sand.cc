@@ -185,6 +185,7 @@ std::array<double, 17> deflections(const Curve& c) {
 struct SideResult {
   SideCurve curve;
   double pu = 0.0;
+  std::optional<PyStop> stop;
 };
 
 // One side pass at curve depth Z. Soil properties are read at Z on both
@@ -192,13 +193,15 @@ struct SideResult {
 // excavation side, Z + H - z0 below the backfill surface), or in a lower
 // layer the equivalent depth counted from the layer top. The coefficients
 // A and B go by the side's true depth below its surface, Z or Z'.
-SideResult side(const ModelInput& in, bool excavation, double phi, double k,
-                std::optional<PyStop>* stop) {
+SideResult side(const ModelInput& in, bool excavation, double phi,
+                double k) {
   const PySoil& s = in.soil;
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
   const SideProfile& profile = profile_of(s, excavation);
-  const double gamma = average_unit_weight(profile, true_depth, stop);
+  const Looked looked_gamma = average_unit_weight(profile, true_depth);
+  if (looked_gamma.stop) return stopped_at<SideResult>(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
   const double b = s.width;
   const double width = table_width(s);
   const bool continuous = continuous_wall(s);
@@ -212,9 +215,9 @@ SideResult side(const ModelInput& in, bool excavation, double phi, double k,
   const double flow = w.flow(gamma, x, b);
   double ps = std::min(wedge, flow);
   if (continuous) {
-    const double sigma =
-        vertical_stress(profile, true_depth, !excavation, stop);
-    ps = passive_coefficient(phi, sloping ? theta : 0.0) * sigma * b;
+    const Looked sigma = vertical_stress(profile, true_depth, !excavation);
+    if (sigma.stop) return stopped_at<SideResult>(*sigma.stop);
+    ps = passive_coefficient(phi, sloping ? theta : 0.0) * sigma.value * b;
   }
   const double relative = true_depth / width;
   const double a =
@@ -291,15 +294,21 @@ double equivalent_depth_sand(double above, double b, double width_for_tables,
 // excavation side's unit weight and serves the backfill side as well.
 // The layer's resistance sum takes the trapezoid of pu over each step
 // between curve depths and, at the last one, pu down to the layer bottom.
-ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop) {
+ModelResult sand(const ModelInput& in) {
   const PySoil& s = in.soil;
   ModelResult result;
   LayerState local;
   LayerState& state = in.state != nullptr ? *in.state : local;
 
-  const double phi = look_up(in.profile, Property::kPhi, in.z, stop);
-  const double gamma = average_unit_weight(s.excavation, in.z, stop);
-  double k = look_up(in.profile, Property::kModulus, in.z, stop);
+  const Looked looked_phi = look_up(in.profile, Property::kPhi, in.z);
+  if (looked_phi.stop) return stopped(*looked_phi.stop);
+  const double phi = looked_phi.value;
+  const Looked looked_gamma = average_unit_weight(s.excavation, in.z);
+  if (looked_gamma.stop) return stopped(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
+  const Looked looked_k = look_up(in.profile, Property::kModulus, in.z);
+  if (looked_k.stop) return stopped(*looked_k.stop);
+  double k = looked_k.value;
   if (k < kNoModulus) k = default_modulus(phi, gamma, s.english);
 
   ModelInput input = in;
@@ -310,8 +319,10 @@ ModelResult sand(const ModelInput& in, std::optional<PyStop>* stop) {
                               table_width(s), phi, gamma, s.cyclic, in.z);
     result.equivalent_depth = input.equivalent_depth;
   }
-  const SideResult e = side(input, true, phi, k, stop);
-  const SideResult b = side(input, false, phi, k, stop);
+  const SideResult e = side(input, true, phi, k);
+  if (e.stop) return stopped(*e.stop);
+  const SideResult b = side(input, false, phi, k);
+  if (b.stop) return stopped(*b.stop);
   result.excavation = e.curve;
   result.backfill = b.curve;
 

@@ -254,14 +254,16 @@ struct Shared {
 struct SideResult {
   SideCurve curve;
   double pu = 0.0;
+  std::optional<PyStop> stop;
 };
 
-SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
-                std::optional<PyStop>* stop) {
+SideResult side(const ModelInput& in, const Shared& sh, bool excavation) {
   const PySoil& s = in.soil;
   const auto [true_depth, x] = side_depths(in, excavation);
   const SideProfile& profile = profile_of(s, excavation);
-  const double gamma = average_unit_weight(profile, true_depth, stop);
+  const Looked looked_gamma = average_unit_weight(profile, true_depth);
+  if (looked_gamma.stop) return stopped_at<SideResult>(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
   const double b = s.width;
   const bool continuous = continuous_wall(s);
   const double bt = table_width(s);
@@ -270,8 +272,10 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation,
   const double slope = slope_factor(s, excavation);
   double ps, pc = 0.0;
   if (continuous) {
-    const double sigma =
-        vertical_stress(profile, true_depth, !excavation, stop);
+    const Looked looked_sigma =
+        vertical_stress(profile, true_depth, !excavation);
+    if (looked_sigma.stop) return stopped_at<SideResult>(*looked_sigma.stop);
+    const double sigma = looked_sigma.value;
     const double i = excavation && sh.theta > 1.0e-15 ? sh.theta : 0.0;
     const double kp = passive_coefficient(phi, i);
     ps = kp * sigma * b;
@@ -371,7 +375,7 @@ double equivalent_depth_silt(double above, double b, double width_for_tables,
   return deep > 0.0 ? xl + (above - sum) / deep : xl;
 }
 
-ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
+ModelResult silt(const ModelInput& in) {
   const PySoil& s = in.soil;
   const DerivedLayer& layer = s.layers[in.layer];
   ModelResult result;
@@ -379,16 +383,25 @@ ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
   LayerState& state = in.state != nullptr ? *in.state : local;
 
   Shared sh;
-  sh.c = look_up(in.profile, Property::kStrength, in.z, stop);
-  const double phi = look_up(in.profile, Property::kPhi, in.z, stop);
+  const Looked looked_c = look_up(in.profile, Property::kStrength, in.z);
+  if (looked_c.stop) return stopped(*looked_c.stop);
+  sh.c = looked_c.value;
+  const Looked looked_phi = look_up(in.profile, Property::kPhi, in.z);
+  if (looked_phi.stop) return stopped(*looked_phi.stop);
+  const double phi = looked_phi.value;
   const double signed_slope = to_radians_57(s.excavation_slope);
   sh.theta = std::fabs(signed_slope);
   sh.sloping = sh.theta > 1.0e-15 && signed_slope > kSmallDeflection;
   sh.angles = angles(phi, active_coefficient(phi, sh.theta));
   // k and the equivalent depth come from the excavation side.
   const double true_depth = in.z - kExcavationLevel;
-  const double gamma = average_unit_weight(s.excavation, true_depth, stop);
-  sh.k = look_up(in.profile, Property::kModulus, in.z, stop);
+  const Looked looked_gamma =
+      average_unit_weight(s.excavation, true_depth);
+  if (looked_gamma.stop) return stopped(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
+  const Looked looked_k = look_up(in.profile, Property::kModulus, in.z);
+  if (looked_k.stop) return stopped(*looked_k.stop);
+  sh.k = looked_k.value;
   if (!(sh.k > 0.0)) sh.k = default_k(sh.c, phi, gamma, s.english);
 
   const double b = s.width;
@@ -407,8 +420,10 @@ ModelResult silt(const ModelInput& in, std::optional<PyStop>* stop) {
   if (!(p0 >= 1.0e-5)) p0 = 0.0;
   sh.loads = side_loads(s, in.z, p0);
 
-  const SideResult e = side(input, sh, true, stop);
-  const SideResult w = side(input, sh, false, stop);
+  const SideResult e = side(input, sh, true);
+  if (e.stop) return stopped(*e.stop);
+  const SideResult w = side(input, sh, false);
+  if (w.stop) return stopped(*w.stop);
   result.excavation = e.curve;
   result.backfill = w.curve;
 

@@ -56,17 +56,21 @@ struct SideResult {
   double pu = 0.0;
   double x = 0.0;
   double xr = 0.0;
+  std::optional<PyStop> stop;
 };
 
-SideResult side(const ModelInput& in, bool excavation,
-                std::optional<PyStop>* stop) {
+SideResult side(const ModelInput& in, bool excavation) {
   const PySoil& s = in.soil;
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
-  const double c = look_up(in.profile, Property::kStrength, z, stop);
+  const Looked looked_c = look_up(in.profile, Property::kStrength, z);
+  if (looked_c.stop) return stopped_at<SideResult>(*looked_c.stop);
+  const double c = looked_c.value;
   const SideProfile& profile = profile_of(s, excavation);
-  const double gamma = average_unit_weight(profile, true_depth, stop);
-  double eps50 = look_up(in.profile, Property::kEps50, z, stop);
+  const Looked looked_gamma = average_unit_weight(profile, true_depth);
+  if (looked_gamma.stop) return stopped_at<SideResult>(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
+  double eps50 = look_up(in.profile, Property::kEps50, z).value;  // no stop
   if (!(eps50 > 0.0)) eps50 = default_eps50(c, s.english);
   const double b = s.width;
 
@@ -80,9 +84,9 @@ SideResult side(const ModelInput& in, bool excavation,
   double pu = np <= 9.0 ? np * c * b : 9.0 * c * b;
   const bool continuous = continuous_wall(s);
   if (continuous) {
-    const double sigma =
-        vertical_stress(profile, true_depth, !excavation, stop);
-    pu = (sigma + 2.0 * c) * b;
+    const Looked sigma = vertical_stress(profile, true_depth, !excavation);
+    if (sigma.stop) return stopped_at<SideResult>(*sigma.stop);
+    pu = (sigma.value + 2.0 * c) * b;
     if (excavation && theta != 0.0) pu *= slope_factor;
   }
   const double y50 = 2.5 * eps50 * table_width(s);
@@ -128,20 +132,24 @@ SideResult side(const ModelInput& in, bool excavation,
 
 }  // namespace
 
-ModelResult soft_clay(const ModelInput& in, std::optional<PyStop>* stop) {
+ModelResult soft_clay(const ModelInput& in) {
   ModelResult result;
   ModelInput input = in;
   if (in.layer > 0 && in.first_of_layer) {
     // The layer's equivalent depth from its properties at its first depth.
-    const double c = look_up(in.profile, Property::kStrength, in.z, stop);
-    const double gamma =
-        average_unit_weight(in.soil.excavation, in.z, stop);
+    const Looked c = look_up(in.profile, Property::kStrength, in.z);
+    if (c.stop) return stopped(*c.stop);
+    const Looked gamma = average_unit_weight(in.soil.excavation, in.z);
+    if (gamma.stop) return stopped(*gamma.stop);
     input.equivalent_depth = equivalent_depth_soft_clay(
-        in.resistance_above, in.soil.width, c, gamma, in.soil.cyclic);
+        in.resistance_above, in.soil.width, c.value, gamma.value,
+        in.soil.cyclic);
     result.equivalent_depth = input.equivalent_depth;
   }
-  const SideResult e = side(input, true, stop);
-  const SideResult b = side(input, false, stop);
+  const SideResult e = side(input, true);
+  if (e.stop) return stopped(*e.stop);
+  const SideResult b = side(input, false);
+  if (b.stop) return stopped(*b.stop);
   result.excavation = e.curve;
   result.backfill = b.curve;
   if (!in.first_of_layer) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "model/constants.h"
 
@@ -169,16 +170,13 @@ double field(const LayerValues& v, Property what) {
 }
 }  // namespace
 
-double look_up(const std::vector<ProfilePoint>& p, Property what, double z,
-               std::optional<PyStop>* stop) {
+Looked look_up(const std::vector<ProfilePoint>& p, Property what, double z) {
   size_t j = 1;
   while (j < p.size() && p[j].depth < z) ++j;
   if (p.size() < 2 || j >= p.size()) {
-    if (what == Property::kEps50 || what == Property::kRqd) return 0.0;
-    if (stop != nullptr && !*stop) {
-      *stop = beyond(1, z, what == Property::kStrength ? "STRENGTH" : "PHI");
-    }
-    return 0.0;
+    if (what == Property::kEps50 || what == Property::kRqd) return {};
+    return {0.0,
+            beyond(1, z, what == Property::kStrength ? "STRENGTH" : "PHI")};
   }
   const double upper = field(p[j].v, what);
   if (z == p[j].depth) {
@@ -187,17 +185,19 @@ double look_up(const std::vector<ProfilePoint>& p, Property what, double z,
       if (what == Property::kEps50 || what == Property::kModulus ||
           what == Property::kRqd) {
         const bool a = upper >= kNotGiven, b = lower >= kNotGiven;
-        if (a && b) return 0.5 * (upper + lower);
-        if (b) return lower;
-        return upper;
+        if (a && b) return {0.5 * (upper + lower), std::nullopt};
+        if (b) return {lower, std::nullopt};
+        return {upper, std::nullopt};
       }
-      return lower >= kNotGiven ? lower : upper;
+      return {lower >= kNotGiven ? lower : upper, std::nullopt};
     }
-    return upper;
+    return {upper, std::nullopt};
   }
   const double a = field(p[j - 1].v, what);
   const double span = p[j].depth - p[j - 1].depth;
-  return span != 0.0 ? a + (z - p[j - 1].depth) / span * (upper - a) : upper;
+  return {span != 0.0 ? a + (z - p[j - 1].depth) / span * (upper - a)
+                      : upper,
+          std::nullopt};
 }
 
 double average_strength(const std::vector<ProfilePoint>& p, size_t layer,
@@ -205,7 +205,7 @@ double average_strength(const std::vector<ProfilePoint>& p, size_t layer,
   const size_t top = 2 * layer, bottom = 2 * layer + 1;
   if (p.empty() || z < p.front().depth || bottom >= p.size()) return 0.0;
   if (z - p[top].depth < 1.0e-5) {
-    return look_up(p, Property::kStrength, z, nullptr);
+    return look_up(p, Property::kStrength, z).value;
   }
   const double thickness = p[bottom].depth - p[top].depth;
   if (thickness < 1.0e-6) return 0.0;
@@ -231,13 +231,14 @@ double coefficient(const CoefficientTable& t, double r) {
 }
 
 namespace {
-// Stress sum and thickness sum from a side's surface down to depth d.
-bool side_sums(const SideProfile& side, double d, double& stress,
-               double& thickness, std::optional<PyStop>* stop) {
+// Stress sum and thickness sum from a side's surface down to depth d; the
+// stop when d lies beyond the side's profile.
+std::optional<PyStop> side_sums(const SideProfile& side, double d,
+                                double& stress, double& thickness) {
   stress = thickness = 0.0;
   const double a = side.surface + d;
   if (side.rows.empty() || !(a > side.rows.front().top) || !(a > side.surface)) {
-    return true;
+    return std::nullopt;
   }
   for (const SideRow& r : side.rows) {
     if (!(r.bottom > side.surface)) continue;
@@ -251,27 +252,22 @@ bool side_sums(const SideProfile& side, double d, double& stress,
     const double at = r.gamma_top + f * (r.gamma_bottom - r.gamma_top);
     stress += (0.5 * (r.gamma_top + at) - r.water) * (a - top);
     thickness += a - top;
-    return true;
+    return std::nullopt;
   }
-  if (stop != nullptr && !*stop) {
-    *stop = beyond(4, a, "UNIT WEIGHT");
-  }
-  return false;
+  return beyond(4, a, "UNIT WEIGHT");
 }
 }  // namespace
 
-double average_unit_weight(const SideProfile& side, double d,
-                           std::optional<PyStop>* stop) {
+Looked average_unit_weight(const SideProfile& side, double d) {
   double stress = 0.0, thickness = 0.0;
-  side_sums(side, d, stress, thickness, stop);
-  return thickness > 0.0 ? stress / thickness : 0.0;
+  std::optional<PyStop> stop = side_sums(side, d, stress, thickness);
+  return {thickness > 0.0 ? stress / thickness : 0.0, std::move(stop)};
 }
 
-double vertical_stress(const SideProfile& side, double d, bool add_surface,
-                       std::optional<PyStop>* stop) {
+Looked vertical_stress(const SideProfile& side, double d, bool add_surface) {
   double stress = 0.0, thickness = 0.0;
-  side_sums(side, d, stress, thickness, stop);
-  return stress + (add_surface ? side.surface_stress : 0.0);
+  std::optional<PyStop> stop = side_sums(side, d, stress, thickness);
+  return {stress + (add_surface ? side.surface_stress : 0.0), std::move(stop)};
 }
 
 double table_factor(const std::vector<FactorRow>& rows, double z, bool p) {

@@ -99,8 +99,14 @@ std::vector<ProfilePoint> property_profile(const PySoil& soil);
 // Look-ups at curve depth Z. Strength, friction angle and modulus beyond
 // the profile stop the run; epsilon-50 beyond it is "not given" (0).
 enum class Property { kStrength, kPhi, kEps50, kModulus, kRqd };
-double look_up(const std::vector<ProfilePoint>& profile, Property what,
-               double z, std::optional<PyStop>* stop);
+// A looked-up value, or the stop the look-up met (the value is then not to
+// be used).
+struct Looked {
+  double value = 0.0;
+  std::optional<PyStop> stop;
+};
+Looked look_up(const std::vector<ProfilePoint>& profile, Property what,
+               double z);
 
 // Average strength of layer `layer` (0-based) from its top down to Z: the
 // mean of the strength at the top and at Z. 0 above the profile, for a
@@ -119,10 +125,8 @@ double coefficient(const CoefficientTable& table, double relative_depth);
 
 // Average effective unit weight and vertical stress at depth d below a
 // side's surface; beyond the profile the run stops with code 4.
-double average_unit_weight(const SideProfile& side, double d,
-                           std::optional<PyStop>* stop);
-double vertical_stress(const SideProfile& side, double d, bool add_surface,
-                       std::optional<PyStop>* stop);
+Looked average_unit_weight(const SideProfile& side, double d);
+Looked vertical_stress(const SideProfile& side, double d, bool add_surface);
 
 // The multipliers at depth z (the shifted depth Z' of a curve).
 double p_multiplier(const PySoil& soil, double z);

@@ -75,21 +75,26 @@ struct SideResult {
   double pc = 0.0;
   double as = 0.0;
   double ac = 0.0;
+  std::optional<PyStop> stop;
 };
 
 // One side pass at curve depth Z. Soil properties are read at Z on both
 // sides; x is the depth below that side's soil surface: Z on the
 // excavation side, Z + H - z0 below the backfill surface.
-SideResult side(const ModelInput& in, bool excavation, double c, double ca,
-                std::optional<PyStop>* stop) {
+SideResult side(const ModelInput& in, bool excavation, double c,
+                double ca) {
   const PySoil& s = in.soil;
   const double z = in.z;
   const double x = depth_below_surface(s, z, excavation);
   const SideProfile& profile = profile_of(s, excavation);
-  const double gamma = average_unit_weight(profile, x, stop);
-  double eps50 = look_up(in.profile, Property::kEps50, z, stop);
+  const Looked looked_gamma = average_unit_weight(profile, x);
+  if (looked_gamma.stop) return stopped_at<SideResult>(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
+  double eps50 = look_up(in.profile, Property::kEps50, z).value;  // no stop
   if (!(eps50 > 0.0)) eps50 = default_stiff_clay_eps50(c, s.english);
-  double k = look_up(in.profile, Property::kModulus, z, stop);
+  const Looked looked_k = look_up(in.profile, Property::kModulus, z);
+  if (looked_k.stop) return stopped_at<SideResult>(*looked_k.stop);
+  double k = looked_k.value;
   if (!(k > 0.0)) k = default_stiff_clay_k(c, s.english);
   const double b = s.width;
   const double bt = table_width(s);
@@ -101,8 +106,9 @@ SideResult side(const ModelInput& in, bool excavation, double c, double ca,
   const double slope = slope_factor(s, excavation);
   double pc;
   if (continuous_wall(s)) {
-    const double sigma = vertical_stress(profile, x, !excavation, stop);
-    pc = (sigma + 2.0 * c) * b * slope;
+    const Looked sigma = vertical_stress(profile, x, !excavation);
+    if (sigma.stop) return stopped_at<SideResult>(*sigma.stop);
+    pc = (sigma.value + 2.0 * c) * b * slope;
   } else {
     const double pc1 = 2.0 * ca * b + (gamma * b + 2.83 * ca) * x;
     pc = std::min(pc1 * slope, 11.0 * c * b);
@@ -190,14 +196,15 @@ double equivalent_depth_stiff_clay_with_water(double above, double b,
 // would only weight the depths unevenly (the excavation side at the k-th
 // depth would see (2 c1 + ... + 2 c(k-1) + ck) / (2k - 1), the backfill side
 // the plain mean) and make the two sides of one curve disagree.
-ModelResult stiff_clay_with_water(const ModelInput& in,
-                                  std::optional<PyStop>* stop) {
+ModelResult stiff_clay_with_water(const ModelInput& in) {
   const PySoil& s = in.soil;
   ModelResult result;
   LayerState local;
   LayerState& state = in.state != nullptr ? *in.state : local;
 
-  const double c = look_up(in.profile, Property::kStrength, in.z, stop);
+  const Looked looked_c = look_up(in.profile, Property::kStrength, in.z);
+  if (looked_c.stop) return stopped(*looked_c.stop);
+  const double c = looked_c.value;
   if (in.first_of_layer) {
     state.running_sum = 0.0;
     state.running_count = 0;
@@ -208,8 +215,10 @@ ModelResult stiff_clay_with_water(const ModelInput& in,
   const double first_layer_mean =
       in.layer == 0 ? average_strength(in.profile, 0, in.z, nullptr) : running;
 
-  const SideResult e = side(in, true, c, first_layer_mean, stop);
-  const SideResult b = side(in, false, c, running, stop);
+  const SideResult e = side(in, true, c, first_layer_mean);
+  if (e.stop) return stopped(*e.stop);
+  const SideResult b = side(in, false, c, running);
+  if (b.stop) return stopped(*b.stop);
   result.excavation = e.curve;
   result.backfill = b.curve;
 

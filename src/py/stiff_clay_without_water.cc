@@ -49,6 +49,7 @@ constexpr std::array<double, 14> kFractions = {
 struct SideResult {
   SideCurve curve;
   double pu = 0.0;
+  std::optional<PyStop> stop;
 };
 
 // The properties both sides share at curve depth Z: the backfill side reads
@@ -57,27 +58,32 @@ struct SoilAtDepth {
   double c = 0.0;
   double ca = 0.0;
   double eps50 = 0.0;
+  std::optional<PyStop> stop;
 };
 
-SoilAtDepth soil_at(const ModelInput& in, std::optional<PyStop>* stop) {
+SoilAtDepth soil_at(const ModelInput& in) {
   SoilAtDepth s;
-  s.c = look_up(in.profile, Property::kStrength, in.z, stop);
+  const Looked c = look_up(in.profile, Property::kStrength, in.z);
+  if (c.stop) return stopped_at<SoilAtDepth>(*c.stop);
+  s.c = c.value;
   // The curve depths lie inside the profile, so its end warning cannot
   // arise here.
   bool beyond_profile = false;
   s.ca = average_strength(in.profile, in.layer, in.z, &beyond_profile);
-  s.eps50 = look_up(in.profile, Property::kEps50, in.z, stop);
+  s.eps50 = look_up(in.profile, Property::kEps50, in.z).value;  // no stop
   if (!(s.eps50 > 0.0)) s.eps50 = default_stiff_clay_eps50(s.c, in.soil.english);
   return s;
 }
 
-SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
-                std::optional<PyStop>* stop) {
+SideResult side(const ModelInput& in, const SoilAtDepth& soil,
+                bool excavation) {
   const PySoil& s = in.soil;
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
   const SideProfile& profile = profile_of(s, excavation);
-  const double gamma = average_unit_weight(profile, true_depth, stop);
+  const Looked looked_gamma = average_unit_weight(profile, true_depth);
+  if (looked_gamma.stop) return stopped_at<SideResult>(*looked_gamma.stop);
+  const double gamma = looked_gamma.value;
   const double b = s.width;
   const double c = soil.c;
   const double ca = soil.ca;
@@ -86,9 +92,9 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
   const double pu1 = ((0.5 * x + 3.0 * b) * ca + gamma * b * x) * slope;
   double pu = std::min(pu1, 9.0 * c * b);
   if (continuous_wall(s)) {
-    const double sigma =
-        vertical_stress(profile, true_depth, !excavation, stop);
-    pu = (sigma + 2.0 * c) * b * slope;
+    const Looked sigma = vertical_stress(profile, true_depth, !excavation);
+    if (sigma.stop) return stopped_at<SideResult>(*sigma.stop);
+    pu = (sigma.value + 2.0 * c) * b * slope;
   }
 
   const double y50 = 2.5 * soil.eps50 * table_width(s);
@@ -130,22 +136,24 @@ SideResult side(const ModelInput& in, const SoilAtDepth& soil, bool excavation,
 
 }  // namespace
 
-ModelResult stiff_clay_without_water(const ModelInput& in,
-                                     std::optional<PyStop>* stop) {
+ModelResult stiff_clay_without_water(const ModelInput& in) {
   ModelResult result;
   ModelInput input = in;
-  const SoilAtDepth soil = soil_at(in, stop);
+  const SoilAtDepth soil = soil_at(in);
+  if (soil.stop) return stopped(*soil.stop);
   if (in.layer > 0 && in.first_of_layer) {
     // The layer's equivalent depth from its properties at its first depth,
     // as the excavation side sees them.
-    const double gamma =
-        average_unit_weight(in.soil.excavation, in.z, stop);
+    const Looked gamma = average_unit_weight(in.soil.excavation, in.z);
+    if (gamma.stop) return stopped(*gamma.stop);
     input.equivalent_depth = equivalent_depth_stiff_clay_without_water(
-        in.resistance_above, in.soil.width, soil.c, soil.ca, gamma);
+        in.resistance_above, in.soil.width, soil.c, soil.ca, gamma.value);
     result.equivalent_depth = input.equivalent_depth;
   }
-  const SideResult e = side(input, soil, true, stop);
-  const SideResult b = side(input, soil, false, stop);
+  const SideResult e = side(input, soil, true);
+  if (e.stop) return stopped(*e.stop);
+  const SideResult b = side(input, soil, false);
+  if (b.stop) return stopped(*b.stop);
   result.excavation = e.curve;
   result.backfill = b.curve;
   // The layer's resistance sum: trapezoids of the excavation side's

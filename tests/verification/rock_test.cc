@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "py/generator.h"
 #include "py/models.h"
 
 namespace korvan::py {
@@ -51,18 +52,18 @@ engine::Problem wall(double h, std::vector<engine::SoilLayer> layers,
 }
 
 ModelResult at_depth(Model model, const PySoil& soil, size_t layer, double z,
-                     bool first, std::optional<PyStop>* stop) {
+                     bool first) {
   const std::vector<ProfilePoint> profile = property_profile(soil);
   LayerState state;
   const ModelInput in{soil, profile, layer, z, 0.0, first, 0.0, 0.0, &state};
-  return model(in, stop);
+  return model(in);
 }
 
 // The k-th curve depth of the soil.
-ModelResult at_curve(Model model, const PySoil& soil, size_t layer, size_t k,
-                     std::optional<PyStop>* stop) {
+ModelResult at_curve(Model model, const PySoil& soil, size_t layer,
+                     size_t k) {
   const bool first = static_cast<int>(k) == soil.layers[layer].first_curve;
-  return at_depth(model, soil, layer, soil.curve_depths[k], first, stop);
+  return at_depth(model, soil, layer, soil.curve_depths[k], first);
 }
 
 double relative(double a, double b) { return std::fabs(a - b) / std::fabs(b); }
@@ -70,9 +71,8 @@ double relative(double a, double b) { return std::fabs(a - b) / std::fabs(b); }
 TEST(Rock, CurveByHand) {
   const PySoil soil =
       build_py_soil(wall(0.0, {layer(6, 0, 600, 1000, 1000, 0, 0, 0)}), {});
-  std::optional<PyStop> stop;
-  const ModelResult r = at_curve(rock, soil, 0, 1, &stop);  // Z = 126
-  ASSERT_FALSE(stop);
+  const ModelResult r = at_curve(rock, soil, 0, 1);  // Z = 126
+  ASSERT_FALSE(r.stop);
   EXPECT_EQ(r.resistance, 0.0);
   EXPECT_FALSE(r.equivalent_depth);
   const SideCurve& e = r.excavation;
@@ -100,9 +100,8 @@ TEST(Rock, SidesAndMultipliers) {
   p.soil.wall.water_excavation = 120.0;
   p.py_factors = {{0.0, 0.5, 2.0}, {1000.0, 0.5, 2.0}};
   const PySoil soil = build_py_soil(p, {});
-  std::optional<PyStop> stop;
-  const ModelResult r = at_curve(rock, soil, 0, 1, &stop);  // Z = 96
-  ASSERT_FALSE(stop);
+  const ModelResult r = at_curve(rock, soil, 0, 1);  // Z = 96
+  ASSERT_FALSE(r.stop);
   // Both sides read qu at the curve's own elevation, 216 in.
   const double qu = 1000.0 + 168.0 / 552.0 * 1000.0;
   const double su = 0.5 * qu;
@@ -131,9 +130,9 @@ const engine::SoilLayer kWeak = layer(7, 0, 600, 1000, 1000, 5e-4, 1e5, 40);
 
 TEST(WeakRock, ReeseEquationsAboveAndBelowThreeB) {
   const PySoil soil = build_py_soil(wall(0.0, {kWeak}), {});
-  std::optional<PyStop> stop;
   // xr = 0.1 (+1E-8): pur = 17702.67, Kir = 1.00556E7, yA = 3.6848E-4.
-  const ModelResult a = at_curve(weak_rock, soil, 0, 0, &stop);
+  const ModelResult a = at_curve(weak_rock, soil, 0, 0);
+  EXPECT_FALSE(a.stop);
   const SideCurve& s = a.excavation;
   EXPECT_NEAR(s.points[0].y, 6e-6, 1e-18);
   EXPECT_LT(relative(s.points[5].p, 2413.333334666667), 1e-11);  // Kir y
@@ -147,21 +146,21 @@ TEST(WeakRock, ReeseEquationsAboveAndBelowThreeB) {
   EXPECT_EQ(a.resistance, 0.0);
   EXPECT_FALSE(a.equivalent_depth);
   // xr = 126 > 3 b: pur = 91520, Kir = 5E7, yA = 3.8812E-4.
-  const ModelResult b = at_curve(weak_rock, soil, 0, 1, &stop);
+  const ModelResult b = at_curve(weak_rock, soil, 0, 1);
   const SideCurve& d = b.excavation;
   EXPECT_LT(relative(d.points[5].p, 12000.0), 1e-11);
   EXPECT_LT(relative(d.points[6].p, 20464.49413007808), 1e-11);
   EXPECT_LT(relative(d.points[13].p, 45760.0), 1e-11);
   EXPECT_LT(relative(d.points[16].p, 85168.95670502417), 1e-11);
-  EXPECT_FALSE(stop);
+  EXPECT_FALSE(b.stop);
 }
 
 TEST(WeakRock, ContinuousAtThreeB) {
   const PySoil soil = build_py_soil(wall(0.0, {kWeak}), {});
   const ModelResult above =
-      at_depth(weak_rock, soil, 0, 71.99999, false, nullptr);
+      at_depth(weak_rock, soil, 0, 71.99999, false);
   const ModelResult below =
-      at_depth(weak_rock, soil, 0, 72.00001, false, nullptr);
+      at_depth(weak_rock, soil, 0, 72.00001, false);
   for (size_t j = 0; j < 17; ++j) {
     EXPECT_LT(relative(above.excavation.points[j].p,
                        below.excavation.points[j].p), 1e-6) << j;
@@ -173,7 +172,7 @@ TEST(WeakRock, FullQualityRockAndPMultiplier) {
   engine::SoilLayer l = kWeak;
   l.at_top.k_or_rqd = l.at_bottom.k_or_rqd = 100.0;  // alpha_r = 1/3
   const PySoil soil = build_py_soil(wall(0.0, {l}, 2.0 * kB), {});
-  const ModelResult r = at_curve(weak_rock, soil, 0, 1, nullptr);
+  const ModelResult r = at_curve(weak_rock, soil, 0, 1);
   const double pm = double(0.64f) * std::pow(2.0, double(0.34f));
   const SideCurve& s = r.excavation;
   EXPECT_LT(relative(s.p_multiplier, pm), 1e-12);
@@ -195,11 +194,11 @@ TEST(WeakRock, DepthBelowRockTopAndSides) {
       {});
   ASSERT_EQ(soil.layers.size(), 4u);
   // xr = 0.1 at Z = 0.1 (not 24.1): the values of the single layer above.
-  const ModelResult top = at_curve(weak_rock, soil, 0, 0, nullptr);
+  const ModelResult top = at_curve(weak_rock, soil, 0, 0);
   EXPECT_LT(relative(top.excavation.points[16].p, 16474.18762861898), 1e-11);
   // Z = 72.1: xr = 0.1 + 24 of rock; pur = 42342.67, Kir = 2.33889E7.
   const size_t k = static_cast<size_t>(soil.layers[3].first_curve);
-  const ModelResult r = at_curve(weak_rock, soil, 3, k, nullptr);
+  const ModelResult r = at_curve(weak_rock, soil, 3, k);
   EXPECT_LT(relative(r.excavation.points[5].p, 5613.333334666668), 1e-11);
   EXPECT_LT(relative(r.excavation.points[16].p, 39404.29135689472), 1e-11);
   EXPECT_LT(relative(r.excavation.depth, 72.1), 1e-12);
@@ -215,7 +214,7 @@ TEST(WeakRock, SmallDeflectionsStayOnReeseCurve) {
   engine::SoilLayer l = kWeak;
   l.at_top.subgrade_modulus = l.at_bottom.subgrade_modulus = 5e5;
   const PySoil soil = build_py_soil(wall(0.0, {l}), {});
-  const SideCurve s = at_curve(weak_rock, soil, 0, 1, nullptr).excavation;
+  const SideCurve s = at_curve(weak_rock, soil, 0, 1).excavation;
   EXPECT_LT(relative(s.points[2].p, 9000.0), 1e-11);  // Kir y below yA
   EXPECT_LT(relative(s.points[3].p, 12735.72956067408), 1e-11);
   EXPECT_LT(relative(s.points[5].p, 17208.51975396334), 1e-11);
@@ -223,26 +222,47 @@ TEST(WeakRock, SmallDeflectionsStayOnReeseCurve) {
   EXPECT_FALSE(s.small_deflection_modulus);
 }
 
+// Below the profiles both the strength and the unit weight are beyond
+// their extent: the first look-up's stop (the strength) is the one given.
+TEST(Rock, FirstStopMetIsTheOneGiven) {
+  const PySoil soil =
+      build_py_soil(wall(0.0, {layer(6, 0, 600, 1000, 1000, 0, 0, 0)}), {});
+  ASSERT_TRUE(average_unit_weight(soil.excavation, 700.0).stop);
+  const ModelResult r = at_depth(rock, soil, 0, 700.0, false);
+  ASSERT_TRUE(r.stop);
+  EXPECT_EQ(r.stop->code, 1);
+  EXPECT_EQ(r.stop->curve, "STRENGTH");
+  EXPECT_EQ(r.stop->depth, 700.0);
+}
+
 TEST(WeakRock, ZeroStrengthStopsAfterFirstDepth) {
   engine::SoilLayer l = kWeak;
   l.at_top.strength = l.at_bottom.strength = 0.0;
   const PySoil soil = build_py_soil(wall(0.0, {l}), {});
-  std::optional<PyStop> stop;
-  const ModelResult first = at_curve(weak_rock, soil, 0, 0, &stop);
-  EXPECT_FALSE(stop);
+  const ModelResult first = at_curve(weak_rock, soil, 0, 0);
+  EXPECT_FALSE(first.stop);
   for (const CurvePoint& p : first.excavation.points) EXPECT_EQ(p.p, 0.0);
-  at_curve(weak_rock, soil, 0, 1, &stop);
-  ASSERT_TRUE(stop);
-  EXPECT_EQ(stop->code, 5);
-  EXPECT_EQ(stop->depth, 126.0);
+  const ModelResult second = at_curve(weak_rock, soil, 0, 1);
+  ASSERT_TRUE(second.stop);
+  EXPECT_EQ(second.stop->code, 5);
+  EXPECT_EQ(second.stop->depth, 126.0);
+
+  // The driver keeps the curves before the stop, none of the stopping
+  // depth, and hands the stop on.
+  const Generation g = generate_curves(soil);
+  ASSERT_EQ(g.curves.size(), 1u);
+  EXPECT_EQ(g.curves[0].excavation.points[16].p, 0.0);
+  ASSERT_TRUE(g.stop);
+  EXPECT_EQ(g.stop->code, 5);
+  EXPECT_EQ(g.stop->depth, 126.0);
+  EXPECT_EQ(g.stop->curve, "WEAK ROCK STRENGTH");
 
   // qur is the mean from the layer top: a layer that starts at 0 strength
   // has some at every depth below it, and goes on.
   l.at_bottom.strength = 1000.0;
-  std::optional<PyStop> none;
   const ModelResult r =
-      at_curve(weak_rock, build_py_soil(wall(0.0, {l}), {}), 0, 1, &none);
-  EXPECT_FALSE(none);
+      at_curve(weak_rock, build_py_soil(wall(0.0, {l}), {}), 0, 1);
+  EXPECT_FALSE(r.stop);
   EXPECT_LT(relative(r.excavation.strength, 0.5 * 126.0 / 600.0 * 1000.0),
             1e-12);
 }

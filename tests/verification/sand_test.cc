@@ -112,7 +112,8 @@ Generated run(const PySoil& soil) {
       ModelInput in{soil,  profile, i,     soil.curve_depths[at],
                     first ? 0.0 : soil.curve_depths[at - 1],
                     first, above,   equivalent, &state};
-      const ModelResult m = model(in, &r.stop);
+      const ModelResult m = model(in);
+      if (!r.stop) r.stop = m.stop;
       if (m.equivalent_depth) equivalent = *m.equivalent_depth;
       r.sums[i] += m.resistance;
       r.curves.push_back(m);
@@ -347,11 +348,9 @@ TEST(Sand, SurfaceMultipliersAndLoad) {
     const PySoil soil = build_py_soil(p, {{0.0, 120.0}, {600.0, 120.0}});
     const std::vector<ProfilePoint> profile = property_profile(soil);
     LayerState state;
-    std::optional<PyStop> stop;
     const ModelResult m =
-        sand(ModelInput{soil, profile, 0, 0.0, 0.0, true, 0.0, 0.0, &state},
-             &stop);
-    ASSERT_FALSE(stop);
+        sand(ModelInput{soil, profile, 0, 0.0, 0.0, true, 0.0, 0.0, &state});
+    ASSERT_FALSE(m.stop);
     const double p0 = 10.0 / 4.0;
     for (size_t i = 0; i < 17; ++i) {
       EXPECT_EQ(m.excavation.points[i].p, -p0) << i;

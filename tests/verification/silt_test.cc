@@ -75,9 +75,8 @@ Generated generate(const PySoil& soil) {
       const ModelInput in{soil,  profile, i, soil.curve_depths[at],
                           first ? 0.0 : soil.curve_depths[at - 1],
                           first, above, equivalent, &state};
-      std::optional<PyStop> stop;
-      r.curves.push_back(silt(in, &stop));
-      EXPECT_FALSE(stop.has_value());
+      r.curves.push_back(silt(in));
+      EXPECT_FALSE(r.curves.back().stop.has_value());
       if (r.curves.back().equivalent_depth) {
         equivalent = *r.curves.back().equivalent_depth;
       }
@@ -350,9 +349,8 @@ TEST(Silt, SurfaceCurveCarriesOnlyTheLoad) {
     const std::vector<ProfilePoint> profile = property_profile(soil);
     LayerState state;
     const ModelInput in{soil, profile, 0, 0.0, 0.0, true, 0.0, 0.0, &state};
-    std::optional<PyStop> stop;
-    const ModelResult r = silt(in, &stop);
-    EXPECT_FALSE(stop.has_value());
+    const ModelResult r = silt(in);
+    EXPECT_FALSE(r.stop.has_value());
     return r;
   };
   const double ka = 1.0 / 3.0;  // tan^2(30 deg)

@@ -192,18 +192,21 @@ TEST(LookUps, LayerBoundariesAndProfileEnds) {
   p[1] = {10.0, {5.0, 0.0, 0.0, 20.0, 0.0}};
   p[2] = {10.0, {3.0, 0.0, 0.01, 40.0, 0.0}};
   p[3] = {20.0, {4.0, 0.0, 0.03, 60.0, 0.0}};
-  std::optional<PyStop> stop;
-  EXPECT_EQ(look_up(p, Property::kStrength, 10.0, &stop), 3.0);
-  EXPECT_EQ(look_up(p, Property::kEps50, 10.0, &stop), 0.01);  // one given
-  EXPECT_EQ(look_up(p, Property::kModulus, 10.0, &stop), 30.0);  // mean
-  EXPECT_DOUBLE_EQ(look_up(p, Property::kStrength, 5.0, &stop), 3.5);
-  EXPECT_EQ(look_up(p, Property::kStrength, 20.0, &stop), 4.0);
-  EXPECT_FALSE(stop.has_value());
-  EXPECT_EQ(look_up(p, Property::kEps50, 21.0, &stop), 0.0);
-  EXPECT_FALSE(stop.has_value());
-  look_up(p, Property::kStrength, 21.0, &stop);
-  ASSERT_TRUE(stop.has_value());
-  EXPECT_EQ(stop->code, 1);
+  auto value = [&p](Property what, double z) {
+    const Looked l = look_up(p, what, z);
+    EXPECT_FALSE(l.stop.has_value());
+    return l.value;
+  };
+  EXPECT_EQ(value(Property::kStrength, 10.0), 3.0);
+  EXPECT_EQ(value(Property::kEps50, 10.0), 0.01);  // one given
+  EXPECT_EQ(value(Property::kModulus, 10.0), 30.0);  // mean
+  EXPECT_DOUBLE_EQ(value(Property::kStrength, 5.0), 3.5);
+  EXPECT_EQ(value(Property::kStrength, 20.0), 4.0);
+  EXPECT_EQ(value(Property::kEps50, 21.0), 0.0);
+  const Looked beyond = look_up(p, Property::kStrength, 21.0);
+  ASSERT_TRUE(beyond.stop.has_value());
+  EXPECT_EQ(beyond.stop->code, 1);
+  EXPECT_EQ(beyond.stop->depth, 21.0);
 
   // Average strength of the first layer: the mean of its top value and the
   // value at the depth; 0 below the layer within the profile; beyond the
@@ -228,15 +231,16 @@ TEST(LookUps, LayerBoundariesAndProfileEnds) {
   side.surface = 10.0;
   side.surface_stress = 1.0;
   side.rows = {{10.0, 20.0, 0.1, 0.1, 0.0}, {20.0, 40.0, 0.1, 0.1, 0.04}};
-  std::optional<PyStop> s2;
-  EXPECT_EQ(average_unit_weight(side, 0.0, &s2), 0.0);
-  EXPECT_DOUBLE_EQ(vertical_stress(side, 20.0, true, &s2),
-                   1.0 + 0.1 * 10.0 + 0.06 * 10.0);
-  EXPECT_DOUBLE_EQ(average_unit_weight(side, 20.0, &s2), 1.6 / 20.0);
-  EXPECT_FALSE(s2.has_value());
-  vertical_stress(side, 40.0, false, &s2);
-  ASSERT_TRUE(s2.has_value());
-  EXPECT_EQ(s2->code, 4);
+  const Looked at_surface = average_unit_weight(side, 0.0);
+  const Looked sigma = vertical_stress(side, 20.0, true);
+  const Looked gamma = average_unit_weight(side, 20.0);
+  EXPECT_EQ(at_surface.value, 0.0);
+  EXPECT_DOUBLE_EQ(sigma.value, 1.0 + 0.1 * 10.0 + 0.06 * 10.0);
+  EXPECT_DOUBLE_EQ(gamma.value, 1.6 / 20.0);
+  EXPECT_FALSE(at_surface.stop || sigma.stop || gamma.stop);
+  const Looked deep = vertical_stress(side, 40.0, false);
+  ASSERT_TRUE(deep.stop.has_value());
+  EXPECT_EQ(deep.stop->code, 4);
 }
 
 }  // namespace

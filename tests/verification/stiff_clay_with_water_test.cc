@@ -70,7 +70,8 @@ LayerRun run_layer(const PySoil& soil, size_t layer, double above,
     const ModelInput in{soil,  profile, layer, soil.curve_depths[i],
                         first ? 0.0 : soil.curve_depths[i - 1],
                         first, above, equivalent, &state};
-    run.results.push_back(model(in, &run.stop));
+    run.results.push_back(model(in));
+    if (!run.stop) run.stop = run.results.back().stop;
     if (run.results.back().equivalent_depth) {
       equivalent = *run.results.back().equivalent_depth;
     }
@@ -84,9 +85,8 @@ ModelResult at_depth(const PySoil& soil, double z) {
   const std::vector<ProfilePoint> profile = property_profile(soil);
   LayerState state;
   const ModelInput in{soil, profile, 0, z, 0.0, true, 0.0, 0.0, &state};
-  std::optional<PyStop> stop;
-  const ModelResult r = stiff_clay_with_water(in, &stop);
-  EXPECT_FALSE(stop.has_value());
+  const ModelResult r = stiff_clay_with_water(in);
+  EXPECT_FALSE(r.stop.has_value());
   return r;
 }
 

@@ -51,17 +51,19 @@ engine::Problem stiff_wall(bool cyclic, double cycles) {
   return p;
 }
 
-// The driver's call for curve `k` of the single layer.
+// The driver's call for curve `k` of the single layer, which meets no stop.
 ModelResult curve(const PySoil& soil, const std::vector<ProfilePoint>& profile,
                   size_t layer, int k, double above, double equivalent,
-                  LayerState* state, std::optional<PyStop>* stop) {
+                  LayerState* state) {
   const DerivedLayer& d = soil.layers[layer];
   const bool first = k == d.first_curve;
   const size_t i = static_cast<size_t>(k);
   const ModelInput in{soil,  profile, layer, soil.curve_depths[i],
                       first ? 0.0 : soil.curve_depths[i - 1],
                       first, above, equivalent, state};
-  return stiff_clay_without_water(in, stop);
+  ModelResult r = stiff_clay_without_water(in);
+  EXPECT_FALSE(r.stop.has_value());
+  return r;
 }
 
 double relative(double a, double b) { return std::fabs(a - b) / std::fabs(b); }
@@ -77,10 +79,8 @@ TEST(StiffClayWithoutWater, StaticUltimateResistanceAndPoints) {
   const std::vector<ProfilePoint> profile = property_profile(soil);
   ASSERT_EQ(soil.curve_depths.size(), 5u);
   ASSERT_DOUBLE_EQ(soil.curve_depths[1], 96.0);  // (504 - 120) / 4
-  std::optional<PyStop> stop;
   LayerState state;
-  const ModelResult r = curve(soil, profile, 0, 1, 0.0, 0.0, &state, &stop);
-  ASSERT_FALSE(stop);
+  const ModelResult r = curve(soil, profile, 0, 1, 0.0, 0.0, &state);
 
   // The backfill side is deep enough for 9 c b to govern.
   ASSERT_GT((0.5 * 192.0 + 3.0 * kB) * kCa + kGamma * kB * 192.0, kPuBackfill);
@@ -120,10 +120,9 @@ TEST(StiffClayWithoutWater, StaticUltimateResistanceAndPoints) {
 TEST(StiffClayWithoutWater, CyclicLoadCycles) {
   const PySoil cyclic = build_py_soil(stiff_wall(true, 100.0), {});
   const std::vector<ProfilePoint> profile = property_profile(cyclic);
-  std::optional<PyStop> stop;
   LayerState state;
   const SideCurve e =
-      curve(cyclic, profile, 0, 1, 0.0, 0.0, &state, &stop).excavation;
+      curve(cyclic, profile, 0, 1, 0.0, 0.0, &state).excavation;
   // N = 100: the deflection scale is (1 + 0.6 * 2) y50 = 0.33 and the
   // curve ends at yu = 1.25 * 0.15 * (16 + 19.2) = 6.6.
   const double pu = kPuExcavation, scale = 0.33;
@@ -142,8 +141,8 @@ TEST(StiffClayWithoutWater, CyclicLoadCycles) {
   const PySoil still = build_py_soil(stiff_wall(false, 0.0), {});
   for (int k = 0; k < 5; ++k) {
     LayerState a, b;
-    const ModelResult c1 = curve(once, profile, 0, k, 0.0, 0.0, &a, &stop);
-    const ModelResult s1 = curve(still, profile, 0, k, 0.0, 0.0, &b, &stop);
+    const ModelResult c1 = curve(once, profile, 0, k, 0.0, 0.0, &a);
+    const ModelResult s1 = curve(still, profile, 0, k, 0.0, 0.0, &b);
     for (size_t i = 0; i < 17; ++i) {
       EXPECT_DOUBLE_EQ(c1.excavation.points[i].p, s1.excavation.points[i].p);
       EXPECT_DOUBLE_EQ(c1.excavation.points[i].y, s1.excavation.points[i].y);
@@ -151,7 +150,6 @@ TEST(StiffClayWithoutWater, CyclicLoadCycles) {
       EXPECT_DOUBLE_EQ(c1.backfill.points[i].y, s1.backfill.points[i].y);
     }
   }
-  EXPECT_FALSE(stop);
 }
 
 // The load p0 = E / (s/b) - 2 c b, E read at Z + H; the multipliers at
@@ -163,9 +161,8 @@ TEST(StiffClayWithoutWater, LoadAndMultipliers) {
   // A wall load of 1200 d per station, 100 d per unit length.
   const PySoil soil = build_py_soil(p, {{0.0, 0.0}, {600.0, 720000.0}});
   const std::vector<ProfilePoint> profile = property_profile(soil);
-  std::optional<PyStop> stop;
   LayerState state;
-  const ModelResult r = curve(soil, profile, 0, 1, 0.0, 0.0, &state, &stop);
+  const ModelResult r = curve(soil, profile, 0, 1, 0.0, 0.0, &state);
   const double p0 = 100.0 * 216.0 / 4.0 - 2.0 * kC * kB;
   EXPECT_EQ(r.excavation.p_multiplier, 0.75);
   EXPECT_EQ(r.backfill.y_multiplier, 1.5);
@@ -188,12 +185,11 @@ TEST(StiffClayWithoutWater, ContinuousWallAndSlope) {
   p.soil.surface.pressure = 5.0;
   const double b = 24.0;
   const double f = 1.0 / (1.0 + std::tan(20.0 / double(57.2958f)));
-  std::optional<PyStop> stop;
   LayerState state;
   {
     const PySoil soil = build_py_soil(p, {});
     const ModelResult r =
-        curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state, &stop);
+        curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state);
     EXPECT_LT(relative(r.excavation.points[16].p,
                        (kGamma * 96.0 + 2.0 * kC) * b * f),
               1e-12);
@@ -207,12 +203,11 @@ TEST(StiffClayWithoutWater, ContinuousWallAndSlope) {
   p.soil.wall.width_pressure = 96.0;
   const PySoil soil = build_py_soil(p, {});
   const ModelResult r =
-      curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state, &stop);
+      curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state);
   const double pu1 = ((0.5 * 96.0 + 3.0 * b) * kCa + kGamma * b * 96.0) * f;
   ASSERT_LT(pu1, 9.0 * kC * b);
   EXPECT_LT(relative(r.excavation.points[16].p, pu1), 1e-12);
   EXPECT_NEAR(r.excavation.points[14].y, 16.0 * 2.5 * 0.005 * b, 1e-14);
-  EXPECT_FALSE(stop);
 }
 
 // Welch and Reese's eps50 by strength: 0.011 below 1000 psf, 0.007 below
@@ -237,11 +232,9 @@ TEST(StiffClayWithoutWater, DefaultEps50AtThresholds) {
       l.at_top.unit_weight = l.at_bottom.unit_weight = 18.0;
     }
     const PySoil soil = build_py_soil(p, {});
-    std::optional<PyStop> stop;
     LayerState state;
     const ModelResult r =
-        curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state, &stop);
-    EXPECT_FALSE(stop);
+        curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state);
     EXPECT_EQ(r.backfill.eps50, r.excavation.eps50);
     // y50 follows the default.
     EXPECT_NEAR(r.excavation.points[14].y,
@@ -306,13 +299,12 @@ TEST(StiffClayWithoutWater, EquivalentDepthUnderAnotherLayer) {
   const PySoil soil = build_py_soil(p, {});
   const std::vector<ProfilePoint> profile = property_profile(soil);
   ASSERT_EQ(soil.layers.size(), 2u);
-  std::optional<PyStop> stop;
 
   double sum = 0.0;
   LayerState state;
   double previous_pu = 0.0;
   for (int k = 0; k < 5; ++k) {
-    const ModelResult r = curve(soil, profile, 0, k, 0.0, 0.0, &state, &stop);
+    const ModelResult r = curve(soil, profile, 0, k, 0.0, 0.0, &state);
     EXPECT_FALSE(r.equivalent_depth.has_value());
     const double pu = r.excavation.points[16].p;  // no p0, no multiplier
     const size_t i = static_cast<size_t>(k);
@@ -329,8 +321,7 @@ TEST(StiffClayWithoutWater, EquivalentDepthUnderAnotherLayer) {
   // Lower layer, first depth Z = 120.1: c = ca = 8, gamma constant.
   LayerState lower_state;
   const ModelResult r =
-      curve(soil, profile, 1, 5, sum, 0.0, &lower_state, &stop);
-  ASSERT_FALSE(stop);
+      curve(soil, profile, 1, 5, sum, 0.0, &lower_state);
   ASSERT_TRUE(r.equivalent_depth.has_value());
   const double a = 0.5 * kGamma * b + 0.25 * c, bb = 3.0 * c * b;
   const double xr = (9.0 * c - 3.0 * c) * b / (kGamma * b + 0.5 * c);
@@ -345,8 +336,7 @@ TEST(StiffClayWithoutWater, EquivalentDepthUnderAnotherLayer) {
   // The later depths of the layer use the equivalent depth so found, and
   // at that depth the lower clay is at its 9 c b.
   const ModelResult next =
-      curve(soil, profile, 1, 6, sum, *r.equivalent_depth, &lower_state,
-            &stop);
+      curve(soil, profile, 1, 6, sum, *r.equivalent_depth, &lower_state);
   EXPECT_LT(relative(next.excavation.depth,
                      soil.curve_depths[6] - 120.0 + h),
             1e-12);
