@@ -203,8 +203,7 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
     if (ec) {
       diag << "cannot create the output folder \"" << dir.string()
            << "\": " << ec.message() << "\n";
-      return {static_cast<int>(korvan::RunStatus::kFileError), 0,
-              "file error"};
+      return {static_cast<int>(korvan::RunStatus::kFileError), 0, "file error"};
     }
   }
   const korvan::RunFiles& files = plan.files;
@@ -236,8 +235,7 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
   bool written = true;
   if (extras.json && results_files) {
     written &= write_results_file(
-        plan.json, "JSON results file", diag,
-        [&](std::ostream& file) {
+        plan.json, "JSON results file", diag, [&](std::ostream& file) {
           korvan::report::write_json_results(file, result, source);
         });
   }
@@ -328,13 +326,12 @@ int run_batch(const std::vector<std::string>& inputs,
     problems += o.problems;
     ++by_outcome[o.outcome];
   }
-  const long long ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(
-          std::chrono::steady_clock::now() - start)
-          .count();
+  const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
   std::cerr << counted(inputs.size(), "file") << ", "
-            << counted(static_cast<size_t>(problems), "problem") << " in "
-            << ms << " ms with " << counted(jobs, "thread") << ": "
+            << counted(static_cast<size_t>(problems), "problem") << " in " << ms
+            << " ms with " << counted(jobs, "thread") << ": "
             << by_outcome["completed"] << " completed, "
             << by_outcome["deflection exceeded"] << " deflection exceeded, "
             << by_outcome["not closed"] << " not closed, "
@@ -361,7 +358,8 @@ int run_names(const std::string& folder, int max_iterations) {
   options.diagnostics = &std::cerr;
   options.collect_results = true;
   korvan::Engine engine;
-  const korvan::RunResult result = engine.run_names(names.parent_path(), options);
+  const korvan::RunResult result =
+      engine.run_names(names.parent_path(), options);
   report_outcomes(korvan::read_names_file(names).files.input, result,
                   std::cerr);
   return static_cast<int>(result.status);
@@ -397,9 +395,10 @@ int main(int argc, char** argv) {
   bool keep_scratch = false;
   Extras extras;
   CLI::App* run = app.add_subcommand(
-      "run", "Analyse one or more input data files; writes for each "
-             "<stem>.out (report), <stem>.plot (plot data) and <stem>.iter "
-             "(iteration log)");
+      "run",
+      "Analyse one or more input data files; writes for each "
+      "<stem>.out (report), <stem>.plot (plot data) and <stem>.iter "
+      "(iteration log)");
   std::vector<std::string> inputs;
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
   run->add_option("INPUT", inputs,
@@ -415,7 +414,8 @@ int main(int argc, char** argv) {
             const auto [at, error] = std::from_chars(text.data(), end, n);
             if (error != std::errc() || at != end || n < 1 || n > UINT_MAX) {
               return "the number of worker threads is a whole number, 1 or "
-                     "more, not \"" + text + "\"";
+                     "more, not \"" +
+                     text + "\"";
             }
             return {};
           },
@@ -454,23 +454,26 @@ int main(int argc, char** argv) {
       ->check(positive_iterations);
 
   CLI::App* summary = app.add_subcommand(
-      "summary", "Analyse one input data file as `run` does and print the "
-                 "summary table (same as run --summary)");
+      "summary",
+      "Analyse one input data file as `run` does and print the "
+      "summary table (same as run --summary)");
   summary->add_option("INPUT", input, "input data file (.dat)")->required();
   summary->add_option("-o,--output-dir", out_dir,
                       "folder for the output files (default: the input's "
                       "folder)");
-  summary->add_option("--max-iterations", extras.max_iterations,
-                      max_iterations_help)
+  summary
+      ->add_option("--max-iterations", extras.max_iterations,
+                   max_iterations_help)
       ->check(positive_iterations);
 
   std::string folder;
-  CLI::App* names = app.add_subcommand(
-      "names", "Run from NAMES.dat as the front end does");
+  CLI::App* names =
+      app.add_subcommand("names", "Run from NAMES.dat as the front end does");
   names->add_option("DIR", folder,
                     "folder holding NAMES.dat (default: current folder)");
-  names->add_option("--max-iterations", extras.max_iterations,
-                    max_iterations_help)
+  names
+      ->add_option("--max-iterations", extras.max_iterations,
+                   max_iterations_help)
       ->check(positive_iterations);
 
   if (unknown_command(argc, argv, {"run", "summary", "names"})) {

@@ -63,15 +63,17 @@ TEST(FuzzReproducers, EveryRunEndsCleanly) {
     }
     EXPECT_NE(slurp(files.report).find("END OF ANALYSIS"), std::string::npos)
         << entry.path();
-    EXPECT_NE(slurp(files.iteration).find("END OF ANALYSIS"),
-              std::string::npos)
+    EXPECT_NE(slurp(files.iteration).find("END OF ANALYSIS"), std::string::npos)
         << entry.path();
     // No number that is not finite reaches a file (the formatter spells
     // them NaN, Infinity or Inf; the reports are upper case).
-    for (const fs::path& written : {files.report, files.plot, files.iteration}) {
+    for (const fs::path& written :
+         {files.report, files.plot, files.iteration}) {
       const std::string text = slurp(written);
-      EXPECT_EQ(text.find("NaN"), std::string::npos) << entry.path() << " " << written;
-      EXPECT_EQ(text.find("Inf"), std::string::npos) << entry.path() << " " << written;
+      EXPECT_EQ(text.find("NaN"), std::string::npos)
+          << entry.path() << " " << written;
+      EXPECT_EQ(text.find("Inf"), std::string::npos)
+          << entry.path() << " " << written;
     }
     ++replayed;
   }

@@ -69,14 +69,14 @@ struct RunOptions {
 
 // How a run ended, from best to worst as the command-line exit status.
 enum class RunStatus {
-  kCompleted = 0,       // every problem analysed and closed, or the run was
-                        // ended by a negative iteration limit
-  kNotClosed = 1,       // some problem not closed, or its allowable
-                        // deflection exceeded
-  kInputError = 2,      // an input error stop
-  kGeneratorStop = 3,   // a stop inside an earth-pressure or p-y generator
-  kFileError = 4,       // a file of the run could not be opened, read or
-                        // written, or the run's names collide
+  kCompleted = 0,      // every problem analysed and closed, or the run was
+                       // ended by a negative iteration limit
+  kNotClosed = 1,      // some problem not closed, or its allowable
+                       // deflection exceeded
+  kInputError = 2,     // an input error stop
+  kGeneratorStop = 3,  // a stop inside an earth-pressure or p-y generator
+  kFileError = 4,      // a file of the run could not be opened, read or
+                       // written, or the run's names collide
 };
 
 // An input error as values: where it stands and what it is. message() of
@@ -97,9 +97,9 @@ struct Diagnostic {
 
 struct RunResult {
   RunStatus status = RunStatus::kCompleted;
-  int problems = 0;        // problems whose title was read
-  int stop_code = 0;       // generator stop code, with kGeneratorStop
-  std::string message;     // one line for kInputError..kFileError
+  int problems = 0;     // problems whose title was read
+  int stop_code = 0;    // generator stop code, with kGeneratorStop
+  std::string message;  // one line for kInputError..kFileError
   // With kInputError: the parts of `message` as values.
   std::optional<Diagnostic> diagnostic;
   // The report, plot-data and iteration files of this run are in place.

@@ -36,7 +36,7 @@ struct StationResults {
 
 // A tie back or strut/raker and its wale.
 struct SupportResults {
-  int number = 0;        // tie backs first, then struts/rakers
+  int number = 0;  // tie backs first, then struts/rakers
   bool tie_back = true;
   int station = 0;
   double depth = 0.0;

@@ -42,7 +42,8 @@ inline void split_record(const std::string& where, Diagnostic& d) {
     int field = 0;
     const auto [end, ec] =
         std::from_chars(number.data(), number.data() + number.size(), field);
-    const bool single = ec == std::errc() && end == number.data() + number.size();
+    const bool single =
+        ec == std::errc() && end == number.data() + number.size();
     // ", field " takes one number, ", fields " a list of them.
     if (single != (mark == ", field ")) continue;
     d.record = where.substr(0, at);
@@ -61,10 +62,9 @@ class InputError : public std::runtime_error {
  public:
   InputError(StopKind kind, const std::string& file, int line,
              const std::string& record, const std::string& message)
-      : std::runtime_error(file +
-                           (line >= 0 ? ":" + std::to_string(line) : "") +
-                           ": " + (record.empty() ? "" : record + ": ") +
-                           message),
+      : std::runtime_error(
+            file + (line >= 0 ? ":" + std::to_string(line) : "") + ": " +
+            (record.empty() ? "" : record + ": ") + message),
         kind_(kind) {
     diagnostic_.file = file;
     diagnostic_.line = line > 0 ? line : 0;

@@ -27,7 +27,9 @@ NamesFile read_names_file(const std::filesystem::path& path) {
     return names;
   }
   std::string line;
-  auto next = [&in, &line]() { return static_cast<bool>(std::getline(in, line)); };
+  auto next = [&in, &line]() {
+    return static_cast<bool>(std::getline(in, line));
+  };
   // Reaching the end of the file is not an error: what is not there stays
   // blank.
   if (!next()) return names;
@@ -70,9 +72,8 @@ RunResult Engine::run_names(const std::filesystem::path& folder,
   }
   // Names in NAMES.dat are relative to the folder that holds it.
   RunFiles& f = names.files;
-  for (std::filesystem::path* p :
-       {&f.input, &f.report, &f.plot, &f.iteration, &f.py_scratch,
-        &f.pressure_scratch}) {
+  for (std::filesystem::path* p : {&f.input, &f.report, &f.plot, &f.iteration,
+                                   &f.py_scratch, &f.pressure_scratch}) {
     if (!p->empty() && p->is_relative()) *p = base / *p;
   }
   return run(f, options);

@@ -64,9 +64,8 @@ WallGeometry read_wall_geometry(RecordReader& in) {
               "wall-geometry record, field 2 (increment length)",
               StopKind::kInvalid,
               std::to_string(g.increments) + " increments of " +
-                  shortest(g.increment_length) +
-                  " make a wall longer than " + shortest(kMaxWallLength) +
-                  " (of the length unit)");
+                  shortest(g.increment_length) + " make a wall longer than " +
+                  shortest(kMaxWallLength) + " (of the length unit)");
   }
   // Nothing is computed when the iteration limit ends the run.
   if (g.max_iterations >= 0) {
@@ -109,8 +108,7 @@ int read_count(RecordReader& in, std::string record, std::string_view field) {
   const int count = in.integer(field);
   in.end();
   if (count < 0) {
-    in.fail(StopKind::kInvalid,
-            "negative count " + std::to_string(count));
+    in.fail(StopKind::kInvalid, "negative count " + std::to_string(count));
   }
   return count;
 }
@@ -140,9 +138,9 @@ SpecifiedCondition read_specified_condition(RecordReader& in, int number,
   c.slope = in.real("slope");
   in.end();
   if (previous == nullptr && c.station < -1) {
-    in.fail(StopKind::kStationsNotInOrder,
-            "the first station " + std::to_string(c.station) +
-                " is above station -1");
+    in.fail(StopKind::kStationsNotInOrder, "the first station " +
+                                               std::to_string(c.station) +
+                                               " is above station -1");
   }
   if (previous != nullptr && c.station < *previous) {
     in.fail(StopKind::kStationsNotInOrder,

@@ -43,8 +43,7 @@ int read_count(RecordReader& in, std::string record, std::string_view field);
 
 // Checks the number of specified points before any point is read; the
 // diagnostic names the control record at `control_line`.
-void check_specified_count(const RecordReader& in, int count,
-                           int control_line);
+void check_specified_count(const RecordReader& in, int count, int control_line);
 
 // `previous` is the station of the preceding point, or nullptr for the
 // first one.
@@ -101,8 +100,8 @@ int read_soil_record(RecordReader& in, SoilProfile& soil);
 // must start where the one above it ends. A friction angle must lie from 0
 // to below 90 degrees and, for a weak rock whose p-y curves are generated
 // (`py_curves`), the rock quality designation from 0 to 100 %.
-SoilLayer read_soil_layer(RecordReader& in, int number,
-                          const SoilLayer* above, bool py_curves);
+SoilLayer read_soil_layer(RecordReader& in, int number, const SoilLayer* above,
+                          bool py_curves);
 // The user-specified p-y curves: the count check with p-y option below 2,
 // then one curve. A curve below the reference depth is continued.
 void check_user_curve_count(const RecordReader& in, int count,

@@ -35,8 +35,9 @@ std::vector<double> read_value_records(RecordReader& in, int count,
   return values;
 }
 
-std::vector<std::array<double, 3>> read_point_records(
-    RecordReader& in, int count, std::string_view record) {
+std::vector<std::array<double, 3>> read_point_records(RecordReader& in,
+                                                      int count,
+                                                      std::string_view record) {
   std::vector<std::array<double, 3>> points;
   for (int i = 1; i <= count; ++i) {
     in.begin(numbered(record, i));
@@ -134,10 +135,9 @@ CrossSection read_cross_section(RecordReader& in, int number) {
   c.ei_option = in.integer("EI option");
   in.end();
   if (c.shape < 1 || c.shape > kSectionShapes) {
-    in.fail(StopKind::kInvalid, "section shape code " +
-                                    std::to_string(c.shape) +
-                                    " is not one of 1 to " +
-                                    std::to_string(kSectionShapes));
+    in.fail(StopKind::kInvalid,
+            "section shape code " + std::to_string(c.shape) +
+                " is not one of 1 to " + std::to_string(kSectionShapes));
   }
   in.begin(block + ", name record");
   c.name = in.text("section name", 80);
@@ -206,8 +206,8 @@ void read_curvature_points(RecordReader& in, ThrustLevel& level,
                            const std::string& block) {
   in.begin_count(block + ", point count record");
   in.integer("unused value");
-  const int points = checked_count(in, in.integer("number of points"),
-                                   "number of points");
+  const int points =
+      checked_count(in, in.integer("number of points"), "number of points");
   const int count_line = in.line_number();
   in.end();
   for (int i = 1; i <= points; ++i) {
@@ -239,8 +239,7 @@ ThrustLevel read_ei_set(RecordReader& in, int number) {
   return set;
 }
 
-std::vector<ThrustLevel> read_moment_curvature(RecordReader& in,
-                                               int section) {
+std::vector<ThrustLevel> read_moment_curvature(RecordReader& in, int section) {
   const std::string block = numbered("moment-curvature table", section);
   in.begin_count(block + ", count record");
   in.integer("unused value");
@@ -276,12 +275,14 @@ void check_nonlinear_table(const RecordReader& in, int section,
             what + " needs a moment-curvature table of 2 or more points");
   }
   if (!((*table)[1].moment > 0.0)) {
-    in.fail(StopKind::kInvalid, what + ": the moment of the second point "
-                                       "of its table must be above zero");
+    in.fail(StopKind::kInvalid, what +
+                                    ": the moment of the second point "
+                                    "of its table must be above zero");
   }
   if (!((*table)[1].curvature > 0.0)) {
-    in.fail(StopKind::kInvalid, what + ": the curvature of the second point "
-                                       "of its table must be above zero");
+    in.fail(StopKind::kInvalid, what +
+                                    ": the curvature of the second point "
+                                    "of its table must be above zero");
   }
   for (size_t i = 1; i < table->size(); ++i) {
     if (!((*table)[i].curvature > (*table)[i - 1].curvature)) {

@@ -122,15 +122,16 @@ int read_soil_record(RecordReader& in, SoilProfile& soil) {
             "negative number of soil layers " + std::to_string(layers));
   }
   if (layers > kMaxSoilLayers) {
-    in.fail(StopKind::kTooMuchData,
-            std::to_string(layers) + " soil layers, at most " +
-                std::to_string(kMaxSoilLayers));
+    in.fail(StopKind::kTooMuchData, std::to_string(layers) +
+                                        " soil layers, at most " +
+                                        std::to_string(kMaxSoilLayers));
   }
   // Cyclic loading takes its number of cycles into the curves (a negative
   // one was taken as one cycle without a word).
   if (soil.py_loading() == Loading::kCyclic &&
       !(soil.load_cycles >= 0.0 && soil.load_cycles <= kMaxLoadCycles)) {
-    refuse_at(in, in.record_line(), "soil record, field 3 (number of load cycles)",
+    refuse_at(in, in.record_line(),
+              "soil record, field 3 (number of load cycles)",
               StopKind::kInvalid,
               shortest(soil.load_cycles) + " load cycles is outside 0 to " +
                   shortest(kMaxLoadCycles));
@@ -189,8 +190,8 @@ SoilValues read_soil_values(RecordReader& in, const std::string& record,
 }
 }  // namespace
 
-SoilLayer read_soil_layer(RecordReader& in, int number,
-                          const SoilLayer* above, bool py_curves) {
+SoilLayer read_soil_layer(RecordReader& in, int number, const SoilLayer* above,
+                          bool py_curves) {
   const std::string block = numbered("soil layer", number);
   SoilLayer layer;
   in.begin(block + ", type record");
@@ -212,17 +213,17 @@ SoilLayer read_soil_layer(RecordReader& in, int number,
     refuse_at(in, layer.line, block + ", type record, field 2 (top depth)",
               StopKind::kInvalid,
               "the top depth " + shortest(layer.top) +
-                  (gap ? " leaves a gap below" : " overlaps") +
-                  " soil layer " + std::to_string(number - 1) +
-                  ", which ends at depth " + shortest(above->bottom) +
+                  (gap ? " leaves a gap below" : " overlaps") + " soil layer " +
+                  std::to_string(number - 1) + ", which ends at depth " +
+                  shortest(above->bottom) +
                   "; give each layer's top depth equal to the bottom "
                   "depth of the layer above it");
   }
   const bool rock_quality = py_curves && layer.model() == SoilModel::kWeakRock;
-  layer.at_top = read_soil_values(in, block + ", top values record",
-                                  rock_quality);
-  layer.at_bottom = read_soil_values(in, block + ", bottom values record",
-                                     rock_quality);
+  layer.at_top =
+      read_soil_values(in, block + ", top values record", rock_quality);
+  layer.at_bottom =
+      read_soil_values(in, block + ", bottom values record", rock_quality);
   return layer;
 }
 
@@ -262,9 +263,8 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
     in.fail(StopKind::kInvalid, "a p-y curve needs at least 2 points, not " +
                                     std::to_string(points));
   }
-  c.contd = c.station * geometry.increment_length >= geometry.reference_depth
-                ? 1
-                : 0;
+  c.contd =
+      c.station * geometry.increment_length >= geometry.reference_depth ? 1 : 0;
   for (int i = 1; i <= points; ++i) {
     in.begin(block + ", " + numbered("point", i));
     const double y = in.real("deflection");
@@ -276,7 +276,8 @@ UserPyCurve read_user_curve(RecordReader& in, int number,
         !(std::fabs(p * c.p_multiplier) <= kMaxPyValue)) {
       in.fail(StopKind::kInvalid,
               "the point times the p- and y-multipliers of its curve is "
-              "beyond " + shortest(kMaxPyValue) +
+              "beyond " +
+                  shortest(kMaxPyValue) +
                   " in magnitude: no soil gives such values");
     }
     if (!c.points.empty() && y < c.points.back().first) {
@@ -311,15 +312,16 @@ void check_user_curves_paired(const RecordReader& in,
     }
     if (!closes_pair) {
       const UserPyCurve& c = curves[i];
-      refuse_at(in, c.line, numbered("p-y curve", static_cast<int>(i) + 1) +
-                                ", header record",
-                StopKind::kInvalid,
-                "the curve at station " + std::to_string(c.station) +
-                    " lies at or below the reference depth, so it is "
-                    "continued to the next curve, but no curve at another "
-                    "station follows to pair with and it would act nowhere: "
-                    "add a curve below it, or put the reference depth below "
-                    "it for a curve that acts at its own station");
+      refuse_at(
+          in, c.line,
+          numbered("p-y curve", static_cast<int>(i) + 1) + ", header record",
+          StopKind::kInvalid,
+          "the curve at station " + std::to_string(c.station) +
+              " lies at or below the reference depth, so it is "
+              "continued to the next curve, but no curve at another "
+              "station follows to pair with and it would act nowhere: "
+              "add a curve below it, or put the reference depth below "
+              "it for a curve that acts at its own station");
     }
     break;
   }

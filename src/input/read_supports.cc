@@ -127,12 +127,14 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
   if (!(a.modulus > 0.0)) {
     in.fail(StopKind::kInvalid, "the elastic modulus must be positive");
   }
-  if (!(a.spacing > 0.0)) in.fail(StopKind::kInvalid, "the spacing must be positive");
+  if (!(a.spacing > 0.0))
+    in.fail(StopKind::kInvalid, "the spacing must be positive");
   if (!(a.unbonded_length > 0.0)) {
     in.fail(StopKind::kInvalid, "the unbonded length must be positive");
   }
   if (!(std::fabs(a.angle) < 90.0)) {
-    in.fail(StopKind::kInvalid, "the horizontal angle must lie below 90 degrees");
+    in.fail(StopKind::kInvalid,
+            "the horizontal angle must lie below 90 degrees");
   }
   if (!(g.wall_width > 0.0)) {
     in.fail(StopKind::kInvalid,
@@ -146,8 +148,8 @@ Anchor read_anchor(RecordReader& in, bool prestressed, const WallGeometry& g,
       wall::support_terms(a, g.wall_width, english, prestressed);
   if (!std::isfinite(t.spring) || !std::isfinite(t.force)) {
     in.fail(StopKind::kInvalid,
-            std::string("the ") + (std::isfinite(t.spring) ? "prestress load"
-                                                         : "spring") +
+            std::string("the ") +
+                (std::isfinite(t.spring) ? "prestress load" : "spring") +
                 " of the support on its station is beyond the range of the "
                 "numbers: check the area, modulus, lengths and spacing");
   }

@@ -24,8 +24,8 @@ inline std::string numbered(std::string_view record, int number) {
 
 // A station number taken from the input: one far outside the station
 // tables is refused before anything loops over it or indexes by it.
-inline void check_station_reach(const RecordReader& in, int station,
-                                int field, std::string_view name) {
+inline void check_station_reach(const RecordReader& in, int station, int field,
+                                std::string_view name) {
   if (station >= -kFarthestStation && station <= kFarthestStation) return;
   refuse_at(in, in.record_line(),
             in.record() + ", field " + std::to_string(field) + " (" +
@@ -33,7 +33,8 @@ inline void check_station_reach(const RecordReader& in, int station,
             StopKind::kInvalid,
             "station " + std::to_string(station) +
                 " lies far outside the station tables (station numbers "
-                "from " + std::to_string(-kFarthestStation) + " to " +
+                "from " +
+                std::to_string(-kFarthestStation) + " to " +
                 std::to_string(kFarthestStation) + " are taken)");
 }
 

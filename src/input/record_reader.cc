@@ -66,8 +66,10 @@ std::optional<double> parse_real(std::string_view t) {
   if (digits == 0) return std::nullopt;
   if (i < t.size()) {
     char c = t[i];
-    if (c == 'e' || c == 'E' || c == 'd' || c == 'D') ++i;
-    else if (c != '+' && c != '-') return std::nullopt;
+    if (c == 'e' || c == 'E' || c == 'd' || c == 'D')
+      ++i;
+    else if (c != '+' && c != '-')
+      return std::nullopt;
     normal += 'e';
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) normal += t[i++];
     size_t exp_digits = 0;
@@ -109,8 +111,8 @@ bool RecordReader::next_line() {
   std::streambuf* buffer = in_.rdbuf();
   bool any = false;
   for (;;) {
-    const int c = buffer == nullptr ? std::char_traits<char>::eof()
-                                    : buffer->sbumpc();
+    const int c =
+        buffer == nullptr ? std::char_traits<char>::eof() : buffer->sbumpc();
     if (c == std::char_traits<char>::eof()) {
       in_.setstate(std::ios::eofbit);
       if (!any) return false;
@@ -176,9 +178,9 @@ void RecordReader::end() {
           StopKind::kInvalid, file_name_, decimal_comma_line_,
           record_ + ", field " + std::to_string(decimal_comma_field_) + " (" +
               decimal_comma_name_ + ")",
-          shown(written) +
-              " reads as two values, " + decimal_comma_.substr(0, point) +
-              " and " + decimal_comma_.substr(point + 1) +
+          shown(written) + " reads as two values, " +
+              decimal_comma_.substr(0, point) + " and " +
+              decimal_comma_.substr(point + 1) +
               ", and the record leaves values over on line " +
               std::to_string(line_number_) + ", from " + shown(*extra) +
               decimal_comma_hint() + count_hint(false));
@@ -263,10 +265,10 @@ void RecordReader::fail_at(int line, std::string_view field,
     where += ", field " + std::to_string(field_index_) + " (" +
              std::string(field) + ")";
   }
-  throw InputError(StopKind::kInvalid, file_name_, line, where,
-                   std::string(message) + decimal_comma_hint() +
-                       (count_hint ? this->count_hint(type_mismatch)
-                                   : std::string()));
+  throw InputError(
+      StopKind::kInvalid, file_name_, line, where,
+      std::string(message) + decimal_comma_hint() +
+          (count_hint ? this->count_hint(type_mismatch) : std::string()));
 }
 
 void RecordReader::fail(StopKind kind, std::string_view message) const {
@@ -339,8 +341,8 @@ RecordReader::Item RecordReader::scan_item(std::string_view field) {
       auto count = parse_int(std::string_view(line_).substr(pos_, star - pos_));
       if (!count || *count <= 0) {
         fail_at(line_number_, field,
-                "bad repeat count in " +
-                    shown(std::string_view(line_).substr(pos_, star - pos_ + 1)));
+                "bad repeat count in " + shown(std::string_view(line_).substr(
+                                             pos_, star - pos_ + 1)));
       }
       repeat = *count;
       pos_ = star + 1;

@@ -73,8 +73,9 @@ class RecordReader {
   // Marks the end of a group of records counted by the count on
   // `count_line`. When the record that follows trips on a value or leaves
   // values over, and its line holds as many values as the group's last
-  // record, or when it finds a real where it reads an integer, it is likely a record of the group left over by a
-  // count too small: its message adds " (check the count on line N)".
+  // record, or when it finds a real where it reads an integer, it is likely a
+  // record of the group left over by a count too small: its message adds "
+  // (check the count on line N)".
   void end_counted_group(int count_line);
 
   // Refuses the current record with a diagnostic at the line where it
@@ -110,8 +111,7 @@ class RecordReader {
   bool next_line();
   std::string quoted_text(char quote, std::string_view field);
   [[noreturn]] void fail_at(int line, std::string_view field,
-                            std::string_view message,
-                            bool count_hint = true,
+                            std::string_view message, bool count_hint = true,
                             bool type_mismatch = false) const;
 
   std::istream& in_;
@@ -130,7 +130,7 @@ class RecordReader {
   bool count_record_ = false;
   // "6.0" when a value of the current record was written "6,0".
   std::string decimal_comma_;
-  int decimal_comma_field_ = 0;     // its field number and name
+  int decimal_comma_field_ = 0;  // its field number and name
   std::string decimal_comma_name_;
   int decimal_comma_line_ = 0;
   std::ostream* warnings_ = nullptr;

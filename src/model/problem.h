@@ -86,21 +86,21 @@ enum class SpecifiedKind { kDeflection, kSlope, kBoth };
 
 // The 15 integers at the head of every problem.
 struct ControlRecord {
-  int unit_system = 0;           // 1 English, 2 metric
-  int specified_points = 0;      // specified deflections and slopes
+  int unit_system = 0;       // 1 English, 2 metric
+  int specified_points = 0;  // specified deflections and slopes
   int wall_sections = 0;
   int cross_sections = 0;
-  int py_factors = 0;            // rows of p-y modification factors
-  int earth_pressure_option = 0; // <=0 none, 1 specified, 2..6 generated
-  int py_option = 0;             // 2 generated, <2 user curves, >2 none
+  int py_factors = 0;             // rows of p-y modification factors
+  int earth_pressure_option = 0;  // <=0 none, 1 specified, 2..6 generated
+  int py_option = 0;              // 2 generated, <2 user curves, >2 none
   int user_py_curves = 0;
-  int stage_code = 0;            // >=2 staged problem
+  int stage_code = 0;  // >=2 staged problem
   int nonlinear_ei_sets = 0;
   int tie_backs = 0;
-  int hinge_model = 0;           // 1: zero moment at lower tie backs
-  int wale_flag = 0;             // >0: wales present
-  int wale_continuity = 0;       // 1 simply supported, else continuous
-  int struts = 0;                // struts/rakers
+  int hinge_model = 0;      // 1: zero moment at lower tie backs
+  int wale_flag = 0;        // >0: wales present
+  int wale_continuity = 0;  // 1 simply supported, else continuous
+  int struts = 0;           // struts/rakers
 
   EarthPressureOption pressure_option() const {
     const int c = earth_pressure_option;
@@ -123,19 +123,19 @@ struct ControlRecord {
 };
 
 struct WallGeometry {
-  int increments = 0;               // N: stations 0..N
-  double increment_length = 0.0;    // h, internal length unit
+  int increments = 0;             // N: stations 0..N
+  double increment_length = 0.0;  // h, internal length unit
   double allowable_deflection = 0.0;
   double closure_tolerance = 0.0;
   double reference_depth = 0.0;
-  double wall_width = 0.0;          // width of wall one analysis represents
+  double wall_width = 0.0;  // width of wall one analysis represents
   double wall_height = 0.0;
-  int max_iterations = 0;           // 0: one linear solution; <0: stop
+  int max_iterations = 0;  // 0: one linear solution; <0: stop
   // The ninth and tenth values of the record have no meaning for the
   // engine: read (they must be integers) and kept.
   int reserved_9 = 0;
   int reserved_10 = 0;
-  int section_adjustment = 0;       // >0: adjust EI on the basis WA = WP
+  int section_adjustment = 0;  // >0: adjust EI on the basis WA = WP
 };
 
 // A point with specified deflection and/or slope.
@@ -154,7 +154,7 @@ struct SpecifiedCondition {
 };
 
 struct WallSection {
-  double top = 0.0;     // feet (English) or metres
+  double top = 0.0;  // feet (English) or metres
   double bottom = 0.0;
   int cross_section = 0;
 };
@@ -166,10 +166,10 @@ struct LoadEntry {
   int contd = 0;
   int from = 0;
   int to = 0;
-  double load = 0.0;     // transverse load Q per station
-  double torque = 0.0;   // applied couple T
-  double axial = 0.0;    // axial load P as entered
-  int line = 0;          // line of the input data file where it begins
+  double load = 0.0;    // transverse load Q per station
+  double torque = 0.0;  // applied couple T
+  double axial = 0.0;   // axial load P as entered
+  int line = 0;         // line of the input data file where it begins
 };
 
 // A lateral and rotational restraint entry; paired like LoadEntry.
@@ -184,7 +184,7 @@ struct RestraintEntry {
 
 // A tie back or a strut/raker (struts have no prestress).
 struct Anchor {
-  double depth = 0.0;            // feet (English) or metres
+  double depth = 0.0;  // feet (English) or metres
   double area = 0.0;
   double modulus = 0.0;
   double unbonded_length = 0.0;  // feet (English) or metres
@@ -325,10 +325,10 @@ struct Surcharge {
 // Values of a soil layer at its top or bottom.
 struct SoilValues {
   double unit_weight = 0.0;
-  double strength = 0.0;        // cohesion / undrained shear strength;
-                                // compressive strength for rock
-  double friction_angle = 0.0;  // degrees
-  double epsilon50 = 0.0;       // weak rock: krm
+  double strength = 0.0;          // cohesion / undrained shear strength;
+                                  // compressive strength for rock
+  double friction_angle = 0.0;    // degrees
+  double epsilon50 = 0.0;         // weak rock: krm
   double subgrade_modulus = 0.0;  // k; weak rock: rock mass modulus
   // The sixth value, kept as read: the rock quality designation (%) of
   // weak rock, the optional earth-pressure coefficient K of the other

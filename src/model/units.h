@@ -19,9 +19,7 @@ struct UnitLabels {
 
   // Compound labels built from the pieces above.
   std::string pressure() const { return force + "/" + short_length + "**2"; }
-  std::string unit_weight() const {
-    return force + "/" + short_length + "**3";
-  }
+  std::string unit_weight() const { return force + "/" + short_length + "**3"; }
   std::string flexural_rigidity() const {
     return force + "-" + short_length + "**2";
   }

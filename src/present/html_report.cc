@@ -10,13 +10,13 @@ namespace korvan::report {
 using namespace korvan::present;
 namespace {
 
-using svg::xml_escape;
 using html::facts;
 using html::problem_name;
 using html::write_charts;
 using html::write_curves;
 using html::write_summary_section;
 using html::write_support_tables;
+using svg::xml_escape;
 
 const char* const kStyle = R"(
 @page { size: A4; margin: 12mm 12mm 14mm 12mm; }
@@ -76,9 +76,8 @@ void write_group(std::ostream& out, const std::vector<ProblemResults>& all,
   const bool staged = group.size() > 1;
   out << "<section class=\"problem\" id=\"problem-" << head.number << "\">\n";
   if (staged) {
-    out << "<h2>Stages " << head.number << " to "
-        << all[group.back()].number << ": " << xml_escape(head.title)
-        << "</h2>\n";
+    out << "<h2>Stages " << head.number << " to " << all[group.back()].number
+        << ": " << xml_escape(head.title) << "</h2>\n";
     for (size_t i : group) {
       out << "<p class=\"facts\"><b>" << problem_name(all[i]) << "</b> "
           << xml_escape(all[i].title) << ". " << xml_escape(facts(all[i]))

@@ -177,13 +177,14 @@ std::string soil_name(int type) {
 std::vector<svg::Level> input_levels(const ProblemResults& p, const Units& u) {
   std::vector<svg::Level> levels;
   if (const auto e = excavation_line(p)) {
-    levels.push_back({svg::Level::Kind::kExcavation, *e * u.depth_factor,
-                      "excavation"});
+    levels.push_back(
+        {svg::Level::Kind::kExcavation, *e * u.depth_factor, "excavation"});
   }
   for (const auto& [w, label] :
        {std::pair{p.water_backfill, "water behind"},
         std::pair{p.water_excavation, "water in front"}}) {
-    if (w) levels.push_back({svg::Level::Kind::kWater, *w * u.depth_factor, label});
+    if (w)
+      levels.push_back({svg::Level::Kind::kWater, *w * u.depth_factor, label});
   }
   for (const SupportPosition& s : p.support_positions) {
     levels.push_back({svg::Level::Kind::kSupport, s.depth * u.depth_factor,
@@ -201,12 +202,11 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
   const Units u = units_of(p.english);
   // Without earth pressure, the loads given per station, as a load per
   // unit length of wall.
-  const bool loads =
-      p.pressure.empty() && p.increment_length > 0.0 &&
-      std::any_of(p.station_loads.begin(), p.station_loads.end(),
-                  [](double q) { return q != 0.0; }) &&
-      std::all_of(p.station_loads.begin(), p.station_loads.end(),
-                  [](double q) { return std::isfinite(q); });
+  const bool loads = p.pressure.empty() && p.increment_length > 0.0 &&
+                     std::any_of(p.station_loads.begin(), p.station_loads.end(),
+                                 [](double q) { return q != 0.0; }) &&
+                     std::all_of(p.station_loads.begin(), p.station_loads.end(),
+                                 [](double q) { return std::isfinite(q); });
   svg::Chart c;
   c.id = "input";
   c.title = !p.pressure.empty() ? "Earth pressure" : loads ? "Load" : "Wall";
@@ -218,8 +218,8 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
   c.level_labels = true;
   c.levels = input_levels(p, u);
   for (const SoilLayerResults& l : p.soil_layers) {
-    c.bands.push_back({l.top * u.depth_factor, l.bottom * u.depth_factor,
-                       soil_name(l.type)});
+    c.bands.push_back(
+        {l.top * u.depth_factor, l.bottom * u.depth_factor, soil_name(l.type)});
   }
   if (!p.pressure.empty()) {
     svg::Series s;
@@ -234,9 +234,9 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
     svg::Series s;
     s.name = problem_name(p);
     for (size_t k = 0; k < p.station_loads.size(); ++k) {
-      s.points.emplace_back(p.station_loads[k] / p.increment_length,
-                            static_cast<double>(k) * p.increment_length *
-                                u.depth_factor);
+      s.points.emplace_back(
+          p.station_loads[k] / p.increment_length,
+          static_cast<double>(k) * p.increment_length * u.depth_factor);
     }
     c.series.push_back(std::move(s));
   }
@@ -247,9 +247,9 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
   if (!p.outcome_detail.empty()) outcome += " " + p.outcome_detail;
   out << "<div class=\"charts\">\n";
   if (drawn) out << "<figure>" << svg::render(c) << "</figure>\n";
-  out << "<figure class=\"key\"><p class=\"outcome\"><b>"
-      << problem_name(p) << ": no results to draw.</b> The analysis ended "
-      << xml_escape(outcome) << ".";
+  out << "<figure class=\"key\"><p class=\"outcome\"><b>" << problem_name(p)
+      << ": no results to draw.</b> The analysis ended " << xml_escape(outcome)
+      << ".";
   for (const std::string& w : p.warnings) {
     out << " Warning: " << xml_escape(w) << ".";
   }
@@ -310,8 +310,8 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
          {std::pair{p->water_backfill, "water behind"},
           std::pair{p->water_excavation, "water in front"}}) {
       if (w && once(1, *w)) {
-        levels.push_back({svg::Level::Kind::kWater, *w * u.depth_factor,
-                          label});
+        levels.push_back(
+            {svg::Level::Kind::kWater, *w * u.depth_factor, label});
       }
     }
     for (const SupportResults& s : p->supports) {
@@ -365,9 +365,9 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
   }
   // Earth pressure as generated or given, else the net load on the wall.
   {
-    svg::Chart c = chart_base(pressure ? "earth-pressure" : "net-load",
-                              pressure ? "Earth pressure" : "Net load",
-                              u.line_load);
+    svg::Chart c =
+        chart_base(pressure ? "earth-pressure" : "net-load",
+                   pressure ? "Earth pressure" : "Net load", u.line_load);
     int k = 0;
     for (const ProblemResults* p : drawn) {
       svg::Series s;
@@ -411,8 +411,8 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
     key.push_back({"Water table", 0, svg::Level::Kind::kWater});
   }
   if (present(svg::Level::Kind::kSupport)) {
-    key.push_back({"Support (T tie back, S strut)", 0,
-                   svg::Level::Kind::kSupport});
+    key.push_back(
+        {"Support (T tie back, S strut)", 0, svg::Level::Kind::kSupport});
   }
   out << "<figure class=\"key\">";
   if (!key.empty()) out << svg::render_legend(key);
@@ -578,7 +578,8 @@ void write_curves(std::ostream& out, const std::vector<ProblemResults>& all,
          "resistance p per unit length of wall against deflection y "
          "(positive toward the excavation); the resistance opposes the "
          "deflection.</p>\n"
-      << "<div class=\"curves\">\n" << charts << "</div>\n</div>\n";
+      << "<div class=\"curves\">\n"
+      << charts << "</div>\n</div>\n";
 }
 
 }  // namespace korvan::report::html

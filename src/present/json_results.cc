@@ -135,20 +135,21 @@ Json problem_object(const ProblemResults& p) {
   Json summary;
   summary["max_deflection"] =
       extreme(p.max_deflection.value, p.max_deflection.depth, results);
-  summary["max_positive_moment"] = extreme(
-      p.max_moment.value, p.max_moment.depth, results && p.max_moment.value > 0.0);
-  summary["max_negative_moment"] = extreme(
-      p.min_moment.value, p.min_moment.depth, results && p.min_moment.value < 0.0);
-  summary["max_shear"] =
-      extreme(p.max_shear.value, p.max_shear.depth, results);
+  summary["max_positive_moment"] =
+      extreme(p.max_moment.value, p.max_moment.depth,
+              results && p.max_moment.value > 0.0);
+  summary["max_negative_moment"] =
+      extreme(p.min_moment.value, p.min_moment.depth,
+              results && p.min_moment.value < 0.0);
+  summary["max_shear"] = extreme(p.max_shear.value, p.max_shear.depth, results);
   Json forces = Json::array();
   for (const SupportResults& s : p.supports) {
-    forces.push_back({{"kind", s.tie_back ? "tie back" : "strut"},
-                      {"number", s.number},
-                      {"depth", s.depth},
-                      {"force", s.per_support},
-                      {"horizontal_force_per_station",
-                       s.horizontal_per_station}});
+    forces.push_back(
+        {{"kind", s.tie_back ? "tie back" : "strut"},
+         {"number", s.number},
+         {"depth", s.depth},
+         {"force", s.per_support},
+         {"horizontal_force_per_station", s.horizontal_per_station}});
   }
   summary["support_forces"] = std::move(forces);
   j["summary"] = std::move(summary);
@@ -160,8 +161,7 @@ Json problem_object(const ProblemResults& p) {
 // named by its place in the document.
 void require_finite(const Json& j, const std::string& where) {
   if (j.is_number_float() && !std::isfinite(j.get<double>())) {
-    throw NonFiniteValue("the JSON value " + where +
-                         " is not a finite number");
+    throw NonFiniteValue("the JSON value " + where + " is not a finite number");
   }
   if (j.is_object()) {
     for (const auto& [key, value] : j.items()) {

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <ostream>
 
-
 namespace korvan::report {
 
 using namespace korvan::present;

@@ -112,8 +112,8 @@ std::string text(double x, double y, const std::string& anchor, double size,
 
 std::string line(double x1, double y1, double x2, double y2,
                  const std::string& attributes) {
-  return "<line x1=\"" + num(x1) + "\" y1=\"" + num(y1) + "\" x2=\"" +
-         num(x2) + "\" y2=\"" + num(y2) + "\"" + attributes + "/>";
+  return "<line x1=\"" + num(x1) + "\" y1=\"" + num(y1) + "\" x2=\"" + num(x2) +
+         "\" y2=\"" + num(y2) + "\"" + attributes + "/>";
 }
 
 // Whether the segment from a to b passes through the box (clipped to it
@@ -161,8 +161,8 @@ class LabelPlacer {
     for (const bool clear_of_lines : {true, false}) {
       for (const auto& [x, y, anchor] : candidates) {
         const Box b = text_box(x, y, anchor, size, content);
-        const bool inside = b.x0 >= 0.0 && b.x1 <= f_.width &&
-                            b.y0 >= f_.top && b.y1 <= f_.bottom();
+        const bool inside = b.x0 >= 0.0 && b.x1 <= f_.width && b.y0 >= f_.top &&
+                            b.y1 <= f_.bottom();
         if (inside &&
             std::none_of(taken_.begin(), taken_.end(),
                          [&](const Box& t) { return t.overlaps(b); }) &&
@@ -183,9 +183,8 @@ class LabelPlacer {
       for (size_t k = 0; k < line.size(); ++k) {
         const auto& a = line[k];
         const auto& z = k + 1 < line.size() ? line[k + 1] : line[k];
-        if (crosses(b, a, z) ||
-            (a.first > b.x0 && a.first < b.x1 && a.second > b.y0 &&
-             a.second < b.y1)) {
+        if (crosses(b, a, z) || (a.first > b.x0 && a.first < b.x1 &&
+                                 a.second > b.y0 && a.second < b.y1)) {
           return true;
         }
       }
@@ -248,9 +247,7 @@ namespace {
 
 // The length of the UTF-8 sequence at s[i], or 0 when it is not one.
 size_t utf8_length(const std::string& s, size_t i) {
-  const auto byte = [&](size_t k) {
-    return static_cast<unsigned char>(s[k]);
-  };
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
   const unsigned char b = byte(i);
   size_t n = 0;
   if (b >= 0xC2 && b <= 0xDF) {
@@ -395,8 +392,8 @@ std::string labels(const Chart& c, const Frame& f, const Axis& ax,
           continue;
         }
         const double x = px(it->first), y = py(it->second);
-        o += "<circle class=\"extreme\" cx=\"" + num(x) + "\" cy=\"" +
-             num(y) + "\" r=\"2.8\" fill=\"" + style_colour(s.style) + "\"/>";
+        o += "<circle class=\"extreme\" cx=\"" + num(x) + "\" cy=\"" + num(y) +
+             "\" r=\"2.8\" fill=\"" + style_colour(s.style) + "\"/>";
         if (c.series.size() != 1) continue;
         // In the unit of the axis, as its ticks.
         const std::string value = scaled_text(it->first, ax.power);
@@ -413,8 +410,8 @@ std::string labels(const Chart& c, const Frame& f, const Axis& ax,
     const auto [tx, ty, anchor] =
         placer.place(level_places(f, py(l->depth)), 11.0, l->label);
     o += text(tx, ty, anchor, 11.0, l->label,
-              " class=\"label\" fill=\"" + level_style(l->kind).colour +
-                  "\"" + kHalo);
+              " class=\"label\" fill=\"" + level_style(l->kind).colour + "\"" +
+                  kHalo);
   }
   return o;
 }
@@ -440,8 +437,8 @@ std::string render(const Chart& c) {
   }
   if (c.y_end) y_hi = std::max(y_hi, *c.y_end);
   const Axis ax = nice_axis(x_lo, x_hi, c.depth_down ? 4 : 5, true);
-  const Axis ay =
-      c.depth_down ? nice_axis(0.0, y_hi, 6, true) : nice_axis(y_lo, y_hi, 4, true);
+  const Axis ay = c.depth_down ? nice_axis(0.0, y_hi, 6, true)
+                               : nice_axis(y_lo, y_hi, 4, true);
   // A value beyond an axis (one beyond the reach of nice_axis) stays a
   // little outside the frame.
   auto inside = [&](double t) { return std::clamp(t, -1.0, 2.0); };
@@ -455,7 +452,8 @@ std::string render(const Chart& c) {
   };
 
   std::string o;
-  o += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"chart\" viewBox=\"0 0 " +
+  o += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"chart\" viewBox=\"0 "
+       "0 " +
        num(f.width) + " " + num(f.height) + "\" font-family=\"sans-serif\"" +
        " data-chart=\"" + xml_escape(c.id) + "\" data-x-min=\"" +
        plain_number_text(ax.min, 6) + "\" data-x-max=\"" +
@@ -466,10 +464,9 @@ std::string render(const Chart& c) {
       c.value_axis ? axis_title(c.title, c.x_unit, ax) : c.title;
   const std::string y_title = axis_title(c.y_title, c.y_unit, ay);
   o += "<title>" + xml_escape(x_title + " against " + y_title) + "</title>";
-  o += "<rect class=\"plot-area\" x=\"" + num(f.left) + "\" y=\"" +
-       num(f.top) + "\" width=\"" + num(f.plot_width) + "\" height=\"" +
-       num(f.plot_height) + "\" fill=\"#ffffff\" stroke=\"#999999\"" +
-       " stroke-width=\"0.8\"/>";
+  o += "<rect class=\"plot-area\" x=\"" + num(f.left) + "\" y=\"" + num(f.top) +
+       "\" width=\"" + num(f.plot_width) + "\" height=\"" + num(f.plot_height) +
+       "\" fill=\"#ffffff\" stroke=\"#999999\"" + " stroke-width=\"0.8\"/>";
 
   for (const Band& b : c.bands) {
     const double top = py(std::max(b.top, ay.min));
@@ -562,9 +559,10 @@ std::string render(const Chart& c) {
 std::string render_legend(const std::vector<LegendEntry>& entries) {
   const double row = 21.0;
   const double height = 12.0 + row * static_cast<double>(entries.size());
-  std::string o = "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"legend\"" 
-                  " viewBox=\"0 0 300 " + num(height) +
-                  "\" font-family=\"sans-serif\">";
+  std::string o =
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"legend\""
+      " viewBox=\"0 0 300 " +
+      num(height) + "\" font-family=\"sans-serif\">";
   double y = 14.0;
   for (const LegendEntry& e : entries) {
     LineStyle s{style_colour(e.style), style_dash(e.style), 1.7};

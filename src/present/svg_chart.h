@@ -59,18 +59,18 @@ struct Band {
 };
 
 struct Chart {
-  std::string id;       // the data-chart attribute
-  std::string title;    // quantity shown along x, e.g. "Moment"
+  std::string id;     // the data-chart attribute
+  std::string title;  // quantity shown along x, e.g. "Moment"
   std::string x_unit;
   std::string y_title;  // "Depth" or "p"
   std::string y_unit;
-  std::string heading;  // above an x-y chart (depth charts: the title)
-  bool depth_down = true;  // y is depth, increasing downward, from zero
+  std::string heading;          // above an x-y chart (depth charts: the title)
+  bool depth_down = true;       // y is depth, increasing downward, from zero
   std::optional<double> y_end;  // the depth the axis must reach
   std::vector<Series> series;
   std::vector<Level> levels;
   std::vector<Band> bands;
-  bool wall = false;  // the wall drawn at zero down to y_end
+  bool wall = false;       // the wall drawn at zero down to y_end
   bool value_axis = true;  // false: no ticks nor grid along x (nothing
                            // plotted against it)
   bool level_labels = false;

@@ -54,8 +54,8 @@ Profile build_profile(const engine::Problem& problem) {
                                 static_cast<int>(engine::SoilModel::kSoftClay);
   p.loadings = soil.surcharges;
   p.older = older_style_values(soil);
-  p.wall_length = problem.geometry.increments *
-                  problem.geometry.increment_length;
+  p.wall_length =
+      problem.geometry.increments * problem.geometry.increment_length;
   p.href = reference_height(p.height, p.wall_length);
   for (const auto* list : {&problem.tie_backs, &problem.struts}) {
     for (const engine::Anchor& a : *list) {
@@ -159,8 +159,9 @@ double equivalent_surface_pressure(const Profile& p) {
 
 std::optional<GenerationStop> profile_stop(const Profile& p) {
   if (!p.kexc) {
-    return GenerationStop{1, "the soil profile has no sublayer top at the "
-                             "excavation line"};
+    return GenerationStop{1,
+                          "the soil profile has no sublayer top at the "
+                          "excavation line"};
   }
   if (p.overflow) {
     return GenerationStop{2, "the soil profile needs more than 21 sublayers"};
@@ -182,9 +183,9 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
     return Refusal{
         first.line,
         "soil layer 1, type record, field 2 (top depth): the soil starts at "
-        "depth " + engine::shortest(first.top) +
-            ", below the excavation line at depth " +
-            engine::shortest(height) +
+        "depth " +
+            engine::shortest(first.top) +
+            ", below the excavation line at depth " + engine::shortest(height) +
             " (free height of the earth-pressure wall record); p-y curves "
             "are generated from the excavation line down, so start the "
             "first layer at or above it"};
@@ -195,7 +196,8 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
   if (beta > 0.0 && !(beta < 45.0 + first.at_top.friction_angle / 2.0)) {
     return Refusal{soil.wall.line,
                    "earth-pressure wall record, field 8 (slope of the "
-                   "backfill): a slope of " + engine::shortest(beta) +
+                   "backfill): a slope of " +
+                       engine::shortest(beta) +
                        " degrees is too steep for the equivalent surface "
                        "pressure of the first layer (below 45 + phi/2)"};
   }
@@ -221,20 +223,20 @@ std::optional<Refusal> generation_refusal(const engine::Problem& problem,
           " (its type record; field 6 of its top values record is the "
           "optional earth-pressure coefficient): ";
       if (rock && holds_line) {
-        return Refusal{l.line,
-                       record + "earth-pressure option 5 takes Ka from the "
-                                "optional coefficient of the layer at the "
-                                "excavation line, and a rock layer takes "
-                                "none: its earth pressure would be zero; "
-                                "choose another option"};
+        return Refusal{l.line, record +
+                                   "earth-pressure option 5 takes Ka from the "
+                                   "optional coefficient of the layer at the "
+                                   "excavation line, and a rock layer takes "
+                                   "none: its earth pressure would be zero; "
+                                   "choose another option"};
       }
       if (!rock && !(l.at_top.earth_pressure_coefficient() > kGivenTolerance)) {
-        return Refusal{l.line,
-                       record + "earth-pressure option 5 takes Ka from the "
-                                "optional coefficient, which is not given: "
-                                "Ka would be zero and so would the earth "
-                                "pressure; give the coefficient or choose "
-                                "another option"};
+        return Refusal{l.line, record +
+                                   "earth-pressure option 5 takes Ka from the "
+                                   "optional coefficient, which is not given: "
+                                   "Ka would be zero and so would the earth "
+                                   "pressure; give the coefficient or choose "
+                                   "another option"};
       }
     }
   }
@@ -352,9 +354,9 @@ std::vector<DistributionPoint> distribution(const Profile& p) {
         submerged && s.drained ? s.gamma - p.gamma_w : s.gamma;
     const double cohesion = 2.0 * s.c * s.sqrt_ka;
     const bool is_above = i < above;
-    double a = is_above ? s.m * (s.ka * (p.sigma_v[i] + gamma_eff * delta) -
-                                 cohesion)
-                        : s.m * (s.ka * sv_exc - cohesion);
+    double a =
+        is_above ? s.m * (s.ka * (p.sigma_v[i] + gamma_eff * delta) - cohesion)
+                 : s.m * (s.ka * sv_exc - cohesion);
     // Water is hydrostatic on both sides, below the excavation line too:
     // below both tables the net is gamma_w (zwe - zw). Where water is not
     // taken separately (the water-pressure flag is 0, or an undrained layer
@@ -573,8 +575,7 @@ TerzaghiPeck terzaghi_peck(const Profile& p) {
   return tp;
 }
 
-double terzaghi_peck_shape(const Profile& p, const TerzaghiPeck& tp,
-                           double z) {
+double terzaghi_peck_shape(const Profile& p, const TerzaghiPeck& tp, double z) {
   const double h = p.height;
   if (tp.granular) return tp.p;
   const double quarter = 0.25 * h;

@@ -25,9 +25,9 @@ struct GenerationStop {
 
 struct Sublayer {
   double ztop = 0.0;
-  double t = 0.0;  // thickness
+  double t = 0.0;                                          // thickness
   engine::SoilModel model = engine::SoilModel::kSoftClay;  // parent layer's
-  double c = 0.0;  // cohesion / strength
+  double c = 0.0;     // cohesion / strength
   double phi = 0.0;   // friction angle, degrees
   double kopt = 0.0;  // optional earth-pressure coefficient, 0: not given
   double gamma = 0.0;
@@ -162,9 +162,9 @@ double anchored_envelope(const Profile& p, double total, double z);
 // bottom 2 (H - zn)/3 (2 (H - z1)/3 with one level); 1 without supports.
 double anchored_shape(const Profile& p, double z);
 struct TerzaghiPeck {
-  double p = 0.0;       // peak ordinate before m
+  double p = 0.0;  // peak ordinate before m
   bool granular = false;
-  bool soft = false;    // Ns >= 6
+  bool soft = false;  // Ns >= 6
   double gbar = 0.0, cbar = 0.0, q1 = 0.0;
 };
 TerzaghiPeck terzaghi_peck(const Profile& p);

@@ -9,8 +9,8 @@ namespace korvan::pressure {
 
 using DP = DistributionPoint;
 
-void apply_widths(std::vector<DistributionPoint>& points, double wa,
-                  double wp, double excavation) {
+void apply_widths(std::vector<DistributionPoint>& points, double wa, double wp,
+                  double excavation) {
   double width = wa;
   for (DistributionPoint& p : points) {
     if (p.col[DP::kDepth] > excavation) width = wp;
@@ -36,8 +36,7 @@ double interpolate(const std::vector<DistributionPoint>& pts, double x,
   return a.col[col] + f * (b.col[col] - a.col[col]);
 }
 
-bool above_first_record(const std::vector<DistributionPoint>& pts,
-                        double x) {
+bool above_first_record(const std::vector<DistributionPoint>& pts, double x) {
   return !pts.empty() && x < pts.front().col[DP::kDepth] - kDepthTolerance;
 }
 

@@ -11,8 +11,8 @@ namespace korvan::pressure {
 // Multiplies every pressure column by the running width: WA down to the
 // excavation line, WP from the first point below it on; column 2 becomes
 // column 12 times the width.
-void apply_widths(std::vector<DistributionPoint>& points, double wa,
-                  double wp, double excavation);
+void apply_widths(std::vector<DistributionPoint>& points, double wa, double wp,
+                  double excavation);
 
 // Multiplies column 2 by h: the load per station.
 void to_station_loads(std::vector<DistributionPoint>& points, double h);
@@ -25,8 +25,7 @@ std::vector<double> station_loads(const std::vector<DistributionPoint>& points,
                                   double h, int increments);
 
 // Whether depth x lies above the first record (by more than 1E-5).
-bool above_first_record(const std::vector<DistributionPoint>& points,
-                        double x);
+bool above_first_record(const std::vector<DistributionPoint>& points, double x);
 
 // Column `col` (a DistributionPoint column number) at depth x, interpolated
 // linearly between the two records around x (the first two above the second

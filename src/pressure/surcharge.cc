@@ -115,8 +115,8 @@ double sublayer_surcharge(const engine::SurfaceLoads& v, double top, double t,
       p += line_load_pressure(v.line_load, v.distance, z, href, true);
     }
     if (v.strip_load > kLoadGiven) {
-      p += strip_load_pressure(v.strip_load, v.distance, v.strip_width, z,
-                               true);
+      p +=
+          strip_load_pressure(v.strip_load, v.distance, v.strip_width, z, true);
     }
     sum += p * step;
   }

@@ -21,11 +21,15 @@ Generation generate_curves(const PySoil& soil) {
     LayerState state;
     for (int k = layer.first_curve; k <= layer.last_curve; ++k) {
       const bool first = k == layer.first_curve;
-      ModelInput in{soil,  profile,
-                    i,     soil.curve_depths[static_cast<size_t>(k)],
+      ModelInput in{soil,
+                    profile,
+                    i,
+                    soil.curve_depths[static_cast<size_t>(k)],
                     first ? 0.0 : soil.curve_depths[static_cast<size_t>(k - 1)],
-                    first, above,
-                    equivalent, &state};
+                    first,
+                    above,
+                    equivalent,
+                    &state};
       ModelResult r = model(in);
       if (r.stop) {
         g.stop = std::move(r.stop);

@@ -19,7 +19,7 @@ struct CurvePoint {
 // One side's curve with the values the report shows beside it.
 struct SideCurve {
   std::array<CurvePoint, 17> points{};  // after multipliers and p0
-  double depth = 0.0;   // the model's depth below the side's surface
+  double depth = 0.0;  // the model's depth below the side's surface
   double width = 0.0;
   double strength = 0.0;
   double gamma = 0.0;
@@ -54,9 +54,9 @@ struct LayerState {
 struct ModelInput {
   const PySoil& soil;
   const std::vector<ProfilePoint>& profile;
-  size_t layer = 0;             // index of the derived layer
-  double z = 0.0;               // curve depth Z
-  double previous_z = 0.0;      // the layer's previous curve depth
+  size_t layer = 0;         // index of the derived layer
+  double z = 0.0;           // curve depth Z
+  double previous_z = 0.0;  // the layer's previous curve depth
   bool first_of_layer = true;
   double resistance_above = 0.0;  // sum over the layers above (layering)
   double equivalent_depth = 0.0;  // of this layer, once computed
@@ -120,16 +120,15 @@ ModelResult weak_rock(const ModelInput& in);
 // Equivalent depths (layering method) of the other branches, with the
 // layer's properties at its first curve depth.
 double equivalent_depth_stiff_clay_with_water(double above, double b,
-                                              double width_for_tables,
-                                              double c, double ca,
-                                              double gamma, bool cyclic);
+                                              double width_for_tables, double c,
+                                              double ca, double gamma,
+                                              bool cyclic);
 double equivalent_depth_stiff_clay_without_water(double above, double b,
                                                  double c, double ca,
                                                  double gamma);
 // Sand (and weak rock): xc is the model's depth x of the curve depth.
 double equivalent_depth_sand(double above, double b, double width_for_tables,
-                             double phi, double gamma, bool cyclic,
-                             double xc);
+                             double phi, double gamma, bool cyclic, double xc);
 
 double equivalent_depth_silt(double above, double b, double width_for_tables,
                              double phi, double c, double gamma, bool cyclic,
@@ -201,8 +200,8 @@ CurvePoint side_point(double y, double p, const SideLoads& loads,
 
 // A side's curve with the values every model shows beside it; the model
 // fills its points and its own values.
-SideCurve side_curve(double depth, double width, double strength,
-                     double gamma, const SideLoads& loads);
+SideCurve side_curve(double depth, double width, double strength, double gamma,
+                     const SideLoads& loads);
 
 // The default epsilon-50 of a clay of strength c (psi or kPa).
 double default_eps50(double c, bool english);

@@ -127,10 +127,10 @@ WeakRock weak_rock_values(const ModelInput& in, double b) {
   // quarter-power branch; without resistance the curve is flat at 0.
   w.ya = std::numeric_limits<double>::infinity();
   if (w.yrm > 0.0 && w.initial > 0.0) {
-    w.ya = w.pur > 0.0 ? std::pow(0.5 * w.pur / std::pow(w.yrm, 0.25) /
-                                      w.initial,
-                                  4.0 / 3.0)
-                       : 0.0;
+    w.ya = w.pur > 0.0
+               ? std::pow(0.5 * w.pur / std::pow(w.yrm, 0.25) / w.initial,
+                          4.0 / 3.0)
+               : 0.0;
   }
   return w;
 }

@@ -14,8 +14,8 @@
 namespace korvan::py {
 namespace {
 
-constexpr double kK0 = 0.4;          // at-rest earth pressure coefficient
-constexpr double kLevel = 1.0e-15;   // slopes up to this count as level
+constexpr double kK0 = 0.4;         // at-rest earth pressure coefficient
+constexpr double kLevel = 1.0e-15;  // slopes up to this count as level
 constexpr double kNoModulus = 1.0e-14;
 
 // A and B by depth / b, constant from 5 (the last two columns are equal).
@@ -193,8 +193,7 @@ struct SideResult {
 // excavation side, Z + H - z0 below the backfill surface), or in a lower
 // layer the equivalent depth counted from the layer top. The coefficients
 // A and B go by the side's true depth below its surface, Z or Z'.
-SideResult side(const ModelInput& in, bool excavation, double phi,
-                double k) {
+SideResult side(const ModelInput& in, bool excavation, double phi, double k) {
   const PySoil& s = in.soil;
   const double z = in.z;
   const auto [true_depth, x] = side_depths(in, excavation);
@@ -220,10 +219,8 @@ SideResult side(const ModelInput& in, bool excavation, double phi,
     ps = passive_coefficient(phi, sloping ? theta : 0.0) * sigma.value * b;
   }
   const double relative = true_depth / width;
-  const double a =
-      coefficient(s.cyclic ? kACyclic : kAStatic, relative);
-  const double bc =
-      coefficient(s.cyclic ? kBCyclic : kBStatic, relative);
+  const double a = coefficient(s.cyclic ? kACyclic : kAStatic, relative);
+  const double bc = coefficient(s.cyclic ? kBCyclic : kBStatic, relative);
   const double pu = a * ps;
   const Curve c = curve(pu, bc * ps, k * x, x, width);
 
@@ -256,17 +253,15 @@ SideResult side(const ModelInput& in, bool excavation, double phi,
 // resistance A pst is summed in 100 steps; beyond it the flow-around
 // resistance at the curve's depth xc, with A at its deep value 0.88.
 double equivalent_depth_sand(double above, double b, double width_for_tables,
-                             double phi, double gamma, bool cyclic,
-                             double xc) {
+                             double phi, double gamma, bool cyclic, double xc) {
   if (!(above > 0.0)) return 0.0;
   const Wedge w(phi);
   const double t2 = square(w.tan_beta);
   const double c1 = t2 - w.ka;
   const double c2 =
-      w.tan_beta *
-      (t2 * w.tan_alpha +
-       kK0 * (w.tan_phi * w.sin_beta * (1.0 + 1.0 / w.cos_alpha) -
-              w.tan_alpha));
+      w.tan_beta * (t2 * w.tan_alpha +
+                    kK0 * (w.tan_phi * w.sin_beta * (1.0 + 1.0 / w.cos_alpha) -
+                           w.tan_alpha));
   const double c3 = t2 * t2 * (t2 + kK0 * w.tan_phi) - w.ka;
   if (!(c2 > 0.0) || !(gamma > 0.0) || !(b > 0.0) ||
       !(width_for_tables > 0.0)) {
@@ -315,8 +310,8 @@ ModelResult sand(const ModelInput& in) {
   if (in.layer > 0 && in.first_of_layer) {
     // The depth x of this pass before the layering applies is Z.
     input.equivalent_depth =
-        equivalent_depth_sand(in.resistance_above, s.width,
-                              table_width(s), phi, gamma, s.cyclic, in.z);
+        equivalent_depth_sand(in.resistance_above, s.width, table_width(s), phi,
+                              gamma, s.cyclic, in.z);
     result.equivalent_depth = input.equivalent_depth;
   }
   const SideResult e = side(input, true, phi, k);

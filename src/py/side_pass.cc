@@ -59,14 +59,13 @@ CurvePoint multiplied(double y, double p, const SideLoads& l) {
   return {y * l.y_multiplier, p * l.p_multiplier};
 }
 
-CurvePoint side_point(double y, double p, const SideLoads& l,
-                      bool excavation) {
+CurvePoint side_point(double y, double p, const SideLoads& l, bool excavation) {
   const CurvePoint m = multiplied(y, p, l);
   return {m.y, excavation ? m.p - l.p0 : m.p + l.p0};
 }
 
-SideCurve side_curve(double depth, double width, double strength,
-                     double gamma, const SideLoads& l) {
+SideCurve side_curve(double depth, double width, double strength, double gamma,
+                     const SideLoads& l) {
   SideCurve out;
   out.depth = depth;
   out.width = width;

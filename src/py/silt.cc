@@ -121,8 +121,7 @@ double flow_around(const Angles& a, double gamma, double x, double b) {
 // yb, nine between it and ym, then ym, two between ym and yu, yu and 1.2 yu.
 // When yb lies beyond 0.75 ym the points up to ym are spread in sixths
 // instead; the base-deflection rule (yb at most ym / 5) keeps yb below that.
-std::array<double, 17> power_form_deflections(double yb, double ym,
-                                              double yu) {
+std::array<double, 17> power_form_deflections(double yb, double ym, double yu) {
   std::array<double, 17> y{};
   if (0.75 * ym < yb) {
     for (int j = 1; j <= 6; ++j) y[static_cast<size_t>(j)] = j * yb / 6.0;
@@ -179,8 +178,8 @@ std::array<CurvePoint, 17> curve(double x, double kx, double pu, double pm,
     const double ya = (pm - ym * m) / (kx - m);
     if (ya >= ym && ya < yu) {
       // Line to yA, then the straight piece through (ym, pm) to pu at yu.
-      const double fractions[9] = {0.0,   0.125, 0.25,  0.375, 0.5,
-                                   0.625, 0.875, 1.0,   1.0};
+      const double fractions[9] = {0.0,   0.125, 0.25, 0.375, 0.5,
+                                   0.625, 0.875, 1.0,  1.0};
       for (size_t i = 0; i < 9; ++i) y[i] = fractions[i] * ya;
       for (int j = 1; j <= 5; ++j) {
         y[static_cast<size_t>(8 + j)] = ya + (yu - ya) * j / 6.0;
@@ -245,7 +244,7 @@ std::array<CurvePoint, 17> curve(double x, double kx, double pu, double pm,
 struct Shared {
   double c = 0.0;
   double k = 0.0;
-  double theta = 0.0;  // slope of the excavation surface, radians, >= 0
+  double theta = 0.0;    // slope of the excavation surface, radians, >= 0
   bool sloping = false;  // the wedge takes the sloping form
   Angles angles;
   SideLoads loads;  // the multipliers and p0
@@ -287,8 +286,8 @@ SideResult side(const ModelInput& in, const Shared& sh, bool excavation) {
         !(1.0 + std::tan(sh.theta) * std::tan(sh.angles.beta) > 1.0e-10)) {
       ps = flow;
     } else {
-      ps = std::min(
-          wedge(sh.angles, gamma, x, b, sloping ? sh.theta : 0.0), flow);
+      ps = std::min(wedge(sh.angles, gamma, x, b, sloping ? sh.theta : 0.0),
+                    flow);
     }
     if (c > 0.0) {
       const double np = (gamma * x / c + 3.0 + 0.5 * x / b) * slope;
@@ -395,8 +394,7 @@ ModelResult silt(const ModelInput& in) {
   sh.angles = angles(phi, active_coefficient(phi, sh.theta));
   // k and the equivalent depth come from the excavation side.
   const double true_depth = in.z - kExcavationLevel;
-  const Looked looked_gamma =
-      average_unit_weight(s.excavation, true_depth);
+  const Looked looked_gamma = average_unit_weight(s.excavation, true_depth);
   if (looked_gamma.stop) return stopped(*looked_gamma.stop);
   const double gamma = looked_gamma.value;
   const Looked looked_k = look_up(in.profile, Property::kModulus, in.z);

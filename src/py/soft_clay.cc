@@ -11,8 +11,8 @@
 namespace korvan::py {
 
 const std::array<double, 17> kSoftClayFractions = {
-    0.0,  0.00025, 0.0025, 0.0075, 0.02, 0.04, 0.06, 0.10, 0.15,
-    0.225, 0.30,   0.40,   0.50,   0.65, 0.80, 1.0,  1.2};
+    0.0,   0.00025, 0.0025, 0.0075, 0.02, 0.04, 0.06, 0.10, 0.15,
+    0.225, 0.30,    0.40,   0.50,   0.65, 0.80, 1.0,  1.2};
 
 double default_eps50(double c, bool english) {
   const double limits[3] = {english ? double(3.4722223f) : double(23.94013f),
@@ -33,8 +33,8 @@ double equivalent_depth_soft_clay(double above, double b, double c,
   const double bb = 3.0 * c * b;
   double at_xr, deep;
   if (cyclic) {
-    at_xr = 0.72 * (b * xr * xr * gamma / 3.0 + 1.5 * xr * b * c +
-                    xr * xr * c / 6.0);
+    at_xr = 0.72 *
+            (b * xr * xr * gamma / 3.0 + 1.5 * xr * b * c + xr * xr * c / 6.0);
     deep = 0.72 * 9.0 * c * b;
   } else {
     at_xr = (a * xr + bb) * xr;
@@ -118,10 +118,9 @@ SideResult side(const ModelInput& in, bool excavation) {
       p = 0.5 * pu * std::cbrt(y / y50);
     } else if (x < xr) {
       const double residual = 0.72 * pu * x / xr;
-      p = y >= 15.0 * y50
-              ? residual
-              : 0.72 * pu + (y - 3.0 * y50) / (12.0 * y50) *
-                                (residual - 0.72 * pu);
+      p = y >= 15.0 * y50 ? residual
+                          : 0.72 * pu + (y - 3.0 * y50) / (12.0 * y50) *
+                                            (residual - 0.72 * pu);
     } else {
       p = 0.72 * pu;
     }
@@ -141,9 +140,9 @@ ModelResult soft_clay(const ModelInput& in) {
     if (c.stop) return stopped(*c.stop);
     const Looked gamma = average_unit_weight(in.soil.excavation, in.z);
     if (gamma.stop) return stopped(*gamma.stop);
-    input.equivalent_depth = equivalent_depth_soft_clay(
-        in.resistance_above, in.soil.width, c.value, gamma.value,
-        in.soil.cyclic);
+    input.equivalent_depth =
+        equivalent_depth_soft_clay(in.resistance_above, in.soil.width, c.value,
+                                   gamma.value, in.soil.cyclic);
     result.equivalent_depth = input.equivalent_depth;
   }
   const SideResult e = side(input, true);

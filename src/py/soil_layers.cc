@@ -18,8 +18,8 @@ LayerValues values_of(const engine::SoilValues& v) {
 
 LayerValues between(const LayerValues& a, const LayerValues& b, double f) {
   auto mix = [f](double x, double y) { return x + f * (y - x); };
-  return {mix(a.strength, b.strength), mix(a.phi, b.phi),
-          mix(a.eps50, b.eps50), mix(a.k, b.k), mix(a.rqd, b.rqd)};
+  return {mix(a.strength, b.strength), mix(a.phi, b.phi), mix(a.eps50, b.eps50),
+          mix(a.k, b.k), mix(a.rqd, b.rqd)};
 }
 
 // Side rows from the soil layers below `surface`, cut there and at the
@@ -161,11 +161,16 @@ std::vector<ProfilePoint> property_profile(const PySoil& soil) {
 namespace {
 double field(const LayerValues& v, Property what) {
   switch (what) {
-    case Property::kStrength: return v.strength;
-    case Property::kPhi: return v.phi;
-    case Property::kEps50: return v.eps50;
-    case Property::kModulus: return v.k;
-    default: return v.rqd;
+    case Property::kStrength:
+      return v.strength;
+    case Property::kPhi:
+      return v.phi;
+    case Property::kEps50:
+      return v.eps50;
+    case Property::kModulus:
+      return v.k;
+    default:
+      return v.rqd;
   }
 }
 }  // namespace
@@ -195,8 +200,7 @@ Looked look_up(const std::vector<ProfilePoint>& p, Property what, double z) {
   }
   const double a = field(p[j - 1].v, what);
   const double span = p[j].depth - p[j - 1].depth;
-  return {span != 0.0 ? a + (z - p[j - 1].depth) / span * (upper - a)
-                      : upper,
+  return {span != 0.0 ? a + (z - p[j - 1].depth) / span * (upper - a) : upper,
           std::nullopt};
 }
 
@@ -211,8 +215,7 @@ double average_strength(const std::vector<ProfilePoint>& p, size_t layer,
   if (thickness < 1.0e-6) return 0.0;
   const double c_top = p[top].v.strength;
   const double at_z =
-      c_top + (z - p[top].depth) / thickness *
-                  (p[bottom].v.strength - c_top);
+      c_top + (z - p[top].depth) / thickness * (p[bottom].v.strength - c_top);
   if (z < p[bottom].depth) return 0.5 * (c_top + at_z);
   if (z <= p.back().depth) return 0.0;
   if (warned != nullptr) *warned = true;
@@ -237,14 +240,16 @@ std::optional<PyStop> side_sums(const SideProfile& side, double d,
                                 double& stress, double& thickness) {
   stress = thickness = 0.0;
   const double a = side.surface + d;
-  if (side.rows.empty() || !(a > side.rows.front().top) || !(a > side.surface)) {
+  if (side.rows.empty() || !(a > side.rows.front().top) ||
+      !(a > side.surface)) {
     return std::nullopt;
   }
   for (const SideRow& r : side.rows) {
     if (!(r.bottom > side.surface)) continue;
     const double top = std::max(r.top, side.surface);
     if (r.bottom < a) {
-      stress += (0.5 * (r.gamma_top + r.gamma_bottom) - r.water) * (r.bottom - top);
+      stress +=
+          (0.5 * (r.gamma_top + r.gamma_bottom) - r.water) * (r.bottom - top);
       thickness += r.bottom - top;
       continue;
     }
@@ -313,7 +318,7 @@ double earth_pressure_term(const PySoil& s, double depth) {
   while (t[j].first < depth) ++j;
   const double span = t[j].first - t[j - 1].first;
   return span != 0.0 ? t[j - 1].second + (depth - t[j - 1].first) / span *
-                                              (t[j].second - t[j - 1].second)
+                                             (t[j].second - t[j - 1].second)
                      : t[j].second;
 }
 

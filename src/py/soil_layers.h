@@ -38,16 +38,16 @@ struct DerivedLayer {
   double bottom = 0.0;  // Z scale
   LayerValues at_top, at_bottom;
   double gamma_top = 0.0, gamma_bottom = 0.0;  // total unit weight
-  int first_curve = 0;  // indices into the curve depths
+  int first_curve = 0;                         // indices into the curve depths
   int last_curve = 0;
 };
 
 // One side's unit-weight profile: rows cut at the side's water table, the
 // effective unit weight being the total less the water's below it.
 struct SideRow {
-  double top = 0.0, bottom = 0.0;        // absolute depths
+  double top = 0.0, bottom = 0.0;  // absolute depths
   double gamma_top = 0.0, gamma_bottom = 0.0;
-  double water = 0.0;                    // subtracted (0 or gamma_w)
+  double water = 0.0;  // subtracted (0 or gamma_w)
 };
 struct SideProfile {
   double surface = 0.0;  // absolute depth of the side's surface
@@ -64,16 +64,16 @@ struct PySoil {
   bool english = true;
   bool cyclic = false;
   double cycles = 0.0;
-  double height = 0.0;       // H, the excavation line (zT)
-  double z0 = 0.0;           // top of the soil on the backfill side (zE)
-  double width = 0.0;        // b = WP
+  double height = 0.0;         // H, the excavation line (zT)
+  double z0 = 0.0;             // top of the soil on the backfill side (zE)
+  double width = 0.0;          // b = WP
   double spacing_ratio = 1.0;  // s/b = WA/WP
-  double alt_width = 0.0;    // b', one foot
+  double alt_width = 0.0;      // b', one foot
   bool alt_flag = true;
   double excavation_slope = 0.0;  // degrees
   double gamma_w = 0.0;
-  double increment = 0.0;    // h
-  int increments = 0;        // N
+  double increment = 0.0;  // h
+  int increments = 0;      // N
   std::vector<DerivedLayer> layers;
   std::vector<double> curve_depths;  // Z of each curve, 5 per layer
   std::vector<FactorRow> factors;
@@ -112,8 +112,8 @@ Looked look_up(const std::vector<ProfilePoint>& profile, Property what,
 // mean of the strength at the top and at Z. 0 above the profile, for a
 // layer thinner than 1E-6, and for Z below the layer within the profile;
 // beyond the last profile point `warned` is set and the mean is used.
-double average_strength(const std::vector<ProfilePoint>& profile,
-                        size_t layer, double z, bool* warned);
+double average_strength(const std::vector<ProfilePoint>& profile, size_t layer,
+                        double z, bool* warned);
 
 // A coefficient from a table by relative depth r = depth / width: linear
 // within the table, its first or last interval extended outside it.

@@ -21,7 +21,7 @@ const CoefficientTable kAc{{0.0, 1.0, 2.0, 3.0, 4.0, 5.0},
 // Deflections of the 17 points: static in multiples of u = As y50, cyclic
 // in multiples of yp = 4.1 As y50.
 constexpr std::array<double, 17> kStaticMultiples = {
-    0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0,
+    0.0, 0.5, 1.0, 1.5, 2.0,  2.5,  3.0,  3.5,  4.0,
     4.5, 5.0, 5.5, 6.0, 10.0, 14.0, 18.0, 150.0};
 constexpr std::array<double, 17> kCyclicMultiples = {
     0.0,  0.05, 0.10, 0.15, 0.20, 0.25, 0.30, 0.35, 0.40,
@@ -50,7 +50,8 @@ double static_p(double y, double pc, double y50, double as) {
   const double u = as * y50;
   if (y <= u) return 0.5 * pc * std::sqrt(y / y50);
   if (y <= 6.0 * u) {
-    return pc * (0.5 * std::sqrt(y / y50) - 0.055 * std::pow((y - u) / u, 1.25));
+    return pc *
+           (0.5 * std::sqrt(y / y50) - 0.055 * std::pow((y - u) / u, 1.25));
   }
   if (y <= 18.0 * u) {
     return 0.5 * pc * std::sqrt(6.0 * as) - 0.411 * pc -
@@ -81,8 +82,7 @@ struct SideResult {
 // One side pass at curve depth Z. Soil properties are read at Z on both
 // sides; x is the depth below that side's soil surface: Z on the
 // excavation side, Z + H - z0 below the backfill surface.
-SideResult side(const ModelInput& in, bool excavation, double c,
-                double ca) {
+SideResult side(const ModelInput& in, bool excavation, double c, double ca) {
   const PySoil& s = in.soil;
   const double z = in.z;
   const double x = depth_below_surface(s, z, excavation);
@@ -131,8 +131,8 @@ SideResult side(const ModelInput& in, bool excavation, double c,
   const auto& multiples = s.cyclic ? kCyclicMultiples : kStaticMultiples;
   for (size_t i = 0; i < multiples.size(); ++i) {
     const double y = multiples[i] * unit;
-    double p = s.cyclic ? cyclic_p(y, pc, y50, unit, ac)
-                        : static_p(y, pc, y50, as);
+    double p =
+        s.cyclic ? cyclic_p(y, pc, y50, unit, ac) : static_p(y, pc, y50, as);
     p = std::min(p, initial * y);
     out.points[i] = side_point(y, p, loads, excavation);
   }
@@ -159,9 +159,9 @@ double default_stiff_clay_k(double c, bool english) {
 }
 
 double equivalent_depth_stiff_clay_with_water(double above, double b,
-                                              double width_for_tables,
-                                              double c, double ca,
-                                              double gamma, bool cyclic) {
+                                              double width_for_tables, double c,
+                                              double ca, double gamma,
+                                              bool cyclic) {
   const double slope = gamma * b + 2.83 * ca;
   if (!(slope > 0.0) || !(width_for_tables > 0.0)) return 0.0;
   auto factor_at = [&](double x) {
@@ -226,8 +226,8 @@ ModelResult stiff_clay_with_water(const ModelInput& in) {
     // The layering method's equivalent depth, for the layers below; the
     // curves of this model use the true depth x.
     result.equivalent_depth = equivalent_depth_stiff_clay_with_water(
-        in.resistance_above, s.width, table_width(s), c, running,
-        e.curve.gamma, s.cyclic);
+        in.resistance_above, s.width, table_width(s), c, running, e.curve.gamma,
+        s.cyclic);
   }
   if (!in.first_of_layer) {
     result.resistance = 0.5 * (state.previous_ultimate + e.pc) *

@@ -40,8 +40,8 @@ constexpr double kSmallest = 1.0e-14;
 // Deflections of the 17 points before the last three, as fractions of y16;
 // the curve then ends at y16, halfway to yu, and yu.
 constexpr std::array<double, 14> kFractions = {
-    0.0,   0.00001, 0.00005, 0.0001, 0.0005, 0.001, 0.005,
-    0.01,  0.025,   0.05,    0.075,  0.10,   0.25,  0.50};
+    0.0,  0.00001, 0.00005, 0.0001, 0.0005, 0.001, 0.005,
+    0.01, 0.025,   0.05,    0.075,  0.10,   0.25,  0.50};
 
 // Default epsilon-50 of a stiff clay by strength (psi or kPa): the
 // thresholds are 1000, 2000 and 4000 psf in single precision.
@@ -71,7 +71,8 @@ SoilAtDepth soil_at(const ModelInput& in) {
   bool beyond_profile = false;
   s.ca = average_strength(in.profile, in.layer, in.z, &beyond_profile);
   s.eps50 = look_up(in.profile, Property::kEps50, in.z).value;  // no stop
-  if (!(s.eps50 > 0.0)) s.eps50 = default_stiff_clay_eps50(s.c, in.soil.english);
+  if (!(s.eps50 > 0.0))
+    s.eps50 = default_stiff_clay_eps50(s.c, in.soil.english);
   return s;
 }
 

@@ -68,8 +68,8 @@ void echo_control(RecordWriter& out, const engine::ControlRecord& c) {
              c.user_py_curves);
   count_line(out, "NO OF TIE BACKS                                    = ",
              c.tie_backs);
-  count_line(out, "NO OF STRUTS/RAKERS                                = ",
-             c.struts);
+  count_line(out,
+             "NO OF STRUTS/RAKERS                                = ", c.struts);
   if (c.tie_backs <= 0 && c.struts <= 0) {
     out.empty_lines(1);
   } else if (c.hinge_model == 1) {
@@ -209,8 +209,8 @@ void anchor_heading(RecordWriter& out, const UnitLabels& labels,
   const std::string length = labels.long_length.substr(0, 3);
   const std::string area = labels.short_length + "**2";
   const std::string modulus = labels.short_force + "/" + area;
-  std::string units = columns({length, area, modulus, length, "DEG", length},
-                              10);
+  std::string units =
+      columns({length, area, modulus, length, "DEG", length}, 10);
   if (prestressed) units += fmt_a(labels.force, 10);
   // Each unit stands under the last letters of its heading.
   out.blanks(5).line(units);
@@ -227,11 +227,10 @@ void echo_struts_heading(RecordWriter& out, const UnitLabels& labels) {
                  "*               STRUT/RAKER DATA                 *", false);
 }
 
-void echo_anchor(RecordWriter& out, const engine::Anchor& a,
-                 bool prestressed) {
+void echo_anchor(RecordWriter& out, const engine::Anchor& a, bool prestressed) {
   out.blanks(6);
-  for (double x : {a.depth, a.area, a.modulus, a.unbonded_length, a.angle,
-                   a.spacing}) {
+  for (double x :
+       {a.depth, a.area, a.modulus, a.unbonded_length, a.angle, a.spacing}) {
     out.put(fmt_e(x, 10, 3, 1));
   }
   if (prestressed) out.put(fmt_e(a.prestress, 10, 3, 1));
@@ -267,15 +266,29 @@ constexpr Dimension kWeb{7, " WEB THICKNESS       : "};
 
 std::vector<Dimension> shape_dimensions(int shape) {
   switch (shape) {
-    case 2: case 9: case 14: return {kDiameter, kOutside, kWall};
-    case 3: return {kDiameter, kWidth, kDepth, kWall};
-    case 4: case 5: case 7: case 15: case 16:
+    case 2:
+    case 9:
+    case 14:
+      return {kDiameter, kOutside, kWall};
+    case 3:
+      return {kDiameter, kWidth, kDepth, kWall};
+    case 4:
+    case 5:
+    case 7:
+    case 15:
+    case 16:
       return {kDiameter, kFlangeWidth, kFlange, kWebDepth, kWeb};
-    case 6: return {kDiameter, kWidth, kDepth, kFlange, kWeb};
-    case 10: return {kDiameter, kWidth, kDepth};
-    case 11: case 13: return {kDiameter, kWidth};
-    case 12: return {kDiameter, kOutside};
-    default: return {kDiameter};
+    case 6:
+      return {kDiameter, kWidth, kDepth, kFlange, kWeb};
+    case 10:
+      return {kDiameter, kWidth, kDepth};
+    case 11:
+    case 13:
+      return {kDiameter, kWidth};
+    case 12:
+      return {kDiameter, kOutside};
+    default:
+      return {kDiameter};
   }
 }
 
@@ -323,13 +336,10 @@ void echo_cross_section(RecordWriter& out, int number,
   out.blanks(5)
       .put(" TYPE                : ")
       .line(c.elastic() ? " ELASTIC" : " NONLINEAR");
-  out.blanks(5)
-      .put(" CROSS SECTION TYPE  :")
-      .line(kShapeNames[c.shape - 1]);
+  out.blanks(5).put(" CROSS SECTION TYPE  :").line(kShapeNames[c.shape - 1]);
   section_values(out, c.shape, c.dimensions, labels);
   if (!c.elastic()) {
-    property_line(out, " YOUNG MODULUS       : ", c.modulus,
-                  labels.pressure());
+    property_line(out, " YOUNG MODULUS       : ", c.modulus, labels.pressure());
     return;
   }
   elastic_properties(out, c.properties, labels);
@@ -447,8 +457,7 @@ void echo_user_curve(RecordWriter& out, const engine::UserPyCurve& c,
 void plot_user_curve(RecordWriter& plot, const engine::UserPyCurve& c) {
   plot.line(list_int(static_cast<long long>(c.points.size())));
   for (const auto& [y, p] : c.points) {
-    plot.put(list_real(y * c.y_multiplier))
-        .line(list_real(p * c.p_multiplier));
+    plot.put(list_real(y * c.y_multiplier)).line(list_real(p * c.p_multiplier));
   }
 }
 

@@ -11,8 +11,8 @@
 namespace korvan::report {
 
 struct HeaderInfo {
-  std::string version_label;   // 12 columns
-  std::string input_path;      // absolute path of the input data file
+  std::string version_label;  // 12 columns
+  std::string input_path;     // absolute path of the input data file
   std::string report_path;
   std::string plot_path;
   ClockTime time;

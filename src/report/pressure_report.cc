@@ -45,8 +45,9 @@ void write_wall_information(RecordWriter& out, const engine::Problem& problem,
              feet(w.free_height, en), depth_label(l, en));
   value_line(out, "WIDTH FOR EARTH PRESSURE, WA           = ", w.width_pressure,
              l.length);
-  value_line(out, "WIDTH FOR SOIL RESISTANCE, WP          = ",
-             w.width_resistance, l.length);
+  value_line(out,
+             "WIDTH FOR SOIL RESISTANCE, WP          = ", w.width_resistance,
+             l.length);
   value_line(out, "DEPTH TO THE WATER TABLE AT BACKFILL   = ",
              feet(w.water_backfill, en), depth_label(l, en));
   value_line(out, "DEPTH TO THE WATER TABLE AT EXCAVATION = ",
@@ -55,8 +56,8 @@ void write_wall_information(RecordWriter& out, const engine::Problem& problem,
              l.unit_weight());
   value_line(out, "SLOPE OF THE BACKFILL (deg.)           = ", w.backfill_slope,
              "");
-  value_line(out, "SLOPE OF THE EXCAVATION GROUND (deg.)  = ",
-             w.excavation_slope, "");
+  value_line(
+      out, "SLOPE OF THE EXCAVATION GROUND (deg.)  = ", w.excavation_slope, "");
   value_line(out, "MODIFICATION FOR ACTIVE EARTH PRESSURE = ", w.active_factor,
              "");
   out.empty_lines(1);
@@ -81,7 +82,8 @@ void write_surcharge_information(RecordWriter& out,
   if (!problem.soil.surcharges.empty() &&
       pressure::uses_wall_length(p.height)) {
     out.empty_lines(1);
-    out.blanks(6).line("* THE WALL HAS NO FREE HEIGHT: THE SURCHARGE PRESSURES");
+    out.blanks(6).line(
+        "* THE WALL HAS NO FREE HEIGHT: THE SURCHARGE PRESSURES");
     out.blanks(6).line("  USE THE WALL LENGTH AS THEIR REFERENCE HEIGHT");
   }
   int number = 0;
@@ -121,11 +123,14 @@ void write_soil_information(RecordWriter& out, const pressure::Profile& p) {
   frame(out, 2, "*                SOIL INFORMATION                *");
   out.empty_lines(1);
   out.blanks(7).line("         TOTAL   COHESION/       TOTAL UNIT");
-  out.blanks(7).line("LAYER  THICKNESS STRENGTH    PHI   WEIGHT   DRAINED  ZTOP");
+  out.blanks(7).line(
+      "LAYER  THICKNESS STRENGTH    PHI   WEIGHT   DRAINED  ZTOP");
   if (p.english) {
-    out.blanks(7).line("NO.      FT        PSI       DEG     PCI     T OR F   FT");
+    out.blanks(7).line(
+        "NO.      FT        PSI       DEG     PCI     T OR F   FT");
   } else {
-    out.blanks(7).line("NO.       M        kPa       DEG   kN/M^3    T OR F    M");
+    out.blanks(7).line(
+        "NO.       M        kPa       DEG   kN/M^3    T OR F    M");
   }
   int number = 0;
   for (const pressure::Sublayer& s : p.sub) {
@@ -169,8 +174,9 @@ void write_coefficient_table(RecordWriter& out, RecordWriter& log,
       for (RecordWriter* w : {&log, &out}) {
         w->empty_lines(2);
         w->line("**** WARNING ******");
-        w->line("THE BACKFILL SLOPE ANGLE SHOULD BE LESS THAN THE "
-                "'INTERNAL FRICTION ANGLE OF SAND.");
+        w->line(
+            "THE BACKFILL SLOPE ANGLE SHOULD BE LESS THAN THE "
+            "'INTERNAL FRICTION ANGLE OF SAND.");
       }
     }
     out.blanks(10)
@@ -260,8 +266,8 @@ void write_net_negative(RecordWriter& out) {
 }
 
 void write_short_profile_warning(RecordWriter& out, double profile_end,
-                                 double shortfall, bool english,
-                                 bool pressure, bool curves) {
+                                 double shortfall, bool english, bool pressure,
+                                 bool curves) {
   const double shown = english ? 1.0 / kInchesPerFoot : 1.0;
   const char* unit = english ? " FT" : " M";
   out.empty_lines(2);
@@ -278,8 +284,9 @@ void write_short_profile_warning(RecordWriter& out, double profile_end,
             : pressure         ? "EARTH PRESSURE."
                                : "P-Y CURVES.");
   if (curves) {
-    out.line("P-Y CURVES ARE GENERATED FROM SOIL LAYERS DOWN TO TWO INCREMENTS "
-             "BELOW THE TOE.");
+    out.line(
+        "P-Y CURVES ARE GENERATED FROM SOIL LAYERS DOWN TO TWO INCREMENTS "
+        "BELOW THE TOE.");
   }
 }
 
@@ -299,8 +306,9 @@ void write_profile_above_model_bottom_warning(RecordWriter& out,
       .put(fmt_e(model_bottom * shown, 11, 3, 1))
       .put(unit)
       .line(", TWO INCREMENTS BELOW THE TOE.");
-  out.line("THE P-Y CURVE DEPTHS OF THE LAST LAYER FOLLOW ITS BOTTOM, NOT THE "
-           "MODEL");
+  out.line(
+      "THE P-Y CURVE DEPTHS OF THE LAST LAYER FOLLOW ITS BOTTOM, NOT THE "
+      "MODEL");
   out.line("BOTTOM: EXTEND THE LAST LAYER TO THE MODEL BOTTOM.");
 }
 

@@ -38,8 +38,8 @@ void write_net_negative(RecordWriter& out);
 // the stations below it lack: generated earth pressure (`pressure`),
 // generated p-y curves (`curves`).
 void write_short_profile_warning(RecordWriter& out, double profile_end,
-                                 double shortfall, bool english,
-                                 bool pressure, bool curves);
+                                 double shortfall, bool english, bool pressure,
+                                 bool curves);
 // The soil profile reaches the toe but ends above the bottom of the p-y
 // model, two increments below the toe: where it ends and where the model
 // ends (internal length unit; shown in feet or metres).

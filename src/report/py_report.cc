@@ -53,19 +53,18 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   out.blanks(13).put("X,").put(length).blanks(6).put("WEIGHT,").line(
       l.unit_weight());
   for (const py::DerivedLayer& d : s.layers) {
-    for (auto [z, gamma] : {std::pair{d.top, d.gamma_top},
-                            {d.bottom, d.gamma_bottom}}) {
+    for (auto [z, gamma] :
+         {std::pair{d.top, d.gamma_top}, {d.bottom, d.gamma_bottom}}) {
       // Effective below the excavation-side water table.
       const double depth = z + s.height;
-      const bool wet = !s.excavation.rows.empty() &&
-                       [&] {
-                         for (const py::SideRow& r : s.excavation.rows) {
-                           if (depth >= r.top && depth <= r.bottom) {
-                             return r.water > 0.0;
-                           }
-                         }
-                         return false;
-                       }();
+      const bool wet = !s.excavation.rows.empty() && [&] {
+        for (const py::SideRow& r : s.excavation.rows) {
+          if (depth >= r.top && depth <= r.bottom) {
+            return r.water > 0.0;
+          }
+        }
+        return false;
+      }();
       out.blanks(5)
           .put(fmt_f(feet(depth, s.english), 15, 4))
           .line(fmt_e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1));
@@ -154,10 +153,19 @@ void model_values(RecordWriter& out, engine::SoilModel model,
       out.end_line();
       break;
     case SoilModel::kSand:
-      out.line(std::string("  DEPTH BELOW GS   DIAM    PHI GAMMA AVG      KPY") +
-               "    A    B" + (c.continuous ? "      PC " : "      PCT      PCD"));
-      out.blanks(7).put(length).blanks(5).put(l.length).blanks(3).put("DEG")
-          .blanks(1).put(l.unit_weight()).blanks(1).line(l.unit_weight());
+      out.line(
+          std::string("  DEPTH BELOW GS   DIAM    PHI GAMMA AVG      KPY") +
+          "    A    B" + (c.continuous ? "      PC " : "      PCT      PCD"));
+      out.blanks(7)
+          .put(length)
+          .blanks(5)
+          .put(l.length)
+          .blanks(3)
+          .put("DEG")
+          .blanks(1)
+          .put(l.unit_weight())
+          .blanks(1)
+          .line(l.unit_weight());
       out.put(fmt_f(depth, 10, 2))
           .put(fmt_f(c.width, 7, 2))
           .put(fmt_f(c.phi_degrees, 7, 2))
@@ -170,8 +178,9 @@ void model_values(RecordWriter& out, engine::SoilModel model,
       out.end_line();
       break;
     case SoilModel::kSilt:
-      out.line(std::string("DEPTH B GS      DIAM       PHI GAMMA AVG       KPY") +
-               "         A         B       PCT       PCC");
+      out.line(
+          std::string("DEPTH B GS      DIAM       PHI GAMMA AVG       KPY") +
+          "         A         B       PCT       PCC");
       out.put(fmt_f(depth, 10, 2))
           .put(fmt_f(c.width, 10, 2))
           .put(fmt_f(c.phi_degrees, 10, 1))
@@ -188,8 +197,9 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .line(fmt_e(c.strength, 10, 1, 1));
       break;
     case SoilModel::kWeakRock:
-      out.line("DEPTH B GS      DIAM        Qu       Eu  GAMMA AVG         E50"
-               "      RQD");
+      out.line(
+          "DEPTH B GS      DIAM        Qu       Eu  GAMMA AVG         E50"
+          "      RQD");
       out.blanks(55).line("%");
       out.put(fmt_f(depth, 10, 2))
           .put(fmt_f(c.width, 10, 3))

@@ -10,8 +10,7 @@ double shown_depth(double depth, engine::UnitSystem units) {
   return in_feet(depth, units == engine::UnitSystem::kEnglish);
 }
 
-std::string depth_label(const engine::UnitLabels& l,
-                        engine::UnitSystem units) {
+std::string depth_label(const engine::UnitLabels& l, engine::UnitSystem units) {
   return units == engine::UnitSystem::kEnglish ? l.long_length.substr(0, 3)
                                                : l.length;
 }
@@ -26,7 +25,8 @@ void write_outcome(RecordWriter& out, const wall::Solution& s) {
       break;
     case wall::Outcome::kNotClosed:
       out.line("     ***** MAXIMUM NUMBER OF ITERATIONS  REACHED *****");
-      out.line("     ***** SOLUTION NOT CLOSED WITHIN SPECIFIED TOLERANCE *****");
+      out.line(
+          "     ***** SOLUTION NOT CLOSED WITHIN SPECIFIED TOLERANCE *****");
       break;
     default:
       out.line("     ***** ANALYSIS COMPLETED *****");
@@ -41,12 +41,15 @@ void write_monitoring_header(RecordWriter& log, int max_iterations) {
   log.line("     ITERATION MONITORING");
   log.line("     --------------------");
   log.empty_lines(1);
-  log.line("    ITER     NODES      MAX. CHANGE     DEF.        DEF.        "
-           "DEF.        DEF. ");
-  log.line("            EXC. TOL.    DEFLECTION    NODE 0      NODE 1      "
-           "NODE 2      NODE 3");
-  log.line("    ----    ---------   -----------    ------      ------      "
-           "------      ------");
+  log.line(
+      "    ITER     NODES      MAX. CHANGE     DEF.        DEF.        "
+      "DEF.        DEF. ");
+  log.line(
+      "            EXC. TOL.    DEFLECTION    NODE 0      NODE 1      "
+      "NODE 2      NODE 3");
+  log.line(
+      "    ----    ---------   -----------    ------      ------      "
+      "------      ------");
   if (max_iterations == 0) {
     log.empty_lines(1);
     log.blanks(20).end_line();
@@ -106,8 +109,9 @@ void write_wales(RecordWriter& out, const engine::Problem& p,
   out.line("     WALES RESULTS");
   out.line("     -------------");
   out.empty_lines(1);
-  out.line("     N       TYPE               X           ANCHOR SPA.     "
-           "HORIZ. REACT.       EQ. DL         MAX. MOMENT");
+  out.line(
+      "     N       TYPE               X           ANCHOR SPA.     "
+      "HORIZ. REACT.       EQ. DL         MAX. MOMENT");
   out.blanks(30)
       .put(depth_label(l, units))
       .blanks(14)
@@ -122,8 +126,9 @@ void write_wales(RecordWriter& out, const engine::Problem& p,
       .put(l.short_force)
       .put("-")
       .line(length);
-  out.line("   -----  -----------    --------------   --------------   "
-           "--------------   --------------   --------------");
+  out.line(
+      "   -----  -----------    --------------   --------------   "
+      "--------------   --------------   --------------");
   const double h = p.geometry.increment_length;
   for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
@@ -151,8 +156,9 @@ void write_supports(RecordWriter& out, const engine::Problem& p,
     out.line("     TIE BACK RESULTS");
     out.line("     ----------------");
     out.empty_lines(1);
-    out.line("     N     STA         X        HOR.FORCE/STA.     FORCE/STA."
-             "     FORCE/TIE BACK");
+    out.line(
+        "     N     STA         X        HOR.FORCE/STA.     FORCE/STA."
+        "     FORCE/TIE BACK");
     out.blanks(21)
         .put(depth_label(l, units))
         .blanks(12)
@@ -165,8 +171,9 @@ void write_supports(RecordWriter& out, const engine::Problem& p,
     out.line("     STRUT/RAKER RESULTS");
     out.line("     ------------------");
     out.empty_lines(1);
-    out.line("     N     STA         X        HOR.FORCE/STA.     FORCE/STA."
-             "      FORCE/STRUT");
+    out.line(
+        "     N     STA         X        HOR.FORCE/STA.     FORCE/STA."
+        "      FORCE/STRUT");
     out.blanks(21)
         .put(depth_label(l, units))
         .blanks(13)
@@ -176,8 +183,9 @@ void write_supports(RecordWriter& out, const engine::Problem& p,
         .blanks(14)
         .line(l.short_force);
   }
-  out.line("   -----  -----    --------     --------------   --------------"
-           "   --------------");
+  out.line(
+      "   -----  -----    --------     --------------   --------------"
+      "   --------------");
   const double h = p.geometry.increment_length;
   for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
@@ -210,8 +218,9 @@ void write_results(RecordWriter& report, RecordWriter& log,
 
   const engine::UnitSystem units = problem.units();
   report.empty_lines(1);
-  report.line("   STA I      X         DEFL.       SLOPE      MOMENT      "
-              "SHEAR    SOIL_REACT NET_FORCE/STA    EI");
+  report.line(
+      "   STA I      X         DEFL.       SLOPE      MOMENT      "
+      "SHEAR    SOIL_REACT NET_FORCE/STA    EI");
   report.blanks(12)
       .put(depth_label(l, units))
       .blanks(9)
@@ -228,16 +237,17 @@ void write_results(RecordWriter& report, RecordWriter& log,
       .put(l.force)
       .blanks(6)
       .line(l.short_force + "-" + l.short_length + "**2");
-  report.line("   ------    ----        ----       -----      ------      "
-              "------    ---------   ---------   ---------");
+  report.line(
+      "   ------    ----        ----       -----      ------      "
+      "------    ---------   ---------   ---------");
   int station = 0;
   for (const wall::StationResult& r : s.stations) {
     report.blanks(2)
         .put(fmt_i(station++, 4))
         .blanks(2)
         .put(fmt_e(shown_depth(r.depth, units), 10, 3, 1));
-    for (double v : {r.deflection, r.slope, r.moment, r.shear,
-                     r.soil_reaction, r.net_force, r.rigidity}) {
+    for (double v : {r.deflection, r.slope, r.moment, r.shear, r.soil_reaction,
+                     r.net_force, r.rigidity}) {
       report.put(fmt_e(v, 12, 3, 1));
     }
     report.end_line();
@@ -253,10 +263,7 @@ void write_results(RecordWriter& report, RecordWriter& log,
     report.line("     --------------");
     report.empty_lines(1);
     report.line("     N     STA         X            FORCE    ");
-    report.blanks(21)
-        .put(depth_label(l, units))
-        .blanks(12)
-        .line(l.short_force);
+    report.blanks(21).put(depth_label(l, units)).blanks(12).line(l.short_force);
     report.line("   -----  -----    --------    --------------");
     int entry = 0;
     const double h = problem.geometry.increment_length;
@@ -321,12 +328,12 @@ void plot_supports(RecordWriter& plot, const engine::Problem& p,
 
 void write_plot_block(RecordWriter& plot, int stage_value,
                       const engine::Problem& problem,
-                      const wall::WallModel* model,
-                      const wall::Solution* s) {
+                      const wall::WallModel* model, const wall::Solution* s) {
   const int m = problem.geometry.increments;
   if (model == nullptr || s == nullptr || !s->has_results()) {
-    plot.put(list_int(0)).put(list_int(m)).line(
-        list_int(problem.control.unit_system));
+    plot.put(list_int(0))
+        .put(list_int(m))
+        .line(list_int(problem.control.unit_system));
     return;
   }
   plot.put(list_int(stage_value))

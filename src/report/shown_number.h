@@ -14,12 +14,12 @@ namespace korvan::report {
 struct Units {
   bool english = true;
   // Internal names.
-  std::string length, force, moment, line_load, rigidity, spacing,
-      wale_load, wale_moment;
+  std::string length, force, moment, line_load, rigidity, spacing, wale_load,
+      wale_moment;
   // Shown names and factors from the internal unit.
-  std::string depth;        // ft or m
+  std::string depth;  // ft or m
   double depth_factor = 1.0;
-  std::string deflection;   // in or mm
+  std::string deflection;  // in or mm
   double deflection_factor = 1.0;
 };
 Units units_of(bool english);

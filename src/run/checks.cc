@@ -200,8 +200,9 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
          pressure::distribution(profile)) {
       for (int c = 1; c <= 13; ++c) {
         check(d.col[c], "the earth pressure at depth " +
-                            (std::isfinite(d.col[DP::kDepth]) ? shortest(d.col[DP::kDepth])
-                                                     : std::string("?")));
+                            (std::isfinite(d.col[DP::kDepth])
+                                 ? shortest(d.col[DP::kDepth])
+                                 : std::string("?")));
       }
     }
   }

@@ -173,7 +173,8 @@ std::vector<double> Run::specified_loads() {
     d.col[DP::kSoilAndWater] = given.pressure;
     if (profile) {
       if (given.depth > profile->height) width = p.soil.wall.width_resistance;
-      d.col[DP::kSurchargeTotal] = pressure::surcharge_at(*profile, given.depth) * width;
+      d.col[DP::kSurchargeTotal] =
+          pressure::surcharge_at(*profile, given.depth) * width;
       d.col[DP::kLoad] = d.col[DP::kSoilAndWater] + d.col[DP::kSurchargeTotal];
     }
     points.push_back(d);
@@ -244,10 +245,9 @@ Staged<std::vector<wall::CurveRecord>> Run::generated_curves() {
     return py_stop_value(*g.stop, shown_input_);
   }
 
-  const bool with_user =
-      p.control.pressure_option() !=
-          engine::EarthPressureOption::kSoilMovement &&
-      !p.user_curves.empty();
+  const bool with_user = p.control.pressure_option() !=
+                             engine::EarthPressureOption::kSoilMovement &&
+                         !p.user_curves.empty();
   const std::vector<engine::UserPyCurve> none;
   const std::vector<engine::UserPyCurve>& user =
       with_user ? p.user_curves : none;

@@ -68,10 +68,9 @@ bool OutputFile::open(const fs::path& target) {
   for (int attempt = 0; attempt < 8; ++attempt) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%08x%08x.tmp", random(), random());
-    const fs::path name =
-        folder / ("." + target.filename().string() + suffix);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                          0666);
+    const fs::path name = folder / ("." + target.filename().string() + suffix);
+    const int fd =
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       return false;

@@ -51,8 +51,8 @@ bool rigidity_varies(const RigidityModel& m) {
   return false;
 }
 
-double secant_rigidity(const std::vector<engine::CurvaturePoint>& t,
-                       double phi, double unchanged) {
+double secant_rigidity(const std::vector<engine::CurvaturePoint>& t, double phi,
+                       double unchanged) {
   if (t.size() < 2) return unchanged;
   if (phi <= kSmallCurvature) return t[1].moment / t[1].curvature;
   if (phi >= t.back().curvature) return t.back().moment / phi;

@@ -18,7 +18,7 @@ struct SectionRigidity {
   double ei_top = 0.0;     // elastic: E*I at the top of the wall section
   double ei_bottom = 0.0;  // and at its bottom (differs when tapered)
   std::vector<engine::CurvaturePoint> table;  // nonlinear: M-phi points
-  double diameter = 0.0;   // equivalent diameter of the cross section
+  double diameter = 0.0;  // equivalent diameter of the cross section
 };
 
 // The further factor of the section adjustment in metric units.

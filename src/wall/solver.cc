@@ -74,8 +74,8 @@ void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
       // station; the next one continues it from its last station unless
       // that lies at or beyond the toe (then the next range is not applied).
       const bool joins_previous = ri > 0 && ranges[ri - 1].last == r.first;
-      const bool joins_next = ri + 1 < ranges.size() &&
-                              ranges[ri + 1].first == r.last && to < n;
+      const bool joins_next =
+          ri + 1 < ranges.size() && ranges[ri + 1].first == r.last && to < n;
       for (int k = from; k <= last; ++k) {
         const Linearised l = at_station(k);
         add(k, 1.0, l);
@@ -98,12 +98,12 @@ void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
 
 // The work tables of one solution.
 struct Workspace {
-  StationTable f{};                  // EI in use
-  StationTable qw{}, sw{}, sr{};     // working loads, springs, soil reaction
-  StationTable ca{}, cb{}, cc{};     // recursion coefficients A, B, C
+  StationTable f{};               // EI in use
+  StationTable qw{}, sw{}, sr{};  // working loads, springs, soil reaction
+  StationTable ca{}, cb{}, cc{};  // recursion coefficients A, B, C
   // Parts of the five-term coefficients that depend on F, R, P and T only.
   StationTable ka{}, kb{}, kc_f{}, kc_rp{}, kd{}, ke{}, kt{};
-  StationTable w1{}, w2{}, w3{};     // deflections 1, 2 and 3 iterations back
+  StationTable w1{}, w2{}, w3{};  // deflections 1, 2 and 3 iterations back
   StationTable moment{};
   bool stale = true;    // F changed since the coefficient parts were made
   int relaxations = 0;  // relaxations of an alternating solution so far

@@ -24,8 +24,8 @@ enum class Outcome {
 // One iteration as the monitoring line shows it.
 struct IterationRecord {
   int iteration = 0;
-  int open_stations = 0;    // stations whose change exceeds the tolerance
-  double max_change = 0.0;  // largest deflection change
+  int open_stations = 0;        // stations whose change exceeds the tolerance
+  double max_change = 0.0;      // largest deflection change
   std::array<double, 4> top{};  // deflections of stations 0..3
 };
 using IterationSink = std::function<void(const IterationRecord&)>;
@@ -58,8 +58,8 @@ struct Solution {
   // Deflections at stations -3..N+3 when the iteration ended; the next
   // stage starts from them.
   StationTable deflections{};
-  int iterations = 0;       // as reported
-  int stations_over = 0;    // stations beyond the allowable deflection
+  int iterations = 0;     // as reported
+  int stations_over = 0;  // stations beyond the allowable deflection
   std::vector<StationResult> stations;  // 0..N, when closed or completed
   // Support and restraint forces, set by the caller with support_results
   // once the solution has results.

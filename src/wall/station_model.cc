@@ -104,12 +104,12 @@ void build_station_model(const engine::Problem& problem, StationModel& m) {
   m.condition.fill(kFree);
   place_conditions(m, problem.conditions);
 
-  spread_entries(problem.loads, [&m](const engine::LoadEntry& a,
-                                     const engine::LoadEntry& b) {
-    spread(m, m.load, {a.from, b.to, a.load, b.load});
-    spread(m, m.torque, {a.from, b.to, a.torque, b.torque});
-    spread(m, m.axial, {a.from, b.to, -a.axial, -b.axial});
-  });
+  spread_entries(problem.loads,
+                 [&m](const engine::LoadEntry& a, const engine::LoadEntry& b) {
+                   spread(m, m.load, {a.from, b.to, a.load, b.load});
+                   spread(m, m.torque, {a.from, b.to, a.torque, b.torque});
+                   spread(m, m.axial, {a.from, b.to, -a.axial, -b.axial});
+                 });
   spread_entries(problem.restraints, [&m](const engine::RestraintEntry& a,
                                           const engine::RestraintEntry& b) {
     spread(m, m.spring, {a.from, b.to, a.lateral, b.lateral});
@@ -119,8 +119,9 @@ void build_station_model(const engine::Problem& problem, StationModel& m) {
 
 bool has_data_beyond_end(const StationModel& m) {
   if (m.data_outside_tables) return true;
-  const StationTable* tables[] = {&m.flexural_rigidity, &m.load, &m.spring,
-                                  &m.torque, &m.rotational, &m.axial};
+  const StationTable* tables[] = {
+      &m.flexural_rigidity, &m.load, &m.spring, &m.torque,
+      &m.rotational,        &m.axial};
   for (const StationTable* t : tables) {
     for (int s : {-3, -2, -1}) {
       if ((*t)[StationModel::index(s)] != 0.0) return true;

@@ -18,12 +18,17 @@ using StationTable = std::array<double, engine::kStationEntries>;
 // Condition codes of a station: 1 free, 2 deflection specified, 3 station
 // above a specified slope, 4 deflection and slope at the station, 5 station
 // below a specified slope.
-enum ConditionCode { kFree = 1, kDeflection = 2, kAboveSlope = 3,
-                     kDeflectionAndSlope = 4, kBelowSlope = 5 };
+enum ConditionCode {
+  kFree = 1,
+  kDeflection = 2,
+  kAboveSlope = 3,
+  kDeflectionAndSlope = 4,
+  kBelowSlope = 5
+};
 
 struct StationModel {
-  int increments = 0;           // N
-  double increment_length = 0;  // h
+  int increments = 0;                // N
+  double increment_length = 0;       // h
   StationTable flexural_rigidity{};  // F (EI)
   StationTable load{};               // Q, transverse load per station
   StationTable spring{};             // S, transverse resistance

@@ -8,8 +8,8 @@
 
 namespace korvan::wall {
 
-SupportTerms support_terms(const engine::Anchor& a, double width,
-                           bool english, bool prestressed) {
+SupportTerms support_terms(const engine::Anchor& a, double width, bool english,
+                           bool prestressed) {
   SupportTerms t;
   t.angle = to_radians(a.angle);
   const double c = std::cos(t.angle);
@@ -110,7 +110,8 @@ std::vector<RestraintForce> restraint_forces(
                            : (static_cast<double>(s) - a.from) /
                                  (static_cast<double>(b.to) - a.from);
       const double lateral = a.lateral + f * (b.lateral - a.lateral);
-      const double rotational = a.rotational + f * (b.rotational - a.rotational);
+      const double rotational =
+          a.rotational + f * (b.rotational - a.rotational);
       const StationResult& r = results[static_cast<size_t>(s)];
       out.push_back({s, lateral * r.deflection, rotational * r.slope});
     }

@@ -51,9 +51,9 @@ std::vector<int> hinge_stations(const std::vector<Support>& supports);
 
 // Forces in a support after the solution, and in its wale.
 struct SupportForces {
-  double horizontal = 0.0;  // H = q0 - k w(t), per station
-  double along = 0.0;       // H / cos(t), per station
-  double per_support = 0.0; // along * s/W (12 s/W in English units)
+  double horizontal = 0.0;     // H = q0 - k w(t), per station
+  double along = 0.0;          // H / cos(t), per station
+  double per_support = 0.0;    // along * s/W (12 s/W in English units)
   double wale_reaction = 0.0;  // H s/W (12 s/W English), per anchor
   double wale_load = 0.0;      // reaction / s
   double wale_moment = 0.0;    // q s^2/10 continuous, q s^2/8 simply supported

@@ -32,8 +32,11 @@ int main(int argc, char** argv) {
     }
   };
   const std::string banner =
-      "     =========================================================================\n";
-  check(run.report.rfind(banner, 0) == 0, "the report does not start with its banner");
+      "     "
+      "========================================================================"
+      "=\n";
+  check(run.report.rfind(banner, 0) == 0,
+        "the report does not start with its banner");
   check(run.report.find("KORVAN for Windows, Version " KORVAN_VERSION) !=
             std::string::npos,
         "the report banner does not show the library version");

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
       std::cerr << expected << " is missing (run with --update and review)\n";
       ok = false;
     } else {
-      ok = same((dir.filename() / name).string(), slurp(expected), actual) && ok;
+      ok =
+          same((dir.filename() / name).string(), slurp(expected), actual) && ok;
     }
   }
   fs::remove_all(scratch);

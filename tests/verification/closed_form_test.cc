@@ -15,8 +15,8 @@
 namespace korvan::wall {
 namespace {
 
-constexpr double kE = 29.0e6;   // lb/in^2
-constexpr double kI = 100.0;    // in^4
+constexpr double kE = 29.0e6;  // lb/in^2
+constexpr double kI = 100.0;   // in^4
 constexpr double kEI = kE * kI;
 
 // An English-unit wall of n increments of h inches with one prismatic
@@ -89,9 +89,9 @@ TEST(ClosedForm, SimplySupportedUniformLoad) {
   EXPECT_LT(relative(std::fabs(s.stations[n / 2].deflection),
                      5.0 * w * std::pow(length, 4) / (384.0 * kEI)),
             1e-3);
-  EXPECT_LT(relative(std::fabs(s.stations[n / 2].moment),
-                     w * length * length / 8.0),
-            1e-3);
+  EXPECT_LT(
+      relative(std::fabs(s.stations[n / 2].moment), w * length * length / 8.0),
+      1e-3);
   // Each support carries half the load.
   EXPECT_LT(relative(std::fabs(s.stations[0].net_force), w * length / 2.0),
             2e-2);
@@ -127,8 +127,7 @@ TEST(ClosedForm, SemiInfiniteBeamOnElasticFoundation) {
   linear_soil(p, k);
   p.loads = {{0, 0, 0, force, 0.0, 0.0}};
   Solution s = run(p);
-  EXPECT_LT(relative(s.stations[0].deflection, 2.0 * force * lambda / k),
-            5e-3);
+  EXPECT_LT(relative(s.stations[0].deflection, 2.0 * force * lambda / k), 5e-3);
   size_t at_max = 0;
   for (size_t i = 0; i < s.stations.size(); ++i) {
     if (std::fabs(s.stations[i].moment) >
@@ -136,15 +135,15 @@ TEST(ClosedForm, SemiInfiniteBeamOnElasticFoundation) {
       at_max = i;
     }
   }
-  EXPECT_LT(relative(std::fabs(s.stations[at_max].moment),
-                     0.3224 * force / lambda),
-            5e-3);
+  EXPECT_LT(
+      relative(std::fabs(s.stations[at_max].moment), 0.3224 * force / lambda),
+      5e-3);
   EXPECT_NEAR(s.stations[at_max].depth, std::acos(-1.0) / (4.0 * lambda),
               1.5 * h);
   // The soil reaction is -k y per unit length.
-  EXPECT_LT(relative(s.stations[10].soil_reaction,
-                     -k * s.stations[10].deflection),
-            1e-9);
+  EXPECT_LT(
+      relative(s.stations[10].soil_reaction, -k * s.stations[10].deflection),
+      1e-9);
 
   // A moment M as a force pair at stations 0 and 1 (F at 0, -F at 1,
   // M = F h): the top deflection 2 M lambda^2 / k.
@@ -175,12 +174,12 @@ TEST(ClosedForm, AxialCompressionAmplifiesDeflection) {
   p.loads = {{0, 0, n, w * h, 0.0, axial}};
   const Solution s = run(p);
   const double c = std::sqrt(axial / kEI);
-  const double expected = w / (axial * c * c) * (1.0 / std::cos(c * length / 2.0) - 1.0) -
-                          w * length * length / (8.0 * axial);
+  const double expected =
+      w / (axial * c * c) * (1.0 / std::cos(c * length / 2.0) - 1.0) -
+      w * length * length / (8.0 * axial);
   const double linear = 5.0 * w * std::pow(length, 4) / (384.0 * kEI);
   EXPECT_GT(expected, 1.9 * linear);  // roughly 1 / (1 - P / Pcr)
-  EXPECT_LT(relative(std::fabs(s.stations[n / 2].deflection), expected),
-            2e-3);
+  EXPECT_LT(relative(std::fabs(s.stations[n / 2].deflection), expected), 2e-3);
 }
 
 // A nonlinear section: the rigidity reported at a station is the secant
@@ -197,7 +196,9 @@ TEST(ClosedForm, NonlinearSectionSecantRigidity) {
   c.shape = 1;
   engine::ThrustLevel level;
   // Initial rigidity 2.9E9 up to 1.0E-4, then a quarter of it.
-  level.points = {{0.0, 0.0}, {1.0e-4, 2.9e5}, {1.0e-2, 2.9e5 + 0.25 * 2.9e9 * (1.0e-2 - 1.0e-4)}};
+  level.points = {{0.0, 0.0},
+                  {1.0e-4, 2.9e5},
+                  {1.0e-2, 2.9e5 + 0.25 * 2.9e9 * (1.0e-2 - 1.0e-4)}};
   c.moment_curvature = {level};
   p.conditions = {{3, n, 0.0, 0.0}};
   p.loads = {{0, 0, 0, load, 0.0, 0.0}};

@@ -128,7 +128,8 @@ TEST(EarthPressureReview, NothingAboveTheFirstRecord) {
   pts[1].col[1] = 36.0;
   pts[1].col[2] = 20.0;
   const std::vector<double> loads = station_loads(pts, 6.0, 10);
-  for (int s = 0; s <= 3; ++s) EXPECT_EQ(loads[static_cast<size_t>(s)], 0.0) << s;
+  for (int s = 0; s <= 3; ++s)
+    EXPECT_EQ(loads[static_cast<size_t>(s)], 0.0) << s;
   EXPECT_EQ(loads[4], 10.0);
   EXPECT_EQ(loads[5], 15.0);
   EXPECT_EQ(loads[6], 20.0);
@@ -254,7 +255,8 @@ TEST(EarthPressureReview, SoilLayersNeitherGapNorOverlap) {
   auto read_second = [&](const std::string& second) {
     std::istringstream text("4 0.0 3.0\n" + values + second + values);
     engine::RecordReader in(text, "w.dat");
-    const engine::SoilLayer first = engine::read_soil_layer(in, 1, nullptr, false);
+    const engine::SoilLayer first =
+        engine::read_soil_layer(in, 1, nullptr, false);
     return engine::read_soil_layer(in, 2, &first, false);
   };
   EXPECT_NEAR(read_second("4 3.000009 6.0\n").top, 3.000009, 1e-12);

@@ -125,8 +125,7 @@ TEST(EarthPressure, EffectiveStressAndWaterBelowTheWaterTable) {
   const std::vector<DistributionPoint> d = distribution(p);
   const DistributionPoint& at_h = d[120];
   EXPECT_NEAR(at_h.col[1], 120.0, 1e-12);
-  EXPECT_NEAR(at_h.col[12],
-              wet.ka * p.sigma_v[2] + gw * 72.0, 1e-9);
+  EXPECT_NEAR(at_h.col[12], wet.ka * p.sigma_v[2] + gw * 72.0, 1e-9);
 }
 
 // Clay with c = 5 psi, phi = 0 (Ka = 1), gamma = 120 pcf, H = 20 ft: the
@@ -156,10 +155,10 @@ TEST(EarthPressure, ClayTensionZone) {
 
 TEST(EarthPressure, ProfileStopsAndGrid) {
   // The profile ends above the excavation line.
-  EXPECT_EQ(profile_stop(build_profile(soil_problem(200.0, 100.0, kGamma,
-                                                     30.0, 0.0)))
-                ->code,
-            1);
+  EXPECT_EQ(
+      profile_stop(build_profile(soil_problem(200.0, 100.0, kGamma, 30.0, 0.0)))
+          ->code,
+      1);
   // More than 21 sublayers.
   engine::Problem many = soil_problem(120.0, 300.0, kGamma, 30.0, 0.0);
   many.soil.layers.clear();

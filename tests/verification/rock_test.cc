@@ -60,8 +60,7 @@ ModelResult at_depth(Model model, const PySoil& soil, size_t layer, double z,
 }
 
 // The k-th curve depth of the soil.
-ModelResult at_curve(Model model, const PySoil& soil, size_t layer,
-                     size_t k) {
+ModelResult at_curve(Model model, const PySoil& soil, size_t layer, size_t k) {
   const bool first = static_cast<int>(k) == soil.layers[layer].first_curve;
   return at_depth(model, soil, layer, soil.curve_depths[k], first);
 }
@@ -85,7 +84,7 @@ TEST(Rock, CurveByHand) {
   EXPECT_EQ(e.points[0].p, 0.0);
   EXPECT_LT(relative(e.points[1].p, 3840.0), 1e-12);  // on kr
   EXPECT_LT(relative(e.points[2].p, 7680.0), 1e-12);
-  EXPECT_LT(relative(e.points[3].p, 9696.0), 1e-12);  // 9600 + 5E4 * 0.00192
+  EXPECT_LT(relative(e.points[3].p, 9696.0), 1e-12);    // 9600 + 5E4 * 0.00192
   EXPECT_LT(relative(e.points[14].p, 11808.0), 1e-12);  // short of b su
   // The 16th point lies at y2 and both last points carry 0.5 gamma b x.
   EXPECT_LT(relative(e.points[15].p, 0.5 * kGamma * kB * 126.0), 1e-12);
@@ -95,8 +94,7 @@ TEST(Rock, CurveByHand) {
 // Free height 120 in, soil from 48 in, qu from 1000 to 2000 over 48-600;
 // the excavation side under water. Multiplier table: p 0.5 and y 2.
 TEST(Rock, SidesAndMultipliers) {
-  engine::Problem p =
-      wall(120.0, {layer(6, 48, 600, 1000, 2000, 0, 0, 0)}, kB);
+  engine::Problem p = wall(120.0, {layer(6, 48, 600, 1000, 2000, 0, 0, 0)}, kB);
   p.soil.wall.water_excavation = 120.0;
   p.py_factors = {{0.0, 0.5, 2.0}, {1000.0, 0.5, 2.0}};
   const PySoil soil = build_py_soil(p, {});
@@ -135,8 +133,8 @@ TEST(WeakRock, ReeseEquationsAboveAndBelowThreeB) {
   EXPECT_FALSE(a.stop);
   const SideCurve& s = a.excavation;
   EXPECT_NEAR(s.points[0].y, 6e-6, 1e-18);
-  EXPECT_LT(relative(s.points[5].p, 2413.333334666667), 1e-11);  // Kir y
-  EXPECT_LT(relative(s.points[6].p, 3958.436607264324), 1e-11);  // past yA
+  EXPECT_LT(relative(s.points[5].p, 2413.333334666667), 1e-11);   // Kir y
+  EXPECT_LT(relative(s.points[6].p, 3958.436607264324), 1e-11);   // past yA
   EXPECT_LT(relative(s.points[13].p, 8851.333338466668), 1e-11);  // pur / 2
   EXPECT_LT(relative(s.points[16].p, 16474.18762861898), 1e-11);
   EXPECT_EQ(s.strength, 1000.0);
@@ -157,13 +155,13 @@ TEST(WeakRock, ReeseEquationsAboveAndBelowThreeB) {
 
 TEST(WeakRock, ContinuousAtThreeB) {
   const PySoil soil = build_py_soil(wall(0.0, {kWeak}), {});
-  const ModelResult above =
-      at_depth(weak_rock, soil, 0, 71.99999, false);
-  const ModelResult below =
-      at_depth(weak_rock, soil, 0, 72.00001, false);
+  const ModelResult above = at_depth(weak_rock, soil, 0, 71.99999, false);
+  const ModelResult below = at_depth(weak_rock, soil, 0, 72.00001, false);
   for (size_t j = 0; j < 17; ++j) {
-    EXPECT_LT(relative(above.excavation.points[j].p,
-                       below.excavation.points[j].p), 1e-6) << j;
+    EXPECT_LT(
+        relative(above.excavation.points[j].p, below.excavation.points[j].p),
+        1e-6)
+        << j;
   }
   EXPECT_LT(relative(above.excavation.points[13].p, 45760.0), 1e-6);
 }
@@ -187,11 +185,11 @@ TEST(WeakRock, FullQualityRockAndPMultiplier) {
 // weak rock 96-600. xr counts from the cut and through the rock above,
 // but stops at the clay.
 TEST(WeakRock, DepthBelowRockTopAndSides) {
-  const PySoil soil = build_py_soil(
-      wall(24.0, {layer(7, 0, 48, 1000, 1000, 5e-4, 1e5, 40),
-                  layer(1, 48, 72, 5, 5, 0.01, 0, 0),
-                  layer(6, 72, 96, 1000, 1000, 0, 0, 0), kWeak}),
-      {});
+  const PySoil soil =
+      build_py_soil(wall(24.0, {layer(7, 0, 48, 1000, 1000, 5e-4, 1e5, 40),
+                                layer(1, 48, 72, 5, 5, 0.01, 0, 0),
+                                layer(6, 72, 96, 1000, 1000, 0, 0, 0), kWeak}),
+                    {});
   ASSERT_EQ(soil.layers.size(), 4u);
   // xr = 0.1 at Z = 0.1 (not 24.1): the values of the single layer above.
   const ModelResult top = at_curve(weak_rock, soil, 0, 0);

@@ -109,9 +109,15 @@ Generated run(const PySoil& soil) {
     for (int k = layer.first_curve; k <= layer.last_curve; ++k) {
       const auto at = static_cast<size_t>(k);
       const bool first = k == layer.first_curve;
-      ModelInput in{soil,  profile, i,     soil.curve_depths[at],
+      ModelInput in{soil,
+                    profile,
+                    i,
+                    soil.curve_depths[at],
                     first ? 0.0 : soil.curve_depths[at - 1],
-                    first, above,   equivalent, &state};
+                    first,
+                    above,
+                    equivalent,
+                    &state};
       const ModelResult m = model(in);
       if (!r.stop) r.stop = m.stop;
       if (m.equivalent_depth) equivalent = *m.equivalent_depth;
@@ -126,9 +132,14 @@ Generated run(const PySoil& soil) {
 struct HandCurve {
   double pu, pm, ym, yu, m, n, c, yk, kx;
   HandCurve(double a, double bcoef, double ps, double b, double k, double x)
-      : pu(a * ps), pm(bcoef * ps), ym(b / 60.0), yu(3.0 * b / 80.0),
-        m((pu - pm) / (yu - ym)), n(pm / (m * ym)),
-        c(pm / std::pow(ym, 1.0 / n)), yk(std::pow(c / (k * x), n / (n - 1.0))),
+      : pu(a * ps),
+        pm(bcoef * ps),
+        ym(b / 60.0),
+        yu(3.0 * b / 80.0),
+        m((pu - pm) / (yu - ym)),
+        n(pm / (m * ym)),
+        c(pm / std::pow(ym, 1.0 / n)),
+        yk(std::pow(c / (k * x), n / (n - 1.0))),
         kx(k * x) {}
 };
 
@@ -264,8 +275,7 @@ TEST(Sand, BaseDeflectionAndShortCurve) {
     EXPECT_LT(relative(pt[12].y, ym), 1e-12);
     EXPECT_LT(relative(pt[2].y, ym / 10.0), 1e-12);
     for (size_t i = 1; i < 17; ++i) {
-      EXPECT_LT(relative(pt[i].p, std::min(h.kx * pt[i].y, h.pu)), 1e-12)
-          << i;
+      EXPECT_LT(relative(pt[i].p, std::min(h.kx * pt[i].y, h.pu)), 1e-12) << i;
     }
   }
 }
@@ -327,8 +337,8 @@ TEST(Sand, ContinuousWallAndSlopingExcavation) {
       (tb / tbp * (b + x * tb * std::tan(s.alpha) * g) * g - s.ka * b +
        ff * 0.4 * x * std::tan(phi) * std::sin(s.beta) /
            (tbp * std::cos(s.alpha)) +
-       ff * 0.4 * x * tb * (std::tan(phi) * std::sin(s.beta) -
-                            std::tan(s.alpha)));
+       ff * 0.4 * x * tb *
+           (std::tan(phi) * std::sin(s.beta) - std::tan(s.alpha)));
   EXPECT_LT(relative(sl.curves[1].excavation.wedge, pst), 1e-12);
   EXPECT_LT(pst, s.wedge(kGamma, x, b));  // a slope either way gives less
   EXPECT_LT(relative(sl.curves[1].backfill.wedge, s.wedge(kGamma, 162.0, b)),
@@ -431,14 +441,12 @@ TEST(Sand, DefaultModulusTable) {
   // Metric: the English fits times 271.44714, own values above 45.
   EXPECT_LT(relative(k_at(30.0, 12.225, false), submerged(30.0) * 271.44714),
             1e-12);
-  EXPECT_LT(relative(k_at(30.0, 12.3, false), above(30.0) * 271.44714),
-            1e-12);
+  EXPECT_LT(relative(k_at(30.0, 12.3, false), above(30.0) * 271.44714), 1e-12);
   EXPECT_EQ(k_at(50.0, 10.0, false), 62097.7578);
   EXPECT_EQ(k_at(50.0, 18.0, false), 107143.71);
 
   // A modulus given in the profile is used as given.
-  const Generated given =
-      run(wide(77.0, false));
+  const Generated given = run(wide(77.0, false));
   EXPECT_EQ(given.curves[1].excavation.k, 77.0);
   // The default goes by the excavation side's unit weight and serves the
   // backfill side too, even where the backfill side is submerged.
@@ -513,12 +521,12 @@ TEST(Sand, EquivalentDepthByHand) {
   const double deep = 0.88 * s.flow(kGamma, xl, b);
   EXPECT_NEAR(equivalent_depth_sand(big, b, b, phi, kGamma, false, xl),
               xl + (big - to_xl) / deep, xl / 100.0);
-  EXPECT_LT(relative(equivalent_depth_sand(big + 1000.0, b, b, phi, kGamma,
-                                           false, xl) -
-                         equivalent_depth_sand(big, b, b, phi, kGamma, false,
-                                               xl),
-                     1000.0 / deep),
-            1e-4);  // C3 of the flow-around factor with pi as 3.1416
+  EXPECT_LT(
+      relative(
+          equivalent_depth_sand(big + 1000.0, b, b, phi, kGamma, false, xl) -
+              equivalent_depth_sand(big, b, b, phi, kGamma, false, xl),
+          1000.0 / deep),
+      1e-4);  // C3 of the flow-around factor with pi as 3.1416
 
   // Sand under soft clay (c = 5 psi): H = 60 in, clay from 0 to 180 in,
   // sand below; on the Z scale the clay is 0 to 120, the sand 120 to 564
@@ -555,9 +563,12 @@ TEST(Sand, EquivalentDepthByHand) {
   const double h = *r.curves[5].equivalent_depth;
   const double hand = bisect(
       [&](double d) {
-        return integral([&](double x) {
-                 return a_at(kStaticA, x / b) * s.wedge(kGamma, x, b);
-               }, d) - clay_sum;
+        return integral(
+                   [&](double x) {
+                     return a_at(kStaticA, x / b) * s.wedge(kGamma, x, b);
+                   },
+                   d) -
+               clay_sum;
       },
       0.0, xl);
   EXPECT_NEAR(h, hand, xl / 100.0);
@@ -571,8 +582,7 @@ TEST(Sand, EquivalentDepthByHand) {
     EXPECT_NEAR(r.curves[k].backfill.depth, z - 120.0 + h + 60.0, 1e-9) << k;
     const double ps =
         std::min(s.wedge(kGamma, e.depth, b), s.flow(kGamma, e.depth, b));
-    EXPECT_LT(relative(e.points[16].p, a_at(kStaticA, z / b) * ps), 1e-12)
-        << k;
+    EXPECT_LT(relative(e.points[16].p, a_at(kStaticA, z / b) * ps), 1e-12) << k;
   }
   // The sand's own sum: trapezoids of pu between its curve depths, and pu
   // of the last one down to the layer bottom at 564.

@@ -72,9 +72,15 @@ Generated generate(const PySoil& soil) {
     for (int k = layer.first_curve; k <= layer.last_curve; ++k) {
       const bool first = k == layer.first_curve;
       const auto at = static_cast<size_t>(k);
-      const ModelInput in{soil,  profile, i, soil.curve_depths[at],
+      const ModelInput in{soil,
+                          profile,
+                          i,
+                          soil.curve_depths[at],
                           first ? 0.0 : soil.curve_depths[at - 1],
-                          first, above, equivalent, &state};
+                          first,
+                          above,
+                          equivalent,
+                          &state};
       r.curves.push_back(silt(in));
       EXPECT_FALSE(r.curves.back().stop.has_value());
       if (r.curves.back().equivalent_depth) {
@@ -98,9 +104,9 @@ double reese_ps(double phi, double gamma, double x, double b) {
        tb / tbp * (b + x * tb * std::tan(alpha)) +
        0.4 * x * tb * (std::tan(phi) * std::sin(beta) - std::tan(alpha)) -
        ka * b);
-  const double flow = b * gamma * x *
-                      (ka * (std::pow(tb, 8) - 1.0) +
-                       0.4 * std::tan(phi) * std::pow(tb, 4));
+  const double flow =
+      b * gamma * x *
+      (ka * (std::pow(tb, 8) - 1.0) + 0.4 * std::tan(phi) * std::pow(tb, 4));
   return std::min(wedge, flow);
 }
 
@@ -153,7 +159,7 @@ TEST(Silt, CohesionlessIsTheSandCurveWithPmOfOnePointFivePs) {
     EXPECT_LT(rel(s->a, a), 1e-12);
     EXPECT_LT(rel(s->b, 2.14 + (1.83 - 2.14) * (x / kB) / 0.5), 1e-12);
     expect_points(*s, y, [&](double v) {
-      return v >= yu ? pu
+      return v >= yu   ? pu
              : v >= ym ? pm + m * (v - ym)
              : v <= yk ? kx * v
                        : cc * std::pow(v, 1.0 / n);
@@ -164,8 +170,7 @@ TEST(Silt, CohesionlessIsTheSandCurveWithPmOfOnePointFivePs) {
   // Cyclic loading takes A (and the printed B) from the cyclic table.
   engine::Problem cyclic = silt_wall(0.0, 35.0, 100.0);
   cyclic.soil.loading = 0;
-  const SideCurve c0 =
-      generate(build_py_soil(cyclic, {})).curves[0].excavation;
+  const SideCurve c0 = generate(build_py_soil(cyclic, {})).curves[0].excavation;
   EXPECT_LT(rel(c0.a, 0.75 + (0.93 - 0.75) * (x / kB) / 0.5), 1e-12);
   EXPECT_LT(rel(c0.b, 0.53 + (0.72 - 0.53) * (x / kB) / 0.5), 1e-12);
   EXPECT_LT(rel(c0.points[16].p, c0.a * ps), 1e-9);
@@ -217,9 +222,8 @@ TEST(Silt, ThreeFormsByWhereTheInitialLineMeetsTheCurve) {
     ASSERT_GT(kx, pu / yu);
     ASSERT_LT(kx, pm / ym);
     const double ya = (pm - ym * m) / (kx - m);
-    std::array<double, 17> y{0.0,         ya / 8,          ya / 4,
-                             3 * ya / 8,  ya / 2,          5 * ya / 8,
-                             7 * ya / 8,  ya,              ya};
+    std::array<double, 17> y{0.0,        ya / 8,     ya / 4, 3 * ya / 8, ya / 2,
+                             5 * ya / 8, 7 * ya / 8, ya,     ya};
     for (int j = 1; j <= 5; ++j) y[8 + j] = ya + (yu - ya) * j / 6.0;
     y[14] = yu;
     y[15] = 1.1 * yu;
@@ -281,10 +285,10 @@ TEST(Silt, ContinuousWallUsesCoulombPassiveCoefficient) {
   p.soil.wall.width_pressure = p.soil.wall.width_resistance = 24.0;
   const Generated r = generate(build_py_soil(p, {}));
   const double phi = radians(30.0), delta = 10.0 * kPi / 180.0;
-  const double root = std::sqrt(std::sin(phi + delta) * std::sin(phi) /
-                                std::cos(delta));
-  const double kp = std::pow(std::cos(phi), 2) / std::cos(delta) /
-                    std::pow(1.0 - root, 2);
+  const double root =
+      std::sqrt(std::sin(phi + delta) * std::sin(phi) / std::cos(delta));
+  const double kp =
+      std::pow(std::cos(phi), 2) / std::cos(delta) / std::pow(1.0 - root, 2);
   EXPECT_NEAR(kp, 4.1433, 1e-4);  // the tabulated Coulomb value
   const SideCurve& s = r.curves[1].excavation;
   const double x = 126.0;
@@ -396,8 +400,8 @@ TEST(Silt, SlopeSteeperThanFrictionAngleIsLimitedToIt) {
   };
   const double phi = radians(30.0);
   const double t = 20.0 / double(57.2958f);
-  const double r20 = std::sqrt(std::pow(std::cos(t), 2) -
-                               std::pow(std::cos(phi), 2));
+  const double r20 =
+      std::sqrt(std::pow(std::cos(t), 2) - std::pow(std::cos(phi), 2));
   EXPECT_LT(rel(ka_of(curve_at(20.0, 48.0), 4.0),
                 std::cos(t) * (std::cos(t) - r20) / (std::cos(t) + r20)),
             1e-9);
@@ -432,8 +436,7 @@ TEST(Silt, SlopeSteeperThanFrictionAngleIsLimitedToIt) {
 TEST(Silt, EquivalentDepthOfALowerLayer) {
   const double phi = radians(35.0);
   auto h = [&](double above) {
-    return equivalent_depth_silt(above, kB, kB, phi, 1.0, kGamma, false,
-                                 130.0);
+    return equivalent_depth_silt(above, kB, kB, phi, 1.0, kGamma, false, 130.0);
   };
   EXPECT_EQ(h(0.0), 0.0);
   EXPECT_LT(rel(h(5000.0), 24.596852184361758), 1e-9);

@@ -63,9 +63,9 @@ TEST(SoftClay, StaticCurveByHand) {
   const SideCurve& e = g.curves[0].excavation;
   EXPECT_LT(relative(e.points[16].p, pu), 1e-12);  // 1.2 y8: the plateau
   EXPECT_LT(relative(e.points[15].p, pu), 1e-12);  // 8 y50
-  EXPECT_LT(relative(e.points[14].p,
-                     0.5 * pu * std::cbrt(0.8 * 8.0 * y50 / y50)),
-            1e-12);  // 6.4 y50, still on the cube root
+  EXPECT_LT(
+      relative(e.points[14].p, 0.5 * pu * std::cbrt(0.8 * 8.0 * y50 / y50)),
+      1e-12);  // 6.4 y50, still on the cube root
   EXPECT_NEAR(e.points[7].y, 0.10 * 8.0 * y50, 1e-15);
   EXPECT_LT(relative(e.points[7].p, 0.5 * pu * std::cbrt(0.8)), 1e-12);
   EXPECT_EQ(e.points[0].p, 0.0);
@@ -97,8 +97,7 @@ TEST(SoftClay, CyclicCurveByHand) {
   // Below the critical depth every point beyond 3 y50 is 0.72 pu.
   ASSERT_GT(soil.curve_depths[2], xr);
   for (size_t i = 11; i < 17; ++i) {
-    EXPECT_LT(relative(g.curves[2].excavation.points[i].p, 0.72 * 540.0),
-              1e-12)
+    EXPECT_LT(relative(g.curves[2].excavation.points[i].p, 0.72 * 540.0), 1e-12)
         << i;
   }
   (void)y50;
@@ -115,8 +114,9 @@ TEST(SoftClay, SmallDeflectionModulusAndDefaultEps50) {
   EXPECT_LT(relative(*e.small_deflection_modulus,
                      0.5 * pu * std::pow(y50 / 1.0e-14, 2.0 / 3.0) / y50),
             1e-12);
-  EXPECT_LT(relative(e.points[1].p, *e.small_deflection_modulus * e.points[1].y),
-            1e-12);
+  EXPECT_LT(
+      relative(e.points[1].p, *e.small_deflection_modulus * e.points[1].y),
+      1e-12);
 
   EXPECT_EQ(default_eps50(3.0, true), 0.02);
   EXPECT_EQ(default_eps50(double(3.4722223f), true), 0.01);  // 500 psf
@@ -198,7 +198,7 @@ TEST(LookUps, LayerBoundariesAndProfileEnds) {
     return l.value;
   };
   EXPECT_EQ(value(Property::kStrength, 10.0), 3.0);
-  EXPECT_EQ(value(Property::kEps50, 10.0), 0.01);  // one given
+  EXPECT_EQ(value(Property::kEps50, 10.0), 0.01);    // one given
   EXPECT_EQ(value(Property::kModulus, 10.0), 30.0);  // mean
   EXPECT_DOUBLE_EQ(value(Property::kStrength, 5.0), 3.5);
   EXPECT_EQ(value(Property::kStrength, 20.0), 4.0);

@@ -178,9 +178,10 @@ TEST(EndValuesReview, FixedHeadCantileverWithLoadAtTheToe) {
   EXPECT_LT(relative(std::fabs(head.moment), 0.5 * load * length), 1e-7);
   EXPECT_LT(relative(std::fabs(head.corrected_moment), load * length), 1e-7);
   for (int k = 0; k < n; ++k) {
-    EXPECT_LT(relative(std::fabs(s.stations[static_cast<size_t>(k)].corrected_shear),
-                       load),
-              1e-7)
+    EXPECT_LT(
+        relative(std::fabs(s.stations[static_cast<size_t>(k)].corrected_shear),
+                 load),
+        1e-7)
         << k;
   }
   // The report's toe shear uses the zero moment of the fictitious station

@@ -67,9 +67,15 @@ LayerRun run_layer(const PySoil& soil, size_t layer, double above,
   for (int k = d.first_curve; k <= d.last_curve; ++k) {
     const bool first = k == d.first_curve;
     const size_t i = static_cast<size_t>(k);
-    const ModelInput in{soil,  profile, layer, soil.curve_depths[i],
+    const ModelInput in{soil,
+                        profile,
+                        layer,
+                        soil.curve_depths[i],
                         first ? 0.0 : soil.curve_depths[i - 1],
-                        first, above, equivalent, &state};
+                        first,
+                        above,
+                        equivalent,
+                        &state};
     run.results.push_back(model(in));
     if (!run.stop) run.stop = run.results.back().stop;
     if (run.results.back().equivalent_depth) {
@@ -92,9 +98,9 @@ ModelResult at_depth(const PySoil& soil, double z) {
 
 double relative(double a, double b) { return std::fabs(a - b) / std::fabs(b); }
 
-constexpr double kStaticU[17] = {0.0, 0.5, 1.0, 1.5, 2.0,  2.5,  3.0,
-                                 3.5, 4.0, 4.5, 5.0, 5.5,  6.0,  10.0,
-                                 14.0, 18.0, 150.0};
+constexpr double kStaticU[17] = {0.0, 0.5,  1.0,  1.5,  2.0,  2.5,
+                                 3.0, 3.5,  4.0,  4.5,  5.0,  5.5,
+                                 6.0, 10.0, 14.0, 18.0, 150.0};
 
 // x = 36 in, x/b = 1.5: As = 0.505 between the rows 1 and 2; the clay
 // strength is constant, so ca = c on both sides, and pc1 < 11 c b.
@@ -125,9 +131,9 @@ TEST(StiffClayWithWater, StaticSegmentsByHand) {
     EXPECT_LT(relative(p[13].p, pc * (0.5 * std::sqrt(6.0 * as) - 0.411 -
                                       0.0625 * 4.0 * as)),
               1e-12);
-    EXPECT_LT(relative(p[16].p,
-                       pc * (0.5 * std::sqrt(6.0 * as) - 0.75 * as - 0.411)),
-              1e-12);
+    EXPECT_LT(
+        relative(p[16].p, pc * (0.5 * std::sqrt(6.0 * as) - 0.75 * as - 0.411)),
+        1e-12);
     // Report values.
     EXPECT_DOUBLE_EQ(s->depth, x);
     EXPECT_EQ(s->width, b);
@@ -150,8 +156,7 @@ TEST(StiffClayWithWater, CyclicSegmentsByHand) {
   const auto& p = r.excavation.points;
   EXPECT_EQ(p[0].p, 0.0);
   EXPECT_LT(std::fabs(p[3].y - 0.15 * yp), 1e-14);
-  EXPECT_LT(relative(p[3].p,
-                     ac * pc * (1.0 - std::pow(0.30 / 0.45, 2.5))),
+  EXPECT_LT(relative(p[3].p, ac * pc * (1.0 - std::pow(0.30 / 0.45, 2.5))),
             1e-12);
   EXPECT_LT(relative(p[9].p, ac * pc), 1e-12);  // the peak at 0.45 yp
   EXPECT_LT(relative(p[12].p, ac * pc * (1.0 - std::pow(1.0 / 3.0, 2.5))),
@@ -160,8 +165,7 @@ TEST(StiffClayWithWater, CyclicSegmentsByHand) {
   EXPECT_LT(relative(p[14].p, 0.936 * ac * pc - 0.085 * pc * 0.8 * yp / y50),
             1e-12);
   EXPECT_LT(std::fabs(p[16].y - 20.0 * yp), 1e-13);
-  EXPECT_LT(relative(p[16].p, 0.936 * ac * pc - 0.102 * pc * yp / y50),
-            1e-12);
+  EXPECT_LT(relative(p[16].p, 0.936 * ac * pc - 0.102 * pc * yp / y50), 1e-12);
 }
 
 // Deeper than 4 b the coefficients stay at As = 0.60 and Ac = 0.30; with
@@ -171,8 +175,7 @@ TEST(StiffClayWithWater, DeepCoefficientsAndFinalValues) {
   for (double z : {108.0, 143.9}) {
     const PySoil soil = build_py_soil(clay_wall(c, c, false), {});
     const auto& p = at_depth(soil, z).excavation.points;
-    EXPECT_LT(relative(p[16].p,
-                       pc * (0.5 * std::sqrt(3.6) - 0.45 - 0.411)),
+    EXPECT_LT(relative(p[16].p, pc * (0.5 * std::sqrt(3.6) - 0.45 - 0.411)),
               1e-12)
         << z;
     EXPECT_LT(relative(p[14].p, pc * (0.5 * std::sqrt(3.6) - 0.411 - 0.3)),
@@ -185,9 +188,9 @@ TEST(StiffClayWithWater, DeepCoefficientsAndFinalValues) {
     const double yp_over_y50 = 4.1 * 0.6;
     EXPECT_LT(relative(q[16].p, 0.936 * 0.3 * pc - 0.102 * pc * yp_over_y50),
               1e-12);
-    EXPECT_LT(relative(q[13].p,
-                       0.936 * 0.3 * pc - 0.085 * pc * 0.4 * yp_over_y50),
-              1e-12);
+    EXPECT_LT(
+        relative(q[13].p, 0.936 * 0.3 * pc - 0.085 * pc * 0.4 * yp_over_y50),
+        1e-12);
   }
 }
 
@@ -205,9 +208,9 @@ TEST(StiffClayWithWater, InitialLineCapAndSurfaceValues) {
     EXPECT_LT(relative(p[12].p, kx * p[12].y), 1e-12);
     ASSERT_LT(pc * (0.5 * std::sqrt(6.0 * as) - 0.75 * as - 0.411),
               kx * p[16].y);
-    EXPECT_LT(relative(p[16].p,
-                       pc * (0.5 * std::sqrt(6.0 * as) - 0.75 * as - 0.411)),
-              1e-9);
+    EXPECT_LT(
+        relative(p[16].p, pc * (0.5 * std::sqrt(6.0 * as) - 0.75 * as - 0.411)),
+        1e-9);
   }
   // p0 = E / (s/b) - 2 c b = 27840 / 12 / 4 - 480 = 100 lb/in.
   for (bool cyclic : {false, true}) {
@@ -239,8 +242,7 @@ TEST(StiffClayWithWater, SlopeAndContinuousWall) {
   const double pc1 = 480.0 + (kGamma * 24.0 + 28.3) * 36.0;
   EXPECT_LT(relative(r.excavation.points[16].p, f * pc1 * final_value(0.505)),
             1e-12);
-  EXPECT_LT(relative(r.backfill.points[16].p, pc1 * final_value(0.505)),
-            1e-12);
+  EXPECT_LT(relative(r.backfill.points[16].p, pc1 * final_value(0.505)), 1e-12);
 
   p.soil.wall.width_pressure = 24.0;
   r = at_depth(build_py_soil(p, {}), 36.0);
@@ -330,10 +332,9 @@ TEST(StiffClayWithWater, AverageStrengthAndResistanceSum) {
     const double z = soil.curve_depths[k];
     sum += c_upper(z);
     const ModelResult& r = upper.results[k];
-    EXPECT_NEAR(r.excavation.average_strength, 0.5 * (8.0 + c_upper(z)),
-                1e-12) << k;
-    EXPECT_NEAR(r.backfill.average_strength, sum / double(k + 1), 1e-12)
+    EXPECT_NEAR(r.excavation.average_strength, 0.5 * (8.0 + c_upper(z)), 1e-12)
         << k;
+    EXPECT_NEAR(r.backfill.average_strength, sum / double(k + 1), 1e-12) << k;
     EXPECT_NEAR(r.backfill.depth, z + 60.0, 1e-12);
     EXPECT_NEAR(r.backfill.strength, c_upper(z), 1e-12);
     EXPECT_FALSE(r.equivalent_depth.has_value());
@@ -341,8 +342,7 @@ TEST(StiffClayWithWater, AverageStrengthAndResistanceSum) {
 
   // Lower layer on Z: 60 to 204, c = 8 + (Z - 60) / 30.
   const double above = 5000.0;
-  const LayerRun lower_run =
-      run_layer(soil, 1, above, stiff_clay_with_water);
+  const LayerRun lower_run = run_layer(soil, 1, above, stiff_clay_with_water);
   ASSERT_FALSE(lower_run.stop.has_value());
   auto c_lower = [](double z) { return 8.0 + (z - 60.0) / 30.0; };
   sum = 0.0;
@@ -350,8 +350,7 @@ TEST(StiffClayWithWater, AverageStrengthAndResistanceSum) {
     const double z = soil.curve_depths[5 + k];
     sum += c_lower(z);
     const ModelResult& r = lower_run.results[k];
-    EXPECT_NEAR(r.excavation.average_strength, sum / double(k + 1), 1e-12)
-        << k;
+    EXPECT_NEAR(r.excavation.average_strength, sum / double(k + 1), 1e-12) << k;
     EXPECT_EQ(r.backfill.average_strength, r.excavation.average_strength);
     EXPECT_NEAR(r.excavation.depth, z, 1e-12);  // the true depth
   }
@@ -372,19 +371,18 @@ TEST(StiffClayWithWater, AverageStrengthAndResistanceSum) {
   for (size_t k = 2; k < 5; ++k) {
     const double z = soil.curve_depths[5 + k];
     const double zp = soil.curve_depths[4 + k];
-    const double expected = 0.5 * 11.0 * 24.0 * (c_lower(zp) + c_lower(z)) *
-                            (z - zp) * residual;
-    EXPECT_LT(relative(lower_run.results[k].resistance, expected), 1e-12)
-        << k;
+    const double expected =
+        0.5 * 11.0 * 24.0 * (c_lower(zp) + c_lower(z)) * (z - zp) * residual;
+    EXPECT_LT(relative(lower_run.results[k].resistance, expected), 1e-12) << k;
   }
   // The cyclic residual factor 0.936 Ac - 0.418 As.
   p.soil.loading = 0;
-  const LayerRun cyclic = run_layer(build_py_soil(p, {}), 1, above,
-                                    stiff_clay_with_water);
+  const LayerRun cyclic =
+      run_layer(build_py_soil(p, {}), 1, above, stiff_clay_with_water);
   const double zp = soil.curve_depths[8], z = soil.curve_depths[9];
   EXPECT_LT(relative(cyclic.results[4].resistance,
-                     0.5 * 11.0 * 24.0 * (c_lower(zp) + c_lower(z)) *
-                         (z - zp) * (0.936 * 0.3 - 0.418 * 0.6)),
+                     0.5 * 11.0 * 24.0 * (c_lower(zp) + c_lower(z)) * (z - zp) *
+                         (0.936 * 0.3 - 0.418 * 0.6)),
             1e-12);
 }
 
@@ -397,18 +395,18 @@ TEST(StiffClayWithWater, AverageStrengthAndResistanceSum) {
 // by hand.
 TEST(StiffClayWithWater, EquivalentDepthByHand) {
   const double b = 24.0, c = 10.0, g = kGamma;
-  EXPECT_NEAR(equivalent_depth_stiff_clay_with_water(2000.0, b, b, c, c, g,
-                                                     false),
-              32.64794273395634, 1e-9);  // within step 19
-  EXPECT_NEAR(equivalent_depth_stiff_clay_with_water(5000.0, b, b, c, c, g,
-                                                     false),
-              52.8095755121728, 1e-9);  // step 30
-  EXPECT_NEAR(equivalent_depth_stiff_clay_with_water(2000.0, b, b, c, c, g,
-                                                     true),
-              26.440052627354362, 1e-9);  // step 15
-  EXPECT_NEAR(equivalent_depth_stiff_clay_with_water(5000.0, b, b, c, c, g,
-                                                     true),
-              56.69981571760413, 1e-9);  // step 32
+  EXPECT_NEAR(
+      equivalent_depth_stiff_clay_with_water(2000.0, b, b, c, c, g, false),
+      32.64794273395634, 1e-9);  // within step 19
+  EXPECT_NEAR(
+      equivalent_depth_stiff_clay_with_water(5000.0, b, b, c, c, g, false),
+      52.8095755121728, 1e-9);  // step 30
+  EXPECT_NEAR(
+      equivalent_depth_stiff_clay_with_water(2000.0, b, b, c, c, g, true),
+      26.440052627354362, 1e-9);  // step 15
+  EXPECT_NEAR(
+      equivalent_depth_stiff_clay_with_water(5000.0, b, b, c, c, g, true),
+      56.69981571760413, 1e-9);  // step 32
   EXPECT_EQ(equivalent_depth_stiff_clay_with_water(0.0, b, b, c, c, g, false),
             0.0);
 
@@ -419,9 +417,9 @@ TEST(StiffClayWithWater, EquivalentDepthByHand) {
   const double as1 = 0.223 + 0.237 * d / b;
   const double g1 = (2.0 * c * b + slope * d) * d *
                     (1.225 * std::sqrt(as1) - 0.411 - 0.75 * as1);
-  EXPECT_NEAR(equivalent_depth_stiff_clay_with_water(0.25 * g1, b, b, c, c, g,
-                                                     false),
-              0.25 * d, 1e-12);
+  EXPECT_NEAR(
+      equivalent_depth_stiff_clay_with_water(0.25 * g1, b, b, c, c, g, false),
+      0.25 * d, 1e-12);
 
   // Beyond the 40 steps the remainder is carried at 11 b c R(xl).
   const double r = xl / b;  // between the rows 3 and 4

@@ -58,9 +58,15 @@ ModelResult curve(const PySoil& soil, const std::vector<ProfilePoint>& profile,
   const DerivedLayer& d = soil.layers[layer];
   const bool first = k == d.first_curve;
   const size_t i = static_cast<size_t>(k);
-  const ModelInput in{soil,  profile, layer, soil.curve_depths[i],
+  const ModelInput in{soil,
+                      profile,
+                      layer,
+                      soil.curve_depths[i],
                       first ? 0.0 : soil.curve_depths[i - 1],
-                      first, above, equivalent, state};
+                      first,
+                      above,
+                      equivalent,
+                      state};
   ModelResult r = stiff_clay_without_water(in);
   EXPECT_FALSE(r.stop.has_value());
   return r;
@@ -100,8 +106,8 @@ TEST(StiffClayWithoutWater, StaticUltimateResistanceAndPoints) {
 
   // y16 = 16 y50 = 2.4, yu = 20 y50 = 3 for one cycle.
   const double y16 = 16.0 * kY50;
-  for (const auto& [s, pu] : {std::pair{&e, kPuExcavation},
-                              std::pair{&b, kPuBackfill}}) {
+  for (const auto& [s, pu] :
+       {std::pair{&e, kPuExcavation}, std::pair{&b, kPuBackfill}}) {
     EXPECT_EQ(s->points[0].y, 0.0);
     EXPECT_EQ(s->points[0].p, 0.0);
     EXPECT_NEAR(s->points[1].y, 0.00001 * y16, 1e-18);
@@ -121,8 +127,7 @@ TEST(StiffClayWithoutWater, CyclicLoadCycles) {
   const PySoil cyclic = build_py_soil(stiff_wall(true, 100.0), {});
   const std::vector<ProfilePoint> profile = property_profile(cyclic);
   LayerState state;
-  const SideCurve e =
-      curve(cyclic, profile, 0, 1, 0.0, 0.0, &state).excavation;
+  const SideCurve e = curve(cyclic, profile, 0, 1, 0.0, 0.0, &state).excavation;
   // N = 100: the deflection scale is (1 + 0.6 * 2) y50 = 0.33 and the
   // curve ends at yu = 1.25 * 0.15 * (16 + 19.2) = 6.6.
   const double pu = kPuExcavation, scale = 0.33;
@@ -190,9 +195,9 @@ TEST(StiffClayWithoutWater, ContinuousWallAndSlope) {
     const PySoil soil = build_py_soil(p, {});
     const ModelResult r =
         curve(soil, property_profile(soil), 0, 1, 0.0, 0.0, &state);
-    EXPECT_LT(relative(r.excavation.points[16].p,
-                       (kGamma * 96.0 + 2.0 * kC) * b * f),
-              1e-12);
+    EXPECT_LT(
+        relative(r.excavation.points[16].p, (kGamma * 96.0 + 2.0 * kC) * b * f),
+        1e-12);
     EXPECT_LT(relative(r.backfill.points[16].p,
                        (5.0 + kGamma * 192.0 + 2.0 * kC) * b),
               1e-12);
@@ -269,10 +274,9 @@ TEST(StiffClayWithoutWater, EquivalentDepthUnderAnotherLayer) {
   EXPECT_NEAR(
       equivalent_depth_stiff_clay_without_water(20000.0, b, c, c, kGamma),
       49.32353695863255, 1e-9);
-  EXPECT_NEAR(
-      equivalent_depth_stiff_clay_without_water(69643.94169096209, b, c, c,
-                                                kGamma),
-      120.90962099125363, 1e-9);  // F(xr): both branches give xr
+  EXPECT_NEAR(equivalent_depth_stiff_clay_without_water(69643.94169096209, b, c,
+                                                        c, kGamma),
+              120.90962099125363, 1e-9);  // F(xr): both branches give xr
   EXPECT_NEAR(
       equivalent_depth_stiff_clay_without_water(100000.0, b, c, c, kGamma),
       156.04394773782528, 1e-9);
@@ -312,16 +316,14 @@ TEST(StiffClayWithoutWater, EquivalentDepthUnderAnotherLayer) {
         k == 0 ? 0.0
                : 0.5 * (previous_pu + pu) *
                      (soil.curve_depths[i] - soil.curve_depths[i - 1]);
-    EXPECT_LT(std::fabs(r.resistance - expected), 1e-9 * (1.0 + expected))
-        << k;
+    EXPECT_LT(std::fabs(r.resistance - expected), 1e-9 * (1.0 + expected)) << k;
     sum += r.resistance;
     previous_pu = pu;
   }
 
   // Lower layer, first depth Z = 120.1: c = ca = 8, gamma constant.
   LayerState lower_state;
-  const ModelResult r =
-      curve(soil, profile, 1, 5, sum, 0.0, &lower_state);
+  const ModelResult r = curve(soil, profile, 1, 5, sum, 0.0, &lower_state);
   ASSERT_TRUE(r.equivalent_depth.has_value());
   const double a = 0.5 * kGamma * b + 0.25 * c, bb = 3.0 * c * b;
   const double xr = (9.0 * c - 3.0 * c) * b / (kGamma * b + 0.5 * c);
@@ -337,8 +339,7 @@ TEST(StiffClayWithoutWater, EquivalentDepthUnderAnotherLayer) {
   // at that depth the lower clay is at its 9 c b.
   const ModelResult next =
       curve(soil, profile, 1, 6, sum, *r.equivalent_depth, &lower_state);
-  EXPECT_LT(relative(next.excavation.depth,
-                     soil.curve_depths[6] - 120.0 + h),
+  EXPECT_LT(relative(next.excavation.depth, soil.curve_depths[6] - 120.0 + h),
             1e-12);
   EXPECT_LT(relative(next.excavation.points[16].p, 9.0 * c * b), 1e-12);
 }

@@ -131,9 +131,11 @@ TEST(Supports, HingeModelMakesTwoAnchorsDeterminate) {
   // differ.
   p.control.hinge_model = 0;
   const Solved t = run(p);
-  EXPECT_GT(relative(support_forces(t.model.supports[0], p,
-                                    t.solution.deflections).horizontal, h1),
-            1e-3);
+  EXPECT_GT(
+      relative(support_forces(t.model.supports[0], p, t.solution.deflections)
+                   .horizontal,
+               h1),
+      1e-3);
 }
 
 // Wales: the reaction per anchor Hw = H s / W (12 s / W in English units),
@@ -164,7 +166,7 @@ TEST(Supports, WaleMoments) {
 
 TEST(Supports, StationsAndRestraintForces) {
   // Halves of an increment go to the station further from the top.
-  EXPECT_EQ(support_station(0.25, 6.0, true), 1);   // 3 in of 6
+  EXPECT_EQ(support_station(0.25, 6.0, true), 1);  // 3 in of 6
   EXPECT_EQ(support_station(0.24, 6.0, true), 0);
   EXPECT_EQ(support_station(0.75, 0.5, false), 2);  // 1.5 increments
 
@@ -179,10 +181,11 @@ TEST(Supports, StationsAndRestraintForces) {
   ASSERT_EQ(forces.size(), 41u);
   for (const RestraintForce& r : forces) {
     const double k = 1000.0 + 2000.0 * r.station / 40.0;
-    EXPECT_LT(relative(r.force,
-                       k * s.solution.stations[static_cast<size_t>(r.station)]
-                               .deflection),
-              1e-12);
+    EXPECT_LT(
+        relative(
+            r.force,
+            k * s.solution.stations[static_cast<size_t>(r.station)].deflection),
+        1e-12);
   }
 }
 

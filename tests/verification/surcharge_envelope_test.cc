@@ -118,7 +118,8 @@ TEST(Envelopes, TerzaghiPeckShapes) {
   // engine's pi/4.
   Profile sand = one_layer(kGamma, 30.0, 0.0, 6);
   TerzaghiPeck tp = terzaghi_peck(sand);
-  const double t = std::tan(0.7853978872299194 - (30.0 / double(57.2958f)) / 2.0);
+  const double t =
+      std::tan(0.7853978872299194 - (30.0 / double(57.2958f)) / 2.0);
   EXPECT_TRUE(tp.granular);
   EXPECT_NEAR(tp.p, 0.65 * t * t * kGamma * h, 1e-12);
   EXPECT_NEAR(tp.p / (0.65 * kGamma * h), 1.0 / 3.0, 1e-5);

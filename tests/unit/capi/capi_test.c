@@ -13,13 +13,12 @@
 
 static int failures = 0;
 
-#define CHECK(cond)                                               \
-  do {                                                            \
-    if (!(cond)) {                                                \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__,      \
-              __LINE__, #cond);                                   \
-      ++failures;                                                 \
-    }                                                             \
+#define CHECK(cond)                                                            \
+  do {                                                                         \
+    if (!(cond)) {                                                             \
+      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+      ++failures;                                                              \
+    }                                                                          \
   } while (0)
 
 static int count_entries(const char* dir) {
@@ -78,8 +77,9 @@ int main(void) {
   CHECK(file_contains("wall.iter", "END OF ANALYSIS"));
 
   /* Bad input is reported in the report file; the call still returns 0. */
-  write_file("wall.dat", "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
-                         "10 twelve\n");
+  write_file("wall.dat",
+             "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+             "10 twelve\n");
   CHECK(IKORVAN(KORVAN_INTERFACE_CODE, KORVAN_INTERFACE_CODE) == 0);
   CHECK(file_contains("wall.out", "expected a real, found \"twelve\""));
 
@@ -107,9 +107,10 @@ int main(void) {
 
   /* NAMES.dat naming the input as the report: refused, the input kept. */
   {
-    static const char wall[] = "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
-                               "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n"
-                               "0\n0\n0\n";
+    static const char wall[] =
+        "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+        "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n"
+        "0\n0\n0\n";
     write_file("twice.dat", wall);
     write_file("NAMES.dat",
                "TEST 1.0\na\nb\n3\ntwice.dat\n./twice.dat\nt.plot\n"
@@ -134,9 +135,10 @@ int main(void) {
     snprintf(folder_b, sizeof folder_b, "%s/b", dir);
     CHECK(mkdir(folder_a, 0777) == 0 && mkdir(folder_b, 0777) == 0);
     CHECK(chdir(folder_a) == 0);
-    write_file("wall.dat", "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
-                           "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n"
-                           "0\n0\n0\n");
+    write_file("wall.dat",
+               "SMALL WALL\n1 0 0 0 0 0 1 0 0 0 0 0 0 0 0\n"
+               "10 12.0 5.0 0.001 0.0 12.0 120.0 50 0 0 0\n"
+               "0\n0\n0\n");
     CHECK(mkfifo("NAMES.dat", 0600) == 0);
     pthread_create(&thread, NULL, call_entry, &result);
     fd = open("NAMES.dat", O_WRONLY); /* returns once the run reads it */

@@ -41,24 +41,30 @@ TEST(ProblemReader, StationOrderStops) {
   // be -1 but not above.
   {
     Input f("1 5 0 0\n1 5 0 0\n1 4 0 0\n");
-    const SpecifiedCondition a = read_specified_condition(f.reader, 1, nullptr, 10);
-    const SpecifiedCondition b = read_specified_condition(f.reader, 2, &a.station, 10);
+    const SpecifiedCondition a =
+        read_specified_condition(f.reader, 1, nullptr, 10);
+    const SpecifiedCondition b =
+        read_specified_condition(f.reader, 2, &a.station, 10);
     EXPECT_EQ(b.station, 5);
-    EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 3, &b.station, 10); }),
-              StopKind::kStationsNotInOrder);
+    EXPECT_EQ(
+        stop_of([&] { read_specified_condition(f.reader, 3, &b.station, 10); }),
+        StopKind::kStationsNotInOrder);
   }
   {
     // A deflection may stand on stations -1..N+1, a slope (set through
     // the stations on either side) on 0..N only.
     Input f("1 -1 0 0\n3 -2 0 0\n2 -1 0 0\n1 11 0 0\n3 11 0 0\n");
     EXPECT_EQ(read_specified_condition(f.reader, 1, nullptr, 10).station, -1);
-    EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
-              StopKind::kStationsNotInOrder);
-    EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
-              StopKind::kInvalid);
+    EXPECT_EQ(
+        stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
+        StopKind::kStationsNotInOrder);
+    EXPECT_EQ(
+        stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
+        StopKind::kInvalid);
     EXPECT_EQ(read_specified_condition(f.reader, 1, nullptr, 10).station, 11);
-    EXPECT_EQ(stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
-              StopKind::kInvalid);
+    EXPECT_EQ(
+        stop_of([&] { read_specified_condition(f.reader, 1, nullptr, 10); }),
+        StopKind::kInvalid);
   }
   // Load entries: TO before FROM, and a pair closed above its opening.
   {
@@ -95,8 +101,9 @@ TEST(ProblemReader, CountsAndCapacities) {
   EXPECT_EQ(stop_of([&] { check_support_count(f.reader, c, 2); }),
             StopKind::kTooMuchData);
 
-  Input g("410 1.0 0 0.001 0 0 0 5 0 0 0\n409 1.0 0 0.001 0 0 0 5 0 0 0\n"
-          "0 0.0 0 0 0 0 0 -1 0 0 0\n");
+  Input g(
+      "410 1.0 0 0.001 0 0 0 5 0 0 0\n409 1.0 0 0.001 0 0 0 5 0 0 0\n"
+      "0 0.0 0 0 0 0 0 -1 0 0 0\n");
   EXPECT_EQ(stop_of([&] { read_wall_geometry(g.reader); }), StopKind::kInvalid);
   EXPECT_EQ(read_wall_geometry(g.reader).increments, 409);
   // Nothing is computed after a negative iteration limit: no check.
@@ -117,10 +124,11 @@ TEST(ProblemReader, StationNumbersFarOutsideTheTablesAreRefusedAsRead) {
   // The extremes of the 32-bit integers once ran the spreading loops out
   // of the tables; a station within reach of the tables is left to the
   // check for data beyond the ends of the wall.
-  Input f("0 0 2147483647 1.0 0 0\n0 -2147483648 0 1.0 0 0\n"
-          "0 0 416 1.0 0 0\n0 -417 0 1.0 0 0\n"
-          "0 2147483647 0 1000.0 0\n-2147483648 5 0 1000.0 0\n"
-          "2147483647 2 1 1\n0 0\n1 -5\n");
+  Input f(
+      "0 0 2147483647 1.0 0 0\n0 -2147483648 0 1.0 0 0\n"
+      "0 0 416 1.0 0 0\n0 -417 0 1.0 0 0\n"
+      "0 2147483647 0 1000.0 0\n-2147483648 5 0 1000.0 0\n"
+      "2147483647 2 1 1\n0 0\n1 -5\n");
   EXPECT_EQ(refusal_of([&] { read_load_entry(f.reader, 1, nullptr); }),
             "w.dat:1: stiffness-and-load record 1, field 3 (last station): "
             "station 2147483647 lies far outside the station tables (station "
@@ -131,17 +139,20 @@ TEST(ProblemReader, StationNumbersFarOutsideTheTablesAreRefusedAsRead) {
             std::string::npos);
   EXPECT_EQ(read_load_entry(f.reader, 3, nullptr).to, 416);
   EXPECT_NE(refusal_of([&] { read_load_entry(f.reader, 4, nullptr); }), "");
-  EXPECT_NE(refusal_of([&] { read_restraint(f.reader, 1, nullptr); })
-                .find("w.dat:5: restraint record 1, field 2 (last station)"),
+  EXPECT_NE(refusal_of([&] {
+              read_restraint(f.reader, 1, nullptr);
+            }).find("w.dat:5: restraint record 1, field 2 (last station)"),
             std::string::npos);
-  EXPECT_NE(refusal_of([&] { read_restraint(f.reader, 2, nullptr); })
-                .find("field 1 (first station)"),
+  EXPECT_NE(refusal_of([&] {
+              read_restraint(f.reader, 2, nullptr);
+            }).find("field 1 (first station)"),
             std::string::npos);
   WallGeometry g;
   g.increments = 20;
   g.increment_length = 6.0;
-  EXPECT_NE(refusal_of([&] { read_user_curve(f.reader, 1, g); })
-                .find("p-y curve 1, header record, field 1 (station)"),
+  EXPECT_NE(refusal_of([&] {
+              read_user_curve(f.reader, 1, g);
+            }).find("p-y curve 1, header record, field 1 (station)"),
             std::string::npos);
 }
 
@@ -151,11 +162,11 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
   g.increment_length = 6.0;
   g.wall_width = 12.0;
   // depth, area, modulus, unbonded length, angle, spacing, prestress
-  Input f("5 0 2.9E7 20 15 8 0\n5 -1.0 2.9E7 20 15 8 0\n"
-          "5 1.0 0 20 15 8 0\n5 1.0E300 2.9E10 20 15 8 0\n"
-          "5 1.0 2.9E7 20 15 1.0E-300 1.0E10\n5 1.0 2.9E7 20 15 8 1.0E5\n");
-  const char* why[] = {"the area must be positive",
-                       "the area must be positive",
+  Input f(
+      "5 0 2.9E7 20 15 8 0\n5 -1.0 2.9E7 20 15 8 0\n"
+      "5 1.0 0 20 15 8 0\n5 1.0E300 2.9E10 20 15 8 0\n"
+      "5 1.0 2.9E7 20 15 1.0E-300 1.0E10\n5 1.0 2.9E7 20 15 8 1.0E5\n");
+  const char* why[] = {"the area must be positive", "the area must be positive",
                        "the elastic modulus must be positive",
                        "the spring of the support",
                        "the prestress load of the support"};
@@ -177,7 +188,8 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
   const std::string sand = "4 0.0 10.0\n0.1 0 89.9 0 100 0\n0.1 0 0 0 100 0\n";
   auto layer = [](const std::string& text, bool py_curves) {
     Input f(text);
-    return refusal_of([&] { read_soil_layer(f.reader, 1, nullptr, py_curves); });
+    return refusal_of(
+        [&] { read_soil_layer(f.reader, 1, nullptr, py_curves); });
   };
   EXPECT_EQ(layer(rock, true),
             "w.dat:2: soil layer 1, top values record, field 6 (rock quality "
@@ -193,18 +205,16 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
   EXPECT_NE(layer("4 0.0 10.0\n0.1 0 -5 0 100 0\n0.1 0 0 0 100 0\n", false),
             "");
   // No soil has a negative unit weight, strength or epsilon-50.
-  EXPECT_EQ(layer("1 0.0 10.0\n-0.1 1 0 0.02 100 0\n0.1 1 0 0.02 100 0\n",
-                  false),
-            "w.dat:2: soil layer 1, top values record, field 1 (total unit "
-            "weight): a total unit weight of -0.1 is below zero; it must be 0 "
-            "or more");
-  EXPECT_NE(layer("1 0.0 10.0\n0.1 1 0 0.02 100 0\n0.1 -1 0 0.02 100 0\n",
-                  true)
+  EXPECT_EQ(
+      layer("1 0.0 10.0\n-0.1 1 0 0.02 100 0\n0.1 1 0 0.02 100 0\n", false),
+      "w.dat:2: soil layer 1, top values record, field 1 (total unit "
+      "weight): a total unit weight of -0.1 is below zero; it must be 0 "
+      "or more");
+  EXPECT_NE(layer("1 0.0 10.0\n0.1 1 0 0.02 100 0\n0.1 -1 0 0.02 100 0\n", true)
                 .find("w.dat:3: soil layer 1, bottom values record, field 2 "
                       "(strength): a strength of -1 is below zero"),
             std::string::npos);
-  EXPECT_NE(layer("1 0.0 10.0\n0.1 1 0 -0.02 100 0\n0.1 1 0 0.02 100 0\n",
-                  true)
+  EXPECT_NE(layer("1 0.0 10.0\n0.1 1 0 -0.02 100 0\n0.1 1 0 0.02 100 0\n", true)
                 .find("field 4 (epsilon-50): a epsilon-50 of -0.02"),
             std::string::npos);
   EXPECT_EQ(layer("1 0.0 10.0\n0 0 0 0 0 0\n0.1 1 0 0.02 100 0\n", true), "");
@@ -227,8 +237,9 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
   EXPECT_EQ(refusal_of([&] { read_restraint(restraints.reader, 1, nullptr); }),
             "w.dat:1: restraint record 1, field 4 (transverse stiffness): a "
             "stiffness of -1000 is below zero; it must be 0 or more");
-  EXPECT_NE(refusal_of([&] { read_restraint(restraints.reader, 2, nullptr); })
-                .find("field 5 (rotational stiffness)"),
+  EXPECT_NE(refusal_of([&] {
+              read_restraint(restraints.reader, 2, nullptr);
+            }).find("field 5 (rotational stiffness)"),
             std::string::npos);
   EXPECT_EQ(refusal_of([&] { read_restraint(restraints.reader, 3, nullptr); }),
             "");
@@ -252,13 +263,14 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
 
   // A closure tolerance must be above zero when iterations are asked for;
   // the iterations themselves are bounded.
-  Input geometry("20 6.0 10 0.0 0 12 120 100 0 0 0\n"
-                 "20 6.0 10 -1.0 0 12 120 1 0 0 0\n"
-                 "20 6.0 10 0.0 0 12 120 0 0 0 0\n"
-                 "20 6.0 10 0.001 0 12 120 100001 0 0 0\n"
-                 "20 6.0 10 0.001 0 12 120 100000 0 0 0\n"
-                 "20 6.0 10 5e-324 0 12 120 100 0 0 0\n"
-                 "20 6.0 10 1e-12 0 12 120 100 0 0 0\n");
+  Input geometry(
+      "20 6.0 10 0.0 0 12 120 100 0 0 0\n"
+      "20 6.0 10 -1.0 0 12 120 1 0 0 0\n"
+      "20 6.0 10 0.0 0 12 120 0 0 0 0\n"
+      "20 6.0 10 0.001 0 12 120 100001 0 0 0\n"
+      "20 6.0 10 0.001 0 12 120 100000 0 0 0\n"
+      "20 6.0 10 5e-324 0 12 120 100 0 0 0\n"
+      "20 6.0 10 1e-12 0 12 120 100 0 0 0\n");
   EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); })
                 .find("w.dat:1: wall-geometry record, field 4 (deflection "
                       "closure tolerance): a tolerance of 0 is below 1e-12 "
@@ -272,16 +284,18 @@ TEST(ProblemReader, ValuesOutsideTheirPhysicalRangeAreRefused) {
             std::string::npos);
   EXPECT_EQ(read_wall_geometry(geometry.reader).max_iterations, 100000);
   // A tolerance below the resolution of the deflections never closes.
-  EXPECT_NE(refusal_of([&] { read_wall_geometry(geometry.reader); })
-                .find("a tolerance of 5e-324 is below 1e-12"),
+  EXPECT_NE(refusal_of([&] {
+              read_wall_geometry(geometry.reader);
+            }).find("a tolerance of 5e-324 is below 1e-12"),
             std::string::npos);
   EXPECT_EQ(read_wall_geometry(geometry.reader).closure_tolerance, 1e-12);
 
   // A wall longer than the numbers reach (its length printed as Infinity),
   // also where a negative iteration limit ends the run.
-  Input length("50 1e307 10 0.001 0 12 120 100 0 0 0\n"
-               "50 1e307 10 0.001 0 12 120 -1 0 0 0\n"
-               "409 2444.0 10 0.001 0 12 120 100 0 0 0\n");
+  Input length(
+      "50 1e307 10 0.001 0 12 120 100 0 0 0\n"
+      "50 1e307 10 0.001 0 12 120 -1 0 0 0\n"
+      "409 2444.0 10 0.001 0 12 120 100 0 0 0\n");
   EXPECT_EQ(refusal_of([&] { read_wall_geometry(length.reader); }),
             "w.dat:1: wall-geometry record, field 2 (increment length): 50 "
             "increments of 1e+307 make a wall longer than 1e+06 (of the length "
@@ -322,8 +336,9 @@ TEST(ProblemReader, ElasticAndNonlinearCrossSectionBlocks) {
 TEST(ProblemReader, ARepeatedValueCannotFillAnEndlessList) {
   // The bar list holds as many integers as its count says; one token
   // "2000000000*1" would supply them all.
-  Input f("0 0 8 1\nSHAFT\n36 0 0 0 0 0 0 0 3.6E6\n1 10*0\n"
-          "6*0.0 2000000000 0 0 0\nNONE\n2000000000*1 5*0.0 0\n");
+  Input f(
+      "0 0 8 1\nSHAFT\n36 0 0 0 0 0 0 0 3.6E6\n1 10*0\n"
+      "6*0.0 2000000000 0 0 0\nNONE\n2000000000*1 5*0.0 0\n");
   EXPECT_NE(refusal_of([&] { read_cross_section(f.reader, 1); })
                 .find("w.dat:5: cross section 1, reinforcement record: "
                       "2000000000 values in list 1, at most 1000"),

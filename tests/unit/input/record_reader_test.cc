@@ -9,7 +9,8 @@ namespace korvan::engine {
 namespace {
 
 struct Fixture {
-  explicit Fixture(std::string text) : in(std::move(text)), reader(in, "t.dat") {}
+  explicit Fixture(std::string text)
+      : in(std::move(text)), reader(in, "t.dat") {}
   std::istringstream in;
   RecordReader reader;
 };
@@ -44,8 +45,8 @@ TEST(RecordReader, NullValuesRepeatsAndSlash) {
 
 TEST(RecordReader, RealConstants) {
   Fixture f("1.5E2 2.5d-1 3D+0 -4.e1 .5 +6 7.0+2 8.25e-3 1e0 CRLF\r\n9\r\n");
-  EXPECT_EQ(reals(f.reader, 9), (std::vector<double>{150, 0.25, 3, -40, 0.5,
-                                                     6, 700, 0.00825, 1}));
+  EXPECT_EQ(reals(f.reader, 9),
+            (std::vector<double>{150, 0.25, 3, -40, 0.5, 6, 700, 0.00825, 1}));
   EXPECT_EQ(reals(f.reader, 1), (std::vector<double>{9}));
 }
 
@@ -66,7 +67,8 @@ TEST(RecordReader, IntegersAndTexts) {
 
 TEST(RecordReader, FixedTextKeepsBlanksAndSeesEndOfFile) {
   Fixture f("A TITLE   \n\n");
-  EXPECT_EQ(f.reader.fixed_text(12), std::optional<std::string>("A TITLE     "));
+  EXPECT_EQ(f.reader.fixed_text(12),
+            std::optional<std::string>("A TITLE     "));
   EXPECT_EQ(f.reader.fixed_text(3), std::optional<std::string>("   "));
   EXPECT_EQ(f.reader.fixed_text(3), std::nullopt);
 }
@@ -78,22 +80,29 @@ TEST(RecordReader, ErrorsNameLineRecordAndField) {
     const char* expected;
   };
   const Case cases[] = {
-      {"1 2\n3 x\n", "t.dat:2: test record, field 4 (v4): expected a real, "
-                     "found \"x\""},
-      {"1 2\n", "t.dat:1: test record, field 3 (v3): end of file before "
-                "this value"},
-      {"1 2 1.O-3", "t.dat:1: test record, field 3 (v3): expected a real, "
-                    "found \"1.O-3\""},
-      {"1 2 3 inf", "t.dat:1: test record, field 4 (v4): expected a real, "
-                    "found \"inf\""},
-      {"1 2 3 1e999", "t.dat:1: test record, field 4 (v4): expected a real, "
-                      "found \"1e999\""},
-      {"\n\n1 0*5", "t.dat:3: test record, field 2 (v2): bad repeat count in "
-                    "\"0*\""},
+      {"1 2\n3 x\n",
+       "t.dat:2: test record, field 4 (v4): expected a real, "
+       "found \"x\""},
+      {"1 2\n",
+       "t.dat:1: test record, field 3 (v3): end of file before "
+       "this value"},
+      {"1 2 1.O-3",
+       "t.dat:1: test record, field 3 (v3): expected a real, "
+       "found \"1.O-3\""},
+      {"1 2 3 inf",
+       "t.dat:1: test record, field 4 (v4): expected a real, "
+       "found \"inf\""},
+      {"1 2 3 1e999",
+       "t.dat:1: test record, field 4 (v4): expected a real, "
+       "found \"1e999\""},
+      {"\n\n1 0*5",
+       "t.dat:3: test record, field 2 (v2): bad repeat count in "
+       "\"0*\""},
       // A quote left open is named on its line, not where a later quote
       // would close it.
-      {"1 'open\n2 'x'\n", "t.dat:1: test record, field 2 (v2): the quote ' "
-                          "opened on this line is not closed on it"},
+      {"1 'open\n2 'x'\n",
+       "t.dat:1: test record, field 2 (v2): the quote ' "
+       "opened on this line is not closed on it"},
   };
   for (const Case& c : cases) {
     Fixture f(c.text);
@@ -238,7 +247,8 @@ TEST(RecordReader, HintsAtTheLikelyMistake) {
   // ahead of a record of nine: the first value of the wrong type names the
   // count; a mistake in a later record does not.
   {
-    Fixture f("1\n0 10 0 1.0 0.0\n0 20 0 2.0 0.0\n10.0 12.0 12.0 0 0 1 1 0 0\n");
+    Fixture f(
+        "1\n0 10 0 1.0 0.0\n0 20 0 2.0 0.0\n10.0 12.0 12.0 0 0 1 1 0 0\n");
     RecordReader& r = f.reader;
     r.begin_count("support count record");
     r.integer("count");
@@ -277,7 +287,8 @@ TEST(RecordReader, HintsAtTheLikelyMistake) {
       r.integer("a");
       ADD_FAILURE();
     } catch (const InputError& e) {
-      EXPECT_EQ(std::string(e.what()).find("check the count"), std::string::npos);
+      EXPECT_EQ(std::string(e.what()).find("check the count"),
+                std::string::npos);
     }
   }
   {
@@ -292,18 +303,24 @@ TEST(RecordReader, HintsAtTheLikelyMistake) {
       f.reader.integer("a");
       ADD_FAILURE();
     } catch (const InputError& e) {
-      EXPECT_EQ(std::string(e.what()).find("check the count"), std::string::npos);
+      EXPECT_EQ(std::string(e.what()).find("check the count"),
+                std::string::npos);
     }
   }
 }
 
 TEST(RecordReader, ByteOrderMarkIsSkipped) {
-  Fixture f("\xEF\xBB\xBF" "TITLE\n\xEF\xBB\xBF" "1\n");
+  Fixture f(
+      "\xEF\xBB\xBF"
+      "TITLE\n\xEF\xBB\xBF"
+      "1\n");
   EXPECT_EQ(f.reader.fixed_text(5), std::optional<std::string>("TITLE"));
   // Only at the start of the file.
   f.reader.begin("record");
   EXPECT_THROW(f.reader.integer("a"), InputError);
-  Fixture g("\xEF\xBB\xBF" "1 2\n");
+  Fixture g(
+      "\xEF\xBB\xBF"
+      "1 2\n");
   EXPECT_EQ(reals(g.reader, 2), (std::vector<double>{1, 2}));
 }
 
@@ -320,8 +337,8 @@ TEST(RecordReader, LinesAndQuotedTokensAreBounded) {
   // line, whether it holds values or is a file without line ends at all
   // (a device of zeros).
   {
-    Fixture f("1\n" + std::string(8191, ' ') + "2\n" +
-              std::string(8193, ' ') + "3\n");
+    Fixture f("1\n" + std::string(8191, ' ') + "2\n" + std::string(8193, ' ') +
+              "3\n");
     EXPECT_EQ(reals(f.reader, 1), std::vector<double>{1});
     EXPECT_EQ(reals(f.reader, 1), std::vector<double>{2});
     try {
@@ -363,7 +380,8 @@ TEST(RecordReader, LinesAndQuotedTokensAreBounded) {
   } catch (const InputError& e) {
     EXPECT_EQ(std::string(e.what()),
               "t.dat:1: test record, field 2 (value): expected a real, "
-              "found \"" + std::string(40, 'x') + "...\"");
+              "found \"" +
+                  std::string(40, 'x') + "...\"");
   }
 }
 

@@ -24,10 +24,14 @@ inline std::filesystem::path source_dir() {
 
 // The shipped examples the results writers are checked on.
 inline const std::vector<std::string> kExamples = {
-    "anchored_wall_fhwa.dat",        "braced_excavation_clay_tp.dat",
-    "cantilever_sheet_pile.dat",     "hand_check_cantilever.dat",
-    "sheet_pile_generated_pressure.dat", "sheet_pile_soft_clay.dat",
-    "staged_excavation.dat",         "tied_back_wall_metric.dat"};
+    "anchored_wall_fhwa.dat",
+    "braced_excavation_clay_tp.dat",
+    "cantilever_sheet_pile.dat",
+    "hand_check_cantilever.dat",
+    "sheet_pile_generated_pressure.dat",
+    "sheet_pile_soft_clay.dat",
+    "staged_excavation.dat",
+    "tied_back_wall_metric.dat"};
 
 inline std::string test_name(const std::string& file) {
   return file.substr(0, file.find('.'));
@@ -43,7 +47,8 @@ inline std::string read_file(const std::filesystem::path& p) {
 // A new empty folder; the caller removes it.
 inline std::filesystem::path temp_dir() {
   std::string pattern =
-      (std::filesystem::temp_directory_path() / "korvan_report_XXXXXX").string();
+      (std::filesystem::temp_directory_path() / "korvan_report_XXXXXX")
+          .string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
   return pattern;
 }
@@ -90,7 +95,8 @@ inline Printed printed(const std::string& field) {
   p.value = std::stod(field);
   const size_t e = field.find_first_of("Ee");
   const size_t point = field.find('.');
-  const int exponent = e == std::string::npos ? 0 : std::stoi(field.substr(e + 1));
+  const int exponent =
+      e == std::string::npos ? 0 : std::stoi(field.substr(e + 1));
   const size_t end = e == std::string::npos ? field.size() : e;
   const int decimals =
       point == std::string::npos ? 0 : static_cast<int>(end - point - 1);
@@ -138,9 +144,8 @@ inline std::vector<std::string> result_blocks(const std::string& report) {
   size_t at = report.find(mark);
   while (at != std::string::npos) {
     const size_t next = report.find(mark, at + 1);
-    blocks.push_back(report.substr(at, next == std::string::npos
-                                           ? std::string::npos
-                                           : next - at));
+    blocks.push_back(report.substr(
+        at, next == std::string::npos ? std::string::npos : next - at));
     at = next;
   }
   return blocks;

@@ -27,10 +27,12 @@ std::unique_ptr<Element> page_of(const RunResult& run) {
 }
 
 bool has_class(const Element& e, const std::string& cls) {
-  return (" " + e.attr("class") + " ").find(" " + cls + " ") != std::string::npos;
+  return (" " + e.attr("class") + " ").find(" " + cls + " ") !=
+         std::string::npos;
 }
 
-std::vector<const Element*> with_class(const Element& in, const std::string& tag,
+std::vector<const Element*> with_class(const Element& in,
+                                       const std::string& tag,
                                        const std::string& cls) {
   return in.find_all(
       [&](const Element& e) { return e.name == tag && has_class(e, cls); });
@@ -67,7 +69,9 @@ struct Frame {
     width = std::stod(area.attr("width"));
     height = std::stod(area.attr("height"));
   }
-  double px(double x) const { return left + (x - x_min) / (x_max - x_min) * width; }
+  double px(double x) const {
+    return left + (x - x_min) / (x_max - x_min) * width;
+  }
   double py(double depth) const {
     return top + (depth - y_min) / (y_max - y_min) * height;
   }
@@ -124,9 +128,12 @@ bool on_a_series(const Element& svg, const TextBox& b) {
     for (size_t k = 0; k + 1 < points.size(); ++k) {
       for (int i = 0; i <= 50; ++i) {
         const double t = i / 50.0;
-        const double x = points[k].first + t * (points[k + 1].first - points[k].first);
-        const double y = points[k].second + t * (points[k + 1].second - points[k].second);
-        if (x > b.x0 + kPixel && x < b.x1 - kPixel && y > b.y0 + kPixel && y < b.y1 - kPixel) {
+        const double x =
+            points[k].first + t * (points[k + 1].first - points[k].first);
+        const double y =
+            points[k].second + t * (points[k + 1].second - points[k].second);
+        if (x > b.x0 + kPixel && x < b.x1 - kPixel && y > b.y0 + kPixel &&
+            y < b.y1 - kPixel) {
           return true;
         }
       }
@@ -178,9 +185,10 @@ TEST_P(ExampleHtml, ChartsDrawTheResults) {
   EXPECT_EQ(root->attr("xmlns"), "http://www.w3.org/1999/xhtml");
   // Self-contained: no script, nothing fetched.
   EXPECT_TRUE(root->find_all([](const Element& e) {
-                    return e.name == "script" || e.name == "link" || e.name == "img" ||
-                           e.has("src") || e.has("href");
-                  }).empty());
+                    return e.name == "script" || e.name == "link" ||
+                           e.name == "img" || e.has("src") || e.has("href");
+                  })
+                  .empty());
   for (const Element* style : root->find_all("style")) {
     EXPECT_EQ(style->text.find("url("), std::string::npos);
   }
@@ -213,21 +221,25 @@ TEST_P(ExampleHtml, ChartsDrawTheResults) {
       }
       return all;
     };
-    check_depth_chart(*charts.at("deflection"),
-                      series([&](auto&, auto& s) { return s.deflection * u.deflection_factor; }),
+    check_depth_chart(*charts.at("deflection"), series([&](auto&, auto& s) {
+      return s.deflection * u.deflection_factor;
+    }),
                       wall_end);
-    check_depth_chart(*charts.at("moment"), series([](auto&, auto& s) { return s.corrected_moment; }),
+    check_depth_chart(*charts.at("moment"),
+                      series([](auto&, auto& s) { return s.corrected_moment; }),
                       wall_end);
-    check_depth_chart(*charts.at("shear"), series([](auto&, auto& s) { return s.corrected_shear; }),
+    check_depth_chart(*charts.at("shear"),
+                      series([](auto&, auto& s) { return s.corrected_shear; }),
                       wall_end);
     check_depth_chart(*charts.at("soil-reaction"),
-                      series([](auto&, auto& s) { return s.soil_reaction; }), wall_end);
+                      series([](auto&, auto& s) { return s.soil_reaction; }),
+                      wall_end);
     // Earth pressure down to the toe when there is a distribution, else the
     // net force per unit length.
     if (stages[0]->pressure.empty()) {
       check_depth_chart(*charts.at("net-load"), series([](auto& p, auto& s) {
-                          return s.net_force / p.increment_length;
-                        }),
+        return s.net_force / p.increment_length;
+      }),
                         wall_end);
     } else {
       Points pressure;
@@ -241,7 +253,8 @@ TEST_P(ExampleHtml, ChartsDrawTheResults) {
     // Up to three p-y curves per problem, each with all its points inside
     // its plot area.
     size_t curves = 0;
-    for (const ProblemResults* p : stages) curves += std::min<size_t>(3, p->curves.size());
+    for (const ProblemResults* p : stages)
+      curves += std::min<size_t>(3, p->curves.size());
     const auto py = sections[g]->find_all(
         [](const Element& e) { return e.attr("data-chart") == "py"; });
     EXPECT_EQ(py.size(), curves);
@@ -255,15 +268,21 @@ TEST_P(ExampleHtml, ChartsDrawTheResults) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleHtml, ::testing::ValuesIn(testing::kExamples),
-                         [](const auto& info) { return testing::test_name(info.param); });
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleHtml,
+                         ::testing::ValuesIn(testing::kExamples),
+                         [](const auto& info) {
+                           return testing::test_name(info.param);
+                         });
 
 TEST(HtmlReport, StagesShareTheirChartsWithTheirLevelsMarked) {
-  const auto root = page_of(ExampleRun::example("staged_excavation.dat").result);
+  const auto root =
+      page_of(ExampleRun::example("staged_excavation.dat").result);
   const auto sections = with_class(*root, "section", "problem");
   ASSERT_EQ(sections.size(), 1u);
-  const std::string key = with_class(*sections[0], "svg", "legend").at(0)->all_text();
-  for (const char* entry : {"Stage 1", "Stage 2", "Excavation line", "Support"}) {
+  const std::string key =
+      with_class(*sections[0], "svg", "legend").at(0)->all_text();
+  for (const char* entry :
+       {"Stage 1", "Stage 2", "Excavation line", "Support"}) {
     EXPECT_NE(key.find(entry), std::string::npos) << entry;
   }
   const Element& deflection = *charts_of(*sections[0]).at("deflection");
@@ -273,26 +292,37 @@ TEST(HtmlReport, StagesShareTheirChartsWithTheirLevelsMarked) {
   const auto levels = with_class(deflection, "line", "level");
   ASSERT_EQ(levels.size(), 3u);
   for (double depth : {6.0, 14.0, 3.0}) {
-    EXPECT_TRUE(std::any_of(levels.begin(), levels.end(), [&](const Element* l) {
-      return std::fabs(std::stod(l->attr("y1")) - f.py(depth)) < kPixel;
-    })) << depth << " ft";
+    EXPECT_TRUE(std::any_of(levels.begin(), levels.end(),
+                            [&](const Element* l) {
+                              return std::fabs(std::stod(l->attr("y1")) -
+                                               f.py(depth)) < kPixel;
+                            }))
+        << depth << " ft";
   }
-  EXPECT_NE(deflection.all_text().find("excavation, stage 2"), std::string::npos);
+  EXPECT_NE(deflection.all_text().find("excavation, stage 2"),
+            std::string::npos);
 }
 
 TEST(HtmlReport, SummaryInShownUnits) {
-  const auto root = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  const auto root =
+      page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
   // The report prints 9.092E-03 M at 4.0 M and -2.1820E+02 KN per tie back.
-  const std::string row = with_class(*root, "table", "summary").at(0)->all_text();
+  const std::string row =
+      with_class(*root, "table", "summary").at(0)->all_text();
   EXPECT_NE(row.find("9.092 mmat 4.000 m"), std::string::npos) << row;
-  EXPECT_NE(with_class(*root, "table", "support-forces").at(0)->all_text().find("-218.2 kN"),
+  EXPECT_NE(with_class(*root, "table", "support-forces")
+                .at(0)
+                ->all_text()
+                .find("-218.2 kN"),
             std::string::npos);
 }
 
 // Every value on the page with four significant digits: depths as well.
 TEST(HtmlReport, OneNumberFormat) {
-  const auto root = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
-  const auto supports = with_class(*root, "table", "supports").at(0)->find_all("td");
+  const auto root =
+      page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  const auto supports =
+      with_class(*root, "table", "supports").at(0)->find_all("td");
   // Tie back 1 at 1.5 m: station 6, depth 1.500, angle 15.00.
   ASSERT_GE(supports.size(), 5u);
   EXPECT_EQ(supports[2]->text, "1.500");
@@ -313,9 +343,9 @@ TEST(HtmlReport, ProblemWithoutResultsDrawsItsInput) {
   p.outcome_detail = "within the iteration limit of 100";
   p.warnings = {"the soil profile ends 3.000 ft above the toe"};
   p.increments = 30;
-  p.increment_length = 12.0;           // a 30 ft wall
-  p.excavation_depth = 120.0;          // 10 ft
-  p.water_backfill = 60.0;             // 5 ft
+  p.increment_length = 12.0;   // a 30 ft wall
+  p.excavation_depth = 120.0;  // 10 ft
+  p.water_backfill = 60.0;     // 5 ft
   p.soil_layers = {{1, 0.0, 96.0}, {4, 96.0, 324.0}};
   p.support_positions = {{1, true, 36.0}};
   p.pressure = {{0.0, 0.0}, {120.0, 50.0}, {360.0, 50.0}};
@@ -344,10 +374,12 @@ TEST(HtmlReport, ProblemWithoutResultsDrawsItsInput) {
   ASSERT_EQ(pressure.size(), 1u);
   EXPECT_NEAR(points_of(*pressure[0]).at(1).first, f.px(50.0), kPixel);
   check_labels_clear(svg);
-  const std::string outcome = with_class(*root, "p", "outcome").at(0)->all_text();
+  const std::string outcome =
+      with_class(*root, "p", "outcome").at(0)->all_text();
   EXPECT_NE(outcome.find("not closed within the iteration limit of 100"),
             std::string::npos);
-  EXPECT_NE(outcome.find("soil profile ends 3.000 ft above the toe"), std::string::npos);
+  EXPECT_NE(outcome.find("soil profile ends 3.000 ft above the toe"),
+            std::string::npos);
 }
 
 // Labels keep clear of one another and of the marked lines even when the
@@ -359,14 +391,17 @@ TEST(ChartLabels, KeepClearOfLinesAndEachOther) {
   c.y_title = "Depth";
   c.level_labels = true;
   report::svg::Series s;
-  for (int k = 0; k <= 20; ++k) s.points.emplace_back(std::sin(k / 3.0) * 100.0, k);
+  for (int k = 0; k <= 20; ++k)
+    s.points.emplace_back(std::sin(k / 3.0) * 100.0, k);
   c.series.push_back(s);
   for (double d : {4.0, 4.5, 5.0, 9.4, 10.0, 10.6, 14.0}) {
     c.levels.push_back({report::svg::Level::Kind::kSupport, d, "T1"});
   }
-  c.levels.push_back({report::svg::Level::Kind::kExcavation, 10.0, "excavation"});
+  c.levels.push_back(
+      {report::svg::Level::Kind::kExcavation, 10.0, "excavation"});
   const auto svg = xml_lite::parse(report::svg::render(c));
-  EXPECT_EQ(with_class(*svg, "text", "label").size(), 10u);  // 2 values, 8 levels
+  EXPECT_EQ(with_class(*svg, "text", "label").size(),
+            10u);  // 2 values, 8 levels
   check_labels_clear(*svg);
 }
 
@@ -389,8 +424,10 @@ TEST(ChartLabels, KeepOffThePlottedLinesAndUseTheAxisUnit) {
   }
   c.series.push_back(s);
   c.levels.push_back({report::svg::Level::Kind::kWater, 5.0, "water behind"});
-  c.levels.push_back({report::svg::Level::Kind::kExcavation, 10.0, "excavation, stage 1"});
-  c.levels.push_back({report::svg::Level::Kind::kExcavation, 15.0, "excavation, stage 2"});
+  c.levels.push_back(
+      {report::svg::Level::Kind::kExcavation, 10.0, "excavation, stage 1"});
+  c.levels.push_back(
+      {report::svg::Level::Kind::kExcavation, 15.0, "excavation, stage 2"});
   const auto svg = xml_lite::parse(report::svg::render(c));
   check_labels_clear(*svg);
   std::vector<std::string> values;
@@ -403,7 +440,8 @@ TEST(ChartLabels, KeepOffThePlottedLinesAndUseTheAxisUnit) {
     }
   }
   EXPECT_EQ(values, (std::vector<std::string>{"64.52", "-50.00"}));
-  EXPECT_NE(svg->find_all("title").at(0)->text.find("Moment (×10³ lb-in)"), std::string::npos);
+  EXPECT_NE(svg->find_all("title").at(0)->text.find("Moment (×10³ lb-in)"),
+            std::string::npos);
 }
 
 // The p-y panel shows only curves at stations of the wall; a problem
@@ -421,7 +459,10 @@ TEST(HtmlReport, InputDrawingsKeepToTheWall) {
   p.increment_length = 2.5;  // a 10 m wall
   p.station_loads = {0.0, 5.0, 10.0, 5.0, 0.0};
   for (int station : {1, 4, 5}) {  // 5: 12.5 m, below the toe
-    p.curves.push_back({station, station * 2.5, true, {{-0.01, 50.0}, {0.0, 0.0}, {0.01, -50.0}}});
+    p.curves.push_back({station,
+                        station * 2.5,
+                        true,
+                        {{-0.01, 50.0}, {0.0, 0.0}, {0.01, -50.0}}});
   }
   run.results.push_back(p);
   const auto root = page_of(run);
@@ -435,7 +476,8 @@ TEST(HtmlReport, InputDrawingsKeepToTheWall) {
   ASSERT_EQ(drawn.size(), 5u);
   EXPECT_NEAR(drawn[2].first, f.px(4.0), kPixel);  // 10 kN over 2.5 m
   EXPECT_NEAR(drawn[2].second, f.py(5.0), kPixel);
-  const auto py = root->find_all([](const Element& e) { return e.attr("data-chart") == "py"; });
+  const auto py = root->find_all(
+      [](const Element& e) { return e.attr("data-chart") == "py"; });
   ASSERT_EQ(py.size(), 2u);
   for (const Element* chart : py) {
     EXPECT_EQ(chart->all_text().find("station 5"), std::string::npos);
@@ -452,18 +494,25 @@ TEST(HtmlReport, InputDrawingsKeepToTheWall) {
 // A run whose only trouble is a deflection beyond the allowable one says
 // so; moments and shears are said to be per the wall width.
 TEST(HtmlReport, OutcomeAndWallWidthInWords) {
-  const ExampleRun exceeded = ExampleRun::of(testing::source_dir() / "tests" / "golden" /
-                                             "deflection_exceeded" / "input.dat");
+  const ExampleRun exceeded =
+      ExampleRun::of(testing::source_dir() / "tests" / "golden" /
+                     "deflection_exceeded" / "input.dat");
   const auto root = page_of(exceeded.result);
-  EXPECT_EQ(with_class(*root, "p", "status").at(0)->text, "Run deflection exceeded");
+  EXPECT_EQ(with_class(*root, "p", "status").at(0)->text,
+            "Run deflection exceeded");
   std::ostringstream text;
   report::write_summary(text, exceeded.result, {"wall.dat", "TEST", ""});
-  EXPECT_NE(text.str().find("wall.dat: 2 problems, deflection exceeded\n"), std::string::npos)
+  EXPECT_NE(text.str().find("wall.dat: 2 problems, deflection exceeded\n"),
+            std::string::npos)
       << text.str();
 
-  const auto metric = page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
-  const std::string summary = with_class(*metric, "table", "summary").at(0)->all_text();
-  EXPECT_NE(summary.find("moments and shears per 2.000 m of wall"), std::string::npos) << summary;
+  const auto metric =
+      page_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  const std::string summary =
+      with_class(*metric, "table", "summary").at(0)->all_text();
+  EXPECT_NE(summary.find("moments and shears per 2.000 m of wall"),
+            std::string::npos)
+      << summary;
   const std::string facts = with_class(*metric, "p", "facts").at(0)->all_text();
   EXPECT_NE(facts.find("per 2.000 m of wall"), std::string::npos) << facts;
 }
@@ -473,7 +522,8 @@ TEST(HtmlReport, TablesWrapInPrint) {
   report::write_html_report(out, RunResult{}, {"wall.dat", "TEST", ""});
   const std::string page = out.str();
   const std::string print = page.substr(page.find("@media print"));
-  EXPECT_NE(print.find("th, td { padding: 2px 3px; white-space: normal; }"), std::string::npos);
+  EXPECT_NE(print.find("th, td { padding: 2px 3px; white-space: normal; }"),
+            std::string::npos);
   // The values of the summary keep to one line (the depth under them).
   EXPECT_NE(print.find("table.summary td:not(.text) { white-space: nowrap; }"),
             std::string::npos);
@@ -491,7 +541,8 @@ TEST(HtmlReport, TextFromTheInputIsEscaped) {
   run.results.push_back(p);
   std::unique_ptr<Element> root;
   ASSERT_NO_THROW(root = page_of(run));
-  EXPECT_EQ(root->find_all("h1").at(0)->text, "WALL <A> & 'B' \"C\" \xEF\xBF\xBDT\xEF\xBF\xBD");
+  EXPECT_EQ(root->find_all("h1").at(0)->text,
+            "WALL <A> & 'B' \"C\" \xEF\xBF\xBDT\xEF\xBF\xBD");
   const auto status = with_class(*root, "p", "status");
   ASSERT_EQ(status.size(), 1u);
   EXPECT_TRUE(has_class(*status[0], "bad"));
@@ -504,8 +555,8 @@ TEST(HtmlReport, TextFromTheInputIsEscaped) {
 // status and all stations of a problem or none.
 TEST(ResultsWriters, EveryGoldenInput) {
   int inputs = 0;
-  for (const auto& dir :
-       std::filesystem::directory_iterator(testing::source_dir() / "tests" / "golden")) {
+  for (const auto& dir : std::filesystem::directory_iterator(
+           testing::source_dir() / "tests" / "golden")) {
     if (!std::filesystem::exists(dir.path() / "input.dat")) continue;
     SCOPED_TRACE(dir.path().filename().string());
     const ExampleRun run = ExampleRun::of(dir.path() / "input.dat");
@@ -513,7 +564,8 @@ TEST(ResultsWriters, EveryGoldenInput) {
     ASSERT_NO_THROW(root = page_of(run.result));
     size_t drawn = 0;
     for (const Element* svg : root->find_all("svg")) {
-      if (svg->attr("data-chart") == "deflection") drawn += svg->find_all("polyline").size();
+      if (svg->attr("data-chart") == "deflection")
+        drawn += svg->find_all("polyline").size();
       check_labels_clear(*svg);
     }
     std::ostringstream out;
@@ -535,16 +587,23 @@ TEST(ResultsWriters, EveryGoldenInput) {
 }
 
 TEST(XmlLite, RefusesWhatIsNotWellFormed) {
-  for (const char* bad : {"<a><b></a></b>", "<a x=1/>", "<a>&nbsp;</a>",
-                          "<a x=\"1\" x=\"2\"/>", "<a>1 < 2</a>", "<a/><b/>", "<a>"}) {
+  for (const char* bad :
+       {"<a><b></a></b>", "<a x=1/>", "<a>&nbsp;</a>", "<a x=\"1\" x=\"2\"/>",
+        "<a>1 < 2</a>", "<a/><b/>", "<a>"}) {
     EXPECT_THROW(xml_lite::parse(bad), std::runtime_error) << bad;
   }
 }
 
 TEST(ChartAxes, RoundTicksCoverTheValues) {
-  for (const auto& [lo, hi] : std::vector<std::pair<double, double>>{
-           {0.0, 0.4242}, {-165786.0, 611999.0}, {-0.0160, 0.0159}, {0.0, 24.0},
-           {-26763.0, 25583.0}, {0.0, 0.0}, {5.0, 5.0}, {-2e-7, 0.0}}) {
+  for (const auto& [lo, hi] :
+       std::vector<std::pair<double, double>>{{0.0, 0.4242},
+                                              {-165786.0, 611999.0},
+                                              {-0.0160, 0.0159},
+                                              {0.0, 24.0},
+                                              {-26763.0, 25583.0},
+                                              {0.0, 0.0},
+                                              {5.0, 5.0},
+                                              {-2e-7, 0.0}}) {
     SCOPED_TRACE(std::to_string(lo) + " .. " + std::to_string(hi));
     const report::svg::Axis a = report::svg::nice_axis(lo, hi, 4, true);
     EXPECT_LE(a.min, std::min(lo, 0.0));
@@ -553,7 +612,8 @@ TEST(ChartAxes, RoundTicksCoverTheValues) {
     EXPECT_NEAR(intervals, std::round(intervals), 1e-9);
     EXPECT_TRUE(intervals >= 2.0 && intervals <= 8.0) << intervals;
     // 1, 2, 2.5 or 5 times a power of ten.
-    const double m = a.step / std::pow(10.0, std::floor(std::log10(a.step) + 1e-12));
+    const double m =
+        a.step / std::pow(10.0, std::floor(std::log10(a.step) + 1e-12));
     EXPECT_TRUE(std::fabs(m - 1.0) < 1e-9 || std::fabs(m - 2.0) < 1e-9 ||
                 std::fabs(m - 2.5) < 1e-9 || std::fabs(m - 5.0) < 1e-9)
         << m;
@@ -640,22 +700,28 @@ TEST(TerminalSummary, StagesAndSupportForces) {
   std::ostringstream out;
   report::write_summary(out, run.result, {"staged_excavation.dat", "TEST", ""});
   const std::string text = out.str();
-  EXPECT_NE(text.find("staged_excavation.dat: 2 problems, completed"), std::string::npos);
+  EXPECT_NE(text.find("staged_excavation.dat: 2 problems, completed"),
+            std::string::npos);
   // Stage 1, a cantilever, has no negative moment.
   const size_t negative = text.find("max negative moment");
   ASSERT_LT(negative, text.find("Stage 2:"));
   EXPECT_EQ(text.substr(text.find('\n', negative) - 4, 4), "none");
   // The report prints the strut force as -5.0231E+04 LBS at 3.0 ft.
   // Columns stay aligned with a power of ten in the value.
-  EXPECT_NE(text.find("strut 1 (per strut)             -50.23×10³ lb         3.00 ft"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find(
+          "strut 1 (per strut)             -50.23×10³ lb         3.00 ft"),
+      std::string::npos)
       << text;
-  EXPECT_NE(text.find("  max shear                             4777 lb        14.50 ft"),
-            std::string::npos);
+  EXPECT_NE(
+      text.find(
+          "  max shear                             4777 lb        14.50 ft"),
+      std::string::npos);
   // Moments and shears are per the wall width of the geometry record.
-  EXPECT_NE(text.find("completed after 3 iterations; English units; moments and "
-                      "shears per 12.00 in of wall\n"),
-            std::string::npos);
+  EXPECT_NE(
+      text.find("completed after 3 iterations; English units; moments and "
+                "shears per 12.00 in of wall\n"),
+      std::string::npos);
 }
 
 }  // namespace

@@ -75,9 +75,10 @@ TEST_P(ExampleJson, AgreesWithTheReport) {
     }
     // The summary's deflection is the report's largest, at its station.
     const json& d = p["summary"]["max_deflection"];
-    EXPECT_NEAR(std::fabs(d["value"].get<double>()), largest, largest_half_unit);
-    EXPECT_EQ(stations[static_cast<size_t>(std::llround(d["depth"].get<double>() / h))]
-                      ["deflection"],
+    EXPECT_NEAR(std::fabs(d["value"].get<double>()), largest,
+                largest_half_unit);
+    EXPECT_EQ(stations[static_cast<size_t>(
+                  std::llround(d["depth"].get<double>() / h))]["deflection"],
               d["value"]);
 
     // Each support against its tie-back or strut table, in the summary too.
@@ -89,21 +90,25 @@ TEST_P(ExampleJson, AgreesWithTheReport) {
     size_t t = 0, r = 0;
     for (size_t k = 0; k < supports.size(); ++k) {
       const json& s = supports[k];
-      const auto& row = s["kind"] == "tie back" ? tie_backs.at(t++) : struts.at(r++);
+      const auto& row =
+          s["kind"] == "tie back" ? tie_backs.at(t++) : struts.at(r++);
       EXPECT_EQ(s["station"], std::stoi(row[1]));
       expect_printed(row[3], s["horizontal_force_per_station"], "horizontal");
       expect_printed(row[5], s["force_per_support"], "force per support");
-      EXPECT_EQ(p["summary"]["support_forces"][k]["force"], s["force_per_support"]);
+      EXPECT_EQ(p["summary"]["support_forces"][k]["force"],
+                s["force_per_support"]);
     }
 
     // The generated distribution at the depths the report lists.
     if (problems.size() > 1) continue;
-    for (const auto& row : table_after(run.report, "DEPTH         ACTIVE EARTH PRESSURE")) {
+    for (const auto& row :
+         table_after(run.report, "DEPTH         ACTIVE EARTH PRESSURE")) {
       const double depth = std::stod(row[0]) * (english ? 12.0 : 1.0);
       const json& pressure = p["earth_pressure"];
-      auto it = std::find_if(pressure.begin(), pressure.end(), [&](const json& q) {
-        return std::fabs(q["depth"].get<double>() - depth) < 1e-6;
-      });
+      auto it =
+          std::find_if(pressure.begin(), pressure.end(), [&](const json& q) {
+            return std::fabs(q["depth"].get<double>() - depth) < 1e-6;
+          });
       ASSERT_NE(it, pressure.end()) << "no point at depth " << depth;
       expect_printed(row[1], (*it)["load"], "earth pressure");
     }
@@ -112,10 +117,13 @@ TEST_P(ExampleJson, AgreesWithTheReport) {
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleJson,
                          ::testing::ValuesIn(testing::kExamples),
-                         [](const auto& info) { return testing::test_name(info.param); });
+                         [](const auto& info) {
+                           return testing::test_name(info.param);
+                         });
 
 TEST(JsonResults, StagedRunWithCurvesAndWales) {
-  const json doc = document_of(ExampleRun::example("staged_excavation.dat").result);
+  const json doc =
+      document_of(ExampleRun::example("staged_excavation.dat").result);
   EXPECT_EQ(doc["format"], "korvan results");
   EXPECT_EQ(doc["status"], "completed");
   const json& problems = doc["problems"];
@@ -126,7 +134,8 @@ TEST(JsonResults, StagedRunWithCurvesAndWales) {
     EXPECT_EQ(p["stage_code"], 2);
     EXPECT_DOUBLE_EQ(p["wall_length"].get<double>(), 288.0);
     // No soil profile: the excavation line is the reference depth.
-    EXPECT_DOUBLE_EQ(p["excavation_depth"].get<double>(), k == 0 ? 72.0 : 168.0);
+    EXPECT_DOUBLE_EQ(p["excavation_depth"].get<double>(),
+                     k == 0 ? 72.0 : 168.0);
     EXPECT_TRUE(p["water_table_backfill"].is_null());
     EXPECT_TRUE(p["earth_pressure"].empty());
     ASSERT_EQ(p["py_curves"].size(), 2u);
@@ -134,14 +143,17 @@ TEST(JsonResults, StagedRunWithCurvesAndWales) {
   }
   // Stage 1 is a cantilever: no negative moment.
   EXPECT_TRUE(problems[0]["summary"]["max_negative_moment"].is_null());
-  EXPECT_LT(problems[1]["summary"]["max_negative_moment"]["value"].get<double>(), 0.0);
+  EXPECT_LT(
+      problems[1]["summary"]["max_negative_moment"]["value"].get<double>(),
+      0.0);
   const json& strut = problems[1]["supports"].at(0);
   EXPECT_EQ(strut["kind"], "strut");
   EXPECT_DOUBLE_EQ(strut["depth"].get<double>(), 36.0);
   EXPECT_TRUE(strut["wale"].is_null());
 
   // Generated curves run from the backfill side to the excavation side.
-  const json soft = document_of(ExampleRun::example("sheet_pile_soft_clay.dat").result);
+  const json soft =
+      document_of(ExampleRun::example("sheet_pile_soft_clay.dat").result);
   for (const json& c : soft["problems"][0]["py_curves"]) {
     EXPECT_TRUE(c["generated"]);
     EXPECT_LT(c["points"].front()[0].get<double>(), 0.0);
@@ -153,8 +165,10 @@ TEST(JsonResults, StagedRunWithCurvesAndWales) {
   EXPECT_EQ(p["units"]["wale_moment"], "kN-m");
   const auto wales = table_after(tied.report, "WALES RESULTS");
   ASSERT_EQ(wales.size(), 1u);
-  expect_printed(wales[0][4], p["supports"][0]["wale"]["reaction"], "wale reaction");
-  expect_printed(wales[0][6], p["supports"][0]["wale"]["moment"], "wale moment");
+  expect_printed(wales[0][4], p["supports"][0]["wale"]["reaction"],
+                 "wale reaction");
+  expect_printed(wales[0][6], p["supports"][0]["wale"]["moment"],
+                 "wale moment");
 }
 
 TEST(JsonResults, RunStoppedByAnInputError) {
@@ -184,19 +198,22 @@ TEST(JsonResults, RunStoppedByAnInputError) {
 // moments and shears are per.
 TEST(JsonResults, WarningsAndWallWidth) {
   const auto golden = testing::source_dir() / "tests" / "golden";
-  const json above =
-      document_of(ExampleRun::of(golden / "warning_soil_profile_above_toe" / "input.dat").result);
+  const json above = document_of(
+      ExampleRun::of(golden / "warning_soil_profile_above_toe" / "input.dat")
+          .result);
   const json& p = above["problems"][0];
   ASSERT_EQ(p["warnings"].size(), 1u);
   EXPECT_EQ(p["warnings"][0], "the soil profile ends 5.000 ft above the toe");
   // A profile that ends at the toe, above the bottom of the p-y model.
   const json at_toe = document_of(
-      ExampleRun::of(golden / "surcharge_with_specified_pressure" / "input.dat").result);
+      ExampleRun::of(golden / "surcharge_with_specified_pressure" / "input.dat")
+          .result);
   ASSERT_EQ(at_toe["problems"][0]["warnings"].size(), 1u);
   EXPECT_NE(at_toe["problems"][0]["warnings"][0].get<std::string>().find(
                 "above the bottom of the p-y model at 26.00 ft"),
             std::string::npos);
-  const json tied = document_of(ExampleRun::example("tied_back_wall_metric.dat").result);
+  const json tied =
+      document_of(ExampleRun::example("tied_back_wall_metric.dat").result);
   EXPECT_TRUE(tied["problems"][0]["warnings"].empty());
   EXPECT_GT(tied["problems"][0]["wall_width"].get<double>(), 0.0);
 }
@@ -207,7 +224,8 @@ TEST(JsonResults, TextThatIsNotUtf8IsReplacedNotRefused) {
   p.title = "MUR \xC9PAIS \"QUOTED\"";  // Latin-1
   p.outcome = Outcome::kStopped;
   run.results.push_back(p);
-  const std::string title = document_of(run, "caf\xE9.dat")["problems"][0]["title"];
+  const std::string title =
+      document_of(run, "caf\xE9.dat")["problems"][0]["title"];
   EXPECT_EQ(title, "MUR \xEF\xBF\xBDPAIS \"QUOTED\"");
 }
 

@@ -67,12 +67,14 @@ class Reader {
 
  private:
   [[noreturn]] void fail(const std::string& what) const {
-    throw std::runtime_error("XML error at byte " + std::to_string(i_) +
-                             ": " + what);
+    throw std::runtime_error("XML error at byte " + std::to_string(i_) + ": " +
+                             what);
   }
   char peek() const { return i_ < s_.size() ? s_[i_] : '\0'; }
   void skip_space() {
-    while (i_ < s_.size() && std::string(" \t\r\n").find(s_[i_]) != std::string::npos) ++i_;
+    while (i_ < s_.size() &&
+           std::string(" \t\r\n").find(s_[i_]) != std::string::npos)
+      ++i_;
   }
   std::string name() {
     const size_t start = i_;
@@ -105,15 +107,19 @@ class Reader {
       const size_t end = s_.find(';', i_);
       if (end == std::string::npos) fail("unterminated reference");
       const std::string ref = s_.substr(i_ + 1, end - i_ - 1);
-      static const std::map<std::string, std::string> named{
-          {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}};
+      static const std::map<std::string, std::string> named{{"amp", "&"},
+                                                            {"lt", "<"},
+                                                            {"gt", ">"},
+                                                            {"quot", "\""},
+                                                            {"apos", "'"}};
       if (auto it = named.find(ref); it != named.end()) {
         out += it->second;
       } else if (ref.size() > 1 && ref[0] == '#' &&
                  ref.find_first_not_of("0123456789", 1) == std::string::npos) {
         // ASCII resolved, the rest kept as written.
         const long code = std::stol(ref.substr(1));
-        out += code < 128 ? std::string(1, static_cast<char>(code)) : "&" + ref + ";";
+        out += code < 128 ? std::string(1, static_cast<char>(code))
+                          : "&" + ref + ";";
       } else {
         fail("undefined entity &" + ref + ";");
       }

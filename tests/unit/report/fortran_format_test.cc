@@ -25,14 +25,13 @@ T parse_number(const std::string& text) {
   T value{};
   const char* last = text.data() + text.size();
   auto [end, ec] = std::from_chars(text.data(), last, value);
-  EXPECT_TRUE(ec == std::errc() && end == last)
-      << "unreadable value " << text;
+  EXPECT_TRUE(ec == std::errc() && end == last) << "unreadable value " << text;
   return value;
 }
 
 // A row of table.txt is "kind value w d k |text|"; see make_table.f90.
-std::string format_row(const std::string& kind, const std::string& value,
-                       int w, int d, int k) {
+std::string format_row(const std::string& kind, const std::string& value, int w,
+                       int d, int k) {
   if (kind == "I") return fmt_i(parse_number<long long>(value), w);
   if (kind == "Z") return fmt_i_zero(parse_number<long long>(value), w);
   if (kind == "LI") return list_int(parse_number<long long>(value));
@@ -88,15 +87,24 @@ TEST(FortranFormat, Integers) {
 TEST(FortranFormat, FixedPoint) {
   const Case cases[] = {
       // The zero before the point goes only when the field is full.
-      {0.5, 4, 3, ".500"}, {0.5, 5, 3, "0.500"}, {-0.5, 5, 3, "-.500"},
+      {0.5, 4, 3, ".500"},
+      {0.5, 5, 3, "0.500"},
+      {-0.5, 5, 3, "-.500"},
       // Exact binary ties round to even; carries widen the number.
-      {0.125, 6, 2, "  0.12"}, {0.375, 6, 2, "  0.38"}, {9.96, 3, 1, "***"},
+      {0.125, 6, 2, "  0.12"},
+      {0.375, 6, 2, "  0.38"},
+      {9.96, 3, 1, "***"},
       // d = 0 keeps the point, and the zero of "0." is never dropped.
-      {5, 3, 0, " 5."}, {0, 10, 0, "        0."}, {0.4, 1, 0, "*"},
+      {5, 3, 0, " 5."},
+      {0, 10, 0, "        0."},
+      {0.4, 1, 0, "*"},
       // Rounding to zero keeps the sign; exact zero has none.
-      {-0.0001, 10, 3, "    -0.000"}, {-0.0, 10, 3, "     0.000"},
-      {-0.0, 2, 1, ".0"}, {-kInf, 8, 1, "    -Inf"},
-      {1e20, 26, 3, " 100000000000000000000.000"}, {1e300, 10, 3, "**********"},
+      {-0.0001, 10, 3, "    -0.000"},
+      {-0.0, 10, 3, "     0.000"},
+      {-0.0, 2, 1, ".0"},
+      {-kInf, 8, 1, "    -Inf"},
+      {1e20, 26, 3, " 100000000000000000000.000"},
+      {1e300, 10, 3, "**********"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(fmt_f(c.value, c.w, c.d), c.expected)
@@ -105,7 +113,8 @@ TEST(FortranFormat, FixedPoint) {
 }
 
 TEST(FortranFormat, Exponent) {
-  const Case plain[] = {  // 0P: 0.ddd, the leading zero optional
+  const Case plain[] = {
+      // 0P: 0.ddd, the leading zero optional
       {1.23, 10, 3, " 0.123E+01"}, {1.23, 8, 3, ".123E+01"},
       {-1.23, 9, 3, "-.123E+01"},  {9.9996e98, 10, 3, " 0.100+100"},
       {-0.0, 10, 3, " 0.000E+00"}, {1.0, 10, 0, "**********"},  // 0PE10.0
@@ -114,10 +123,14 @@ TEST(FortranFormat, Exponent) {
     EXPECT_EQ(fmt_e(c.value, c.w, c.d, 0), c.expected)
         << "E" << c.w << "." << c.d << " of " << c.value;
   }
-  const Case scaled[] = {  // 1P: d.ddd
-      {9.9996, 10, 3, " 1.000E+01"}, {1.2345e100, 10, 3, " 1.235+100"},
-      {9.9996e-101, 10, 3, " 1.000-100"}, {-1.234, 9, 3, "*********"},
-      {1.23, 10, 0, "    1.E+00"}, {-0.0, 10, 3, " 0.000E+00"},
+  const Case scaled[] = {
+      // 1P: d.ddd
+      {9.9996, 10, 3, " 1.000E+01"},
+      {1.2345e100, 10, 3, " 1.235+100"},
+      {9.9996e-101, 10, 3, " 1.000-100"},
+      {-1.234, 9, 3, "*********"},
+      {1.23, 10, 0, "    1.E+00"},
+      {-0.0, 10, 3, " 0.000E+00"},
       {4.9406564584124654e-324, 10, 2, "  4.94-324"},
       {-kInf, 9, 2, "-Infinity"},
   };
@@ -134,10 +147,14 @@ TEST(FortranFormat, Characters) {
 
 TEST(FortranFormat, ReportRealLayout) {
   const Case cases[] = {
-      {123.4, 12, 4, "      123.40"}, {0.00123, 12, 4, "  1.2300E-03"},
-      {10000, 12, 4, "  1.0000E+04"}, {1e-60, 12, 4, "      0.0000"},
-      {-0.0, 12, 4, "      0.0000"}, {0.5, 12, 4, "      0.5000"},
-      {0.05, 12, 4, "    0.050000"}, {0.01, 12, 4, "  1.0000E-02"},
+      {123.4, 12, 4, "      123.40"},
+      {0.00123, 12, 4, "  1.2300E-03"},
+      {10000, 12, 4, "  1.0000E+04"},
+      {1e-60, 12, 4, "      0.0000"},
+      {-0.0, 12, 4, "      0.0000"},
+      {0.5, 12, 4, "      0.5000"},
+      {0.05, 12, 4, "    0.050000"},
+      {0.01, 12, 4, "  1.0000E-02"},
       // 10^(1-n) in single precision lies above the double 0.001.
       {0.001, 12, 4, "  1.0000E-03"},
   };
@@ -153,10 +170,10 @@ TEST(FortranFormat, ReportRealLayout) {
 TEST(FortranFormat, ListDirectedRecords) {
   EXPECT_EQ(list_int(0) + list_int(40) + list_int(1),
             "           0          40           1");
-  EXPECT_EQ(list_real(1.5) + list_real(-1.5) + list_real(-0.0) +
-                list_real(1e-300),
-            "   1.5000000000000000       -1.5000000000000000        "
-            "0.0000000000000000        1.0000000000000000E-300");
+  EXPECT_EQ(
+      list_real(1.5) + list_real(-1.5) + list_real(-0.0) + list_real(1e-300),
+      "   1.5000000000000000       -1.5000000000000000        "
+      "0.0000000000000000        1.0000000000000000E-300");
   EXPECT_EQ(list_int(1) + list_real(1.5) + list_int(2),
             "           1   1.5000000000000000                2");
   EXPECT_EQ(list_int(9223372036854775807LL) + list_int(-5),

@@ -20,8 +20,8 @@ std::string stop_text(const py::PyStop& stop) {
 TEST(PyReport, BeyondTheProfileMessages) {
   EXPECT_NE(stop_text({1, 120.0, "PHI"}).find("\n IS BEYOND THE EXTENT OF"),
             std::string::npos);
-  for (const py::PyStop& stop :
-       {py::PyStop{1, 120.0, "STRENGTH"}, py::PyStop{4, 120.0, "UNIT WEIGHT"}}) {
+  for (const py::PyStop& stop : {py::PyStop{1, 120.0, "STRENGTH"},
+                                 py::PyStop{4, 120.0, "UNIT WEIGHT"}}) {
     const std::string text = stop_text(stop);
     EXPECT_NE(text.find("\nIS BEYOND THE EXTENT OF"), std::string::npos)
         << text;

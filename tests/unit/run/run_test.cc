@@ -21,12 +21,12 @@ namespace {
 class RunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("korvan-run-" +
-            std::string(::testing::UnitTest::GetInstance()
-                            ->current_test_info()
-                            ->name()) +
-            "-" + std::to_string(::getpid()));
+    dir_ =
+        fs::temp_directory_path() /
+        ("korvan-run-" +
+         std::string(
+             ::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+         "-" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -63,7 +63,8 @@ class RunTest : public ::testing::Test {
   fs::path dir_;
 };
 
-const fs::path kExamples = fs::path(KORVAN_TEST_DATA) / ".." / ".." / "examples";
+const fs::path kExamples =
+    fs::path(KORVAN_TEST_DATA) / ".." / ".." / "examples";
 
 const char* kWall =
     "WALL\n1 1 1 1 0 0 1 0 0 0 0 0 0 0 0\n"
@@ -278,7 +279,8 @@ TEST_F(RunTest, ScratchFileFaultsAreFileErrors) {
   fs::create_directories(f.pressure_scratch);
   RunResult r = Engine().run(f);
   EXPECT_EQ(r.status, RunStatus::kFileError);
-  EXPECT_NE(r.message.find("earth-pressure distribution file"), std::string::npos);
+  EXPECT_NE(r.message.find("earth-pressure distribution file"),
+            std::string::npos);
   EXPECT_NE(r.message.find("folder.epd"), std::string::npos) << r.message;
   EXPECT_NE(read(f.report).find("END OF ANALYSIS"), std::string::npos);
 
@@ -302,8 +304,9 @@ TEST_F(RunTest, HeaderShowsTheInputFolderNormalised) {
   f.input = dir_ / "." / "sub" / ".." / "wall.dat";
   ASSERT_EQ(Engine().run(f).status, RunStatus::kCompleted);
   const std::string report = read(f.report);
-  EXPECT_NE(report.find("Path to file locations      : " + dir_.string() + "/\n"),
-            std::string::npos)
+  EXPECT_NE(
+      report.find("Path to file locations      : " + dir_.string() + "/\n"),
+      std::string::npos)
       << report.substr(0, 1200);
   EXPECT_NE(report.find("Name of input data file     : wall.dat\n"),
             std::string::npos);
@@ -349,7 +352,8 @@ TEST_F(RunTest, RunsThatWouldOverwriteTheirOwnFilesAreRefused) {
     const RunResult r = Engine().run(f, options);
     EXPECT_EQ(r.status, RunStatus::kFileError) << c.what;
     EXPECT_FALSE(r.files_written) << c.what;
-    EXPECT_NE(r.message.find("one file"), std::string::npos) << c.what << ": " << r.message;
+    EXPECT_NE(r.message.find("one file"), std::string::npos)
+        << c.what << ": " << r.message;
     EXPECT_EQ(read(dir_ / "wall.dat"), kWall) << c.what;
     EXPECT_EQ(listing(), before) << c.what;
     EXPECT_EQ(diagnostics.str(), r.message + "\n") << c.what;
@@ -370,7 +374,8 @@ TEST_F(RunTest, ARunThatCannotFinishKeepsTheEarlierFiles) {
   f.plot = dir_ / "no-such-folder" / "wall.plot";
   RunResult r = Engine().run(f);
   EXPECT_EQ(r.status, RunStatus::kFileError);
-  EXPECT_NE(r.message.find("cannot open the plot-data file"), std::string::npos);
+  EXPECT_NE(r.message.find("cannot open the plot-data file"),
+            std::string::npos);
   EXPECT_EQ(read(good.report), report);
   EXPECT_EQ(listing(), before);
 
@@ -393,7 +398,8 @@ TEST_F(RunTest, ARunThatCannotFinishKeepsTheEarlierFiles) {
     f.plot = "/dev/full";  // a full disk: the plot file cannot be written
     r = Engine().run(f);
     EXPECT_EQ(r.status, RunStatus::kFileError);
-    EXPECT_NE(r.message.find("cannot write the plot-data file"), std::string::npos);
+    EXPECT_NE(r.message.find("cannot write the plot-data file"),
+              std::string::npos);
     EXPECT_EQ(read(good.report), report);
     EXPECT_EQ(read(good.iteration), iteration);
     EXPECT_EQ(listing(), before);

@@ -46,7 +46,8 @@ struct TempDir {
   ~TempDir() { fs::remove_all(path); }
   std::vector<std::string> listing() const {
     std::vector<std::string> names;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(path)) {
+    for (const fs::directory_entry& e :
+         fs::recursive_directory_iterator(path)) {
       names.push_back(e.path().lexically_relative(path).string());
     }
     std::sort(names.begin(), names.end());
@@ -174,9 +175,8 @@ TEST(RunTextTest, ARunOnTextTouchesNoFile) {
 
   EXPECT_EQ(cwd.listing(), std::vector<std::string>{});
   std::vector<std::string> new_in_temp;
-  std::set_difference(temp_after.begin(), temp_after.end(),
-                      temp_before.begin(), temp_before.end(),
-                      std::back_inserter(new_in_temp));
+  std::set_difference(temp_after.begin(), temp_after.end(), temp_before.begin(),
+                      temp_before.end(), std::back_inserter(new_in_temp));
   for (const std::string& name : new_in_temp) {
     EXPECT_EQ(name.find("input."), std::string::npos) << name;
     EXPECT_EQ(name.find("wall."), std::string::npos) << name;
@@ -205,7 +205,8 @@ TEST(RunTextTest, OutcomesAndInputErrorsAreValues) {
       engine.run_text(slurp(kGolden / "deflection_exceeded" / "input.dat"));
   auto outcomes = [](const RunText& run) {
     std::vector<Outcome> list;
-    for (const ProblemResults& p : run.result.results) list.push_back(p.outcome);
+    for (const ProblemResults& p : run.result.results)
+      list.push_back(p.outcome);
     return list;
   };
   EXPECT_EQ(outcomes(exceeded),

@@ -87,8 +87,8 @@ TEST(CurveRanges, PairsChainsSkipsAndOrder) {
 }
 
 TEST(Relaxation, FactorSequence) {
-  const double expected[] = {0.5,   0.25,   0.75,   0.125, 0.375,
-                             0.625, 0.875,  0.0625, 0.1875};
+  const double expected[] = {0.5,   0.25,  0.75,   0.125, 0.375,
+                             0.625, 0.875, 0.0625, 0.1875};
   for (int c = 0; c < 9; ++c) {
     EXPECT_DOUBLE_EQ(relaxation_factor(c), expected[c]) << c;
   }

@@ -34,7 +34,8 @@ TEST(StationModel, PairedEntriesVaryLinearlyAndAxialLoadIsReversed) {
   engine::Problem p = wall_of(10);
   // The pair runs from the first entry's FROM (2) to the second's TO (6);
   // the second entry's own FROM is not used and it is not applied alone.
-  p.loads = {{1, 2, 99, 0.0, 0.0, 8.0}, {0, -5, 6, 8.0, 0.0, 0.0},
+  p.loads = {{1, 2, 99, 0.0, 0.0, 8.0},
+             {0, -5, 6, 8.0, 0.0, 0.0},
              {0, 8, 8, 3.0, 0.0, 0.0}};
   const StationModel m = build_station_model(p);
   EXPECT_EQ(at(m.load, 2), 0.0);
@@ -82,12 +83,12 @@ TEST(StationModel, DataBeyondTheEndsIsFound) {
     bool beyond;
   };
   const Case cases[] = {
-      {0, 10, 1.0, false},   // the whole wall
-      {10, 11, 1.0, true},   // half a value stays at N+1
-      {12, 12, 1.0, true},   // only at a fictitious station
-      {-1, 0, 1.0, true},    // above the top
-      {20, 30, 0.0, false},  // zeros anywhere are harmless
-      {500, 600, 2.0, true}, // far outside the tables
+      {0, 10, 1.0, false},    // the whole wall
+      {10, 11, 1.0, true},    // half a value stays at N+1
+      {12, 12, 1.0, true},    // only at a fictitious station
+      {-1, 0, 1.0, true},     // above the top
+      {20, 30, 0.0, false},   // zeros anywhere are harmless
+      {500, 600, 2.0, true},  // far outside the tables
       // The extremes of the station numbers: only the tables are visited.
       {INT_MIN, INT_MAX, 1.0, true},
       {INT_MAX - 1, INT_MAX, 0.0, false},
