@@ -14,7 +14,7 @@ prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 
 fail() { echo "consumer-test: $*" >&2; exit 1; }
-for f in include/korvan/engine.h include/korvan/results.h include/korvan/korvan.h \
+for f in include/korvan/engine.h include/korvan/results.h include/korvan/korvan.h include/korvan/number_text.h \
          include/korvan/version.h; do
   [ -f "$prefix/$f" ] || fail "$f is not installed"
 done

@@ -11,7 +11,7 @@
 
 #include "korvan/engine.h"
 #include "korvan/results.h"
-#include "present/number_text.h"
+#include "korvan/number_text.h"
 
 namespace korvan::report {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "present/number_text.h"
+#include "korvan/number_text.h"
 
 namespace korvan::report::svg {
 

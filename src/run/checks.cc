@@ -7,7 +7,7 @@
 #include "model/constants.h"
 #include "model/rounding.h"
 #include "report/pressure_report.h"
-#include "report/shown_number.h"
+#include "korvan/number_text.h"
 
 namespace korvan::engine {
 
@@ -100,9 +100,9 @@ void Run::warn_short_profile() {
   const double toe = p.geometry.increments * p.geometry.increment_length;
   const double shortfall = toe - last.bottom;
   const bool english = p.units() == engine::UnitSystem::kEnglish;
-  const report::Units u = report::units_of(english);
+  const present::Units u = present::units_of(english);
   auto length = [&](double x) {
-    return report::number_text(x * u.depth_factor) + " " + u.depth;
+    return present::number_text(x * u.depth_factor) + " " + u.depth;
   };
   // Generated curves take the layers down to two increments below the toe;
   // a profile that ends at the toe places the curve depths of its last

@@ -6,7 +6,7 @@
 #include "model/constants.h"
 #include "model/rounding.h"
 #include "report/results.h"
-#include "report/shown_number.h"
+#include "korvan/number_text.h"
 
 namespace korvan::engine {
 
@@ -183,15 +183,15 @@ std::string Run::stop_detail() const {
 // What the solution can tell about an outcome other than closed.
 std::string Run::outcome_detail() const {
   if (!solution_ || !model_) return {};
-  const report::Units u =
-      report::units_of(problem_.units() == engine::UnitSystem::kEnglish);
+  const present::Units u =
+      present::units_of(problem_.units() == engine::UnitSystem::kEnglish);
   switch (solution_->outcome) {
     case wall::Outcome::kDeflectionExceeded:
       return "at " + std::to_string(solution_->stations_over) +
              (solution_->stations_over == 1 ? " station" : " stations") +
              " beyond the allowable deflection of " +
-             report::number_text(problem_.geometry.allowable_deflection *
-                                 u.deflection_factor) +
+             present::number_text(problem_.geometry.allowable_deflection *
+                                  u.deflection_factor) +
              " " + u.deflection;
     case wall::Outcome::kNotClosed:
       return "within the iteration limit of " +

@@ -1,6 +1,6 @@
 // The presentation's number text against the report's (built on the
 // Fortran formats): byte for byte over a large table of values.
-#include "present/number_text.h"
+#include "korvan/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "report/shown_number.h"
+#include "unit/present/reference_number_text.h"
 
 namespace korvan {
 namespace {

@@ -1,12 +1,12 @@
-// Numbers as people read them: the units values are shown in and numbers
-// as short text. Used by the warnings of a run and by the presentation
-// (summary table, JSON, HTML); built on report/fortran_format.
+// Numbers as people read them (the run's warnings, the summary table, JSON,
+// HTML and charts): the units values are shown in and numbers as short
+// text, built on std::to_chars (correctly rounded, no locale).
 #pragma once
 
 #include <stdexcept>
 #include <string>
 
-namespace korvan::report {
+namespace korvan::present {
 
 // The unit system of a problem, with its unit names: `internal_*` name the
 // values as the engine holds them (JSON), the others the values as shown
@@ -32,8 +32,12 @@ struct NonFiniteValue : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Fixed-point text with `decimals` decimals; a value that rounds to zero
-// has no sign. Both throw NonFiniteValue for a value that is not finite.
+// Every function below throws NonFiniteValue for a value that is not
+// finite; `digits` (significant digits) is at least 1.
+
+// Fixed-point text with `decimals` decimals (0 or more); a value that
+// rounds to zero has no sign. A text longer than 60 characters (magnitudes
+// from about 10^55) is 60 asterisks.
 std::string fixed_text(double value, int decimals);
 // The one format of values as people read them (HTML, terminal summary,
 // chart labels): `digits` significant digits, with a power of ten that is
@@ -47,12 +51,10 @@ int shown_power(int exponent);
 // a value in the unit of an axis scaled by 10^power.
 std::string scaled_text(double value, int power, int digits = 4);
 // Text for a machine: fixed-point for magnitudes from 0.001 to below 10^6,
-// otherwise exponent form (1.234E+07); ASCII only.
+// otherwise exponent form, 1.234E+07, or 1.234-100 for a three-digit
+// exponent; ASCII only.
 std::string plain_number_text(double value, int digits);
-
-namespace svg {
 // "×10³" for power 3; empty for 0.
 std::string power_label(int power);
-}  // namespace svg
 
-}  // namespace korvan::report
+}  // namespace korvan::present

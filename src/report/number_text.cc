@@ -1,4 +1,4 @@
-#include "present/number_text.h"
+#include "korvan/number_text.h"
 
 #include <algorithm>
 #include <cassert>

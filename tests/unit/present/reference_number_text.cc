@@ -1,4 +1,4 @@
-#include "report/shown_number.h"
+#include "unit/present/reference_number_text.h"
 
 #include <algorithm>
 #include <cmath>
