@@ -9,34 +9,17 @@
 
 #include "korvan/engine.h"
 #include "unit/present/example_runs.h"
+#include "verification/prismatic_wall.h"
 #include "wall/solver.h"
 #include "wall/wall_model.h"
 
 namespace korvan::wall {
 namespace {
 
-constexpr double kE = 29.0e6;  // lb/in^2
-constexpr double kI = 100.0;   // in^4
-constexpr double kEI = kE * kI;
-
-// An English-unit wall of n increments of h inches, one prismatic elastic
-// section.
-engine::Problem prismatic_wall(int n, double h) {
-  engine::Problem p;
-  p.control.unit_system = 1;
-  p.geometry.increments = n;
-  p.geometry.increment_length = h;
-  p.geometry.allowable_deflection = 1.0e6;
-  p.geometry.closure_tolerance = 1.0e-10;
-  p.geometry.max_iterations = 100;
-  engine::CrossSection c;
-  c.dimensions[0] = 12.0;
-  c.properties[3] = kI;
-  c.properties[8] = kE;
-  p.cross_sections.push_back(c);
-  p.wall_sections.push_back({0.0, n * h / 12.0, 1});
-  return p;
-}
+using fixtures::kE;
+using fixtures::kEI;
+using fixtures::kI;
+using fixtures::prismatic_wall;
 
 // A linear p-y curve p = -k y (per unit length of wall) at a station.
 CurveRecord linear_curve(int station, double k, int contd, int group) {
