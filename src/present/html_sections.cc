@@ -268,60 +268,73 @@ void write_input_sketch(std::ostream& out, const ProblemResults& p) {
 
 }  // namespace
 
-// The diagrams of a group of problems drawn together; a problem without
-// results is drawn from its input.
-void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
-                  const std::vector<size_t>& group) {
-  std::vector<const ProblemResults*> drawn;
-  for (size_t i : group) {
-    if (!all[i].stations.empty()) {
-      drawn.push_back(&all[i]);
-    } else {
-      write_input_sketch(out, all[i]);
-    }
-  }
-  if (drawn.empty()) return;
-  const Units u = units_of(drawn.front()->english);
-  const bool staged = group.size() > 1;
-  double wall_end = 0.0;
-  bool pressure = true;
-  for (const ProblemResults* p : drawn) {
-    wall_end = std::max(wall_end, p->stations.back().depth);
-    pressure = pressure && !p->pressure.empty();
-  }
+namespace {
 
-  // Levels on the wall: each stage's excavation line, then water tables
-  // and supports once per depth.
+// What the charts of one group share: units, the depth of the wall, the
+// marked levels, and whether stages and earth pressures are drawn.
+struct ChartFrame {
+  Units u;
+  double wall_end = 0.0;
+  bool staged = false;
+  bool pressure = true;
+  std::vector<svg::Level> levels;
+
+  svg::Chart chart(const char* id, const char* title,
+                   const std::string& unit) const {
+    svg::Chart c;
+    c.id = id;
+    c.title = title;
+    c.x_unit = unit;
+    c.y_title = "Depth";
+    c.y_unit = u.depth;
+    c.y_end = wall_end * u.depth_factor;
+    c.levels = levels;
+    return c;
+  }
+};
+
+// Levels on the wall: each stage's excavation line, then water tables and
+// supports once per depth.
+std::vector<svg::Level> chart_levels(
+    const std::vector<const ProblemResults*>& drawn, const ChartFrame& f) {
   std::vector<svg::Level> levels;
   std::set<std::pair<int, long long>> seen;
   auto once = [&](int kind, double depth) {
-    return depth >= 0.0 && depth <= wall_end * (1.0 + 1e-9) &&
+    return depth >= 0.0 && depth <= f.wall_end * (1.0 + 1e-9) &&
            seen.insert({kind, std::llround(depth * 1e6)}).second;
   };
   for (const ProblemResults* p : drawn) {
     // Every stage its own excavation line.
     if (const auto e = excavation_line(*p); e && once(-p->number, *e)) {
       std::string label = "excavation";
-      if (staged) label += ", stage " + std::to_string(p->number);
+      if (f.staged) label += ", stage " + std::to_string(p->number);
       levels.push_back(
-          {svg::Level::Kind::kExcavation, *e * u.depth_factor, label});
+          {svg::Level::Kind::kExcavation, *e * f.u.depth_factor, label});
     }
     for (const auto& [w, label] :
          {std::pair{p->water_backfill, "water behind"},
           std::pair{p->water_excavation, "water in front"}}) {
       if (w && once(1, *w)) {
         levels.push_back(
-            {svg::Level::Kind::kWater, *w * u.depth_factor, label});
+            {svg::Level::Kind::kWater, *w * f.u.depth_factor, label});
       }
     }
     for (const SupportResults& s : p->supports) {
       if (once(2, s.depth)) {
-        levels.push_back({svg::Level::Kind::kSupport, s.depth * u.depth_factor,
+        levels.push_back({svg::Level::Kind::kSupport,
+                          s.depth * f.u.depth_factor,
                           (s.tie_back ? "T" : "S") + std::to_string(s.number)});
       }
     }
   }
+  return levels;
+}
 
+// Deflection, moment, shear and soil reaction against depth.
+void write_station_charts(std::ostream& out,
+                          const std::vector<const ProblemResults*>& drawn,
+                          const ChartFrame& f) {
+  const Units& u = f.u;
   const Quantity quantities[] = {
       {"deflection", "Deflection", u.deflection, u.deflection_factor,
        [](const StationResults& s) { return s.deflection; }},
@@ -332,22 +345,9 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
       {"soil-reaction", "Soil reaction", u.line_load, 1.0,
        [](const StationResults& s) { return s.soil_reaction; }},
   };
-  out << "<div class=\"charts\">\n";
-  auto chart_base = [&](const char* id, const char* title,
-                        const std::string& unit) {
-    svg::Chart c;
-    c.id = id;
-    c.title = title;
-    c.x_unit = unit;
-    c.y_title = "Depth";
-    c.y_unit = u.depth;
-    c.y_end = wall_end * u.depth_factor;
-    c.levels = levels;
-    return c;
-  };
   bool first = true;
   for (const Quantity& q : quantities) {
-    svg::Chart c = chart_base(q.id, q.title, q.unit);
+    svg::Chart c = f.chart(q.id, q.title, q.unit);
     c.level_labels = first;
     first = false;
     int k = 0;
@@ -363,45 +363,52 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
     }
     out << "<figure>" << svg::render(c) << "</figure>\n";
   }
-  // Earth pressure as generated or given, else the net load on the wall.
-  {
-    svg::Chart c =
-        chart_base(pressure ? "earth-pressure" : "net-load",
-                   pressure ? "Earth pressure" : "Net load", u.line_load);
-    int k = 0;
-    for (const ProblemResults* p : drawn) {
-      svg::Series s;
-      s.name = problem_name(*p);
-      s.style = k++;
-      if (pressure) {
-        const double end = p->stations.back().depth;
-        for (const PressurePoint& q : p->pressure) {
-          if (q.depth <= end * (1.0 + 1e-9)) {
-            s.points.emplace_back(q.load, q.depth * u.depth_factor);
-          }
-        }
-      } else {
-        const double h = p->increment_length;
-        for (const StationResults& st : p->stations) {
-          s.points.emplace_back(h > 0.0 ? st.net_force / h : 0.0,
-                                st.depth * u.depth_factor);
+}
+
+// Earth pressure as generated or given, else the net load on the wall.
+void write_load_chart(std::ostream& out,
+                      const std::vector<const ProblemResults*>& drawn,
+                      const ChartFrame& f) {
+  svg::Chart c =
+      f.chart(f.pressure ? "earth-pressure" : "net-load",
+              f.pressure ? "Earth pressure" : "Net load", f.u.line_load);
+  int k = 0;
+  for (const ProblemResults* p : drawn) {
+    svg::Series s;
+    s.name = problem_name(*p);
+    s.style = k++;
+    if (f.pressure) {
+      const double end = p->stations.back().depth;
+      for (const PressurePoint& q : p->pressure) {
+        if (q.depth <= end * (1.0 + 1e-9)) {
+          s.points.emplace_back(q.load, q.depth * f.u.depth_factor);
         }
       }
-      c.series.push_back(std::move(s));
+    } else {
+      const double h = p->increment_length;
+      for (const StationResults& st : p->stations) {
+        s.points.emplace_back(h > 0.0 ? st.net_force / h : 0.0,
+                              st.depth * f.u.depth_factor);
+      }
     }
-    out << "<figure>" << svg::render(c) << "</figure>\n";
+    c.series.push_back(std::move(s));
   }
+  out << "<figure>" << svg::render(c) << "</figure>\n";
+}
 
-  // The key: stages, then the kinds of level present.
+// The key: stages, then the kinds of level present, and the caption.
+void write_chart_key(std::ostream& out,
+                     const std::vector<const ProblemResults*>& drawn,
+                     const ChartFrame& f) {
   std::vector<svg::LegendEntry> key;
-  if (staged) {
+  if (f.staged) {
     int k = 0;
     for (const ProblemResults* p : drawn) {
       key.push_back({problem_name(*p), k++, std::nullopt});
     }
   }
   auto present = [&](svg::Level::Kind kind) {
-    return std::any_of(levels.begin(), levels.end(),
+    return std::any_of(f.levels.begin(), f.levels.end(),
                        [&](const svg::Level& l) { return l.kind == kind; });
   };
   if (present(svg::Level::Kind::kExcavation)) {
@@ -417,7 +424,7 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
   out << "<figure class=\"key\">";
   if (!key.empty()) out << svg::render_legend(key);
   out << "<figcaption>";
-  if (pressure) {
+  if (f.pressure) {
     out << "Earth pressure: the distribution on the wall, pressure times "
            "width, per unit length of wall.";
   } else {
@@ -426,6 +433,35 @@ void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
   }
   out << " Dots mark the largest magnitudes. Deflection is positive toward "
          "the excavation.</figcaption></figure>\n";
+}
+
+}  // namespace
+
+// The diagrams of a group of problems drawn together; a problem without
+// results is drawn from its input.
+void write_charts(std::ostream& out, const std::vector<ProblemResults>& all,
+                  const std::vector<size_t>& group) {
+  std::vector<const ProblemResults*> drawn;
+  for (size_t i : group) {
+    if (!all[i].stations.empty()) {
+      drawn.push_back(&all[i]);
+    } else {
+      write_input_sketch(out, all[i]);
+    }
+  }
+  if (drawn.empty()) return;
+  ChartFrame f;
+  f.u = units_of(drawn.front()->english);
+  f.staged = group.size() > 1;
+  for (const ProblemResults* p : drawn) {
+    f.wall_end = std::max(f.wall_end, p->stations.back().depth);
+    f.pressure = f.pressure && !p->pressure.empty();
+  }
+  f.levels = chart_levels(drawn, f);
+  out << "<div class=\"charts\">\n";
+  write_station_charts(out, drawn, f);
+  write_load_chart(out, drawn, f);
+  write_chart_key(out, drawn, f);
   out << "</div>\n";
 }
 
