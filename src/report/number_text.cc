@@ -1,5 +1,7 @@
 #include "korvan/number_text.h"
 
+#include "model/constants.h"
+
 #include <algorithm>
 #include <cassert>
 #include <charconv>
@@ -10,7 +12,6 @@
 namespace korvan::present {
 namespace {
 
-constexpr double kInchesPerFoot = 12.0;
 // Fixed text longer than this is asterisks, as in a report field.
 constexpr size_t kFixedColumns = 60;
 // Enough for any double in fixed form (309 integer digits, sign, point)

@@ -294,7 +294,7 @@ void write_profile_above_model_bottom_warning(RecordWriter& out,
                                               double profile_end,
                                               double model_bottom,
                                               bool english) {
-  const double shown = english ? 1.0 / 12.0 : 1.0;
+  const double shown = english ? 1.0 / kInchesPerFoot : 1.0;
   const char* unit = english ? " FT" : " M";
   out.empty_lines(2);
   out.line("**** WARNING ****");

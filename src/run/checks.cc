@@ -102,7 +102,9 @@ void Run::warn_short_profile() {
   const bool english = p.units() == engine::UnitSystem::kEnglish;
   const present::Units u = present::units_of(english);
   auto length = [&](double x) {
-    return present::number_text(x * u.depth_factor) + " " + u.depth;
+    const double shown = x * u.depth_factor;
+    return std::isfinite(shown) ? present::number_text(shown) + " " + u.depth
+                                : shortest(x) + " " + u.length;
   };
   // Generated curves take the layers down to two increments below the toe;
   // a profile that ends at the toe places the curve depths of its last

@@ -10,6 +10,18 @@
 
 namespace korvan::engine {
 
+namespace {
+
+// The allowable deflection as people read it; a value too large to show in
+// the shown unit is given as read, in the internal unit.
+std::string allowable_deflection_text(double value, const present::Units& u) {
+  const double shown = value * u.deflection_factor;
+  return std::isfinite(shown) ? present::number_text(shown) + " " + u.deflection
+                              : shortest(value) + " " + u.length;
+}
+
+}  // namespace
+
 void Run::write_plot_block(int stage_value) {
   report::write_plot_block(plot_, stage_value, problem_,
                            model_ ? &*model_ : nullptr,
@@ -190,9 +202,8 @@ std::string Run::outcome_detail() const {
       return "at " + std::to_string(solution_->stations_over) +
              (solution_->stations_over == 1 ? " station" : " stations") +
              " beyond the allowable deflection of " +
-             present::number_text(problem_.geometry.allowable_deflection *
-                                  u.deflection_factor) +
-             " " + u.deflection;
+             allowable_deflection_text(problem_.geometry.allowable_deflection,
+                                       u);
     case wall::Outcome::kNotClosed:
       return "within the iteration limit of " +
              std::to_string(model_->max_iterations) +
