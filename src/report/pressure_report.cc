@@ -18,7 +18,6 @@ void frame(RecordWriter& out, int empty_before, std::string_view title) {
 }
 
 // Lengths of the wall and depths print in feet in English units.
-double feet(double x, bool english) { return in_feet(x, english); }
 std::string depth_label(const engine::UnitLabels& l, bool english) {
   return english ? l.long_length.substr(0, 3) : l.length;
 }
@@ -33,6 +32,11 @@ void loading_line(RecordWriter& out, std::string_view label, double value,
   out.blanks(6).put(label).put(fmt_e(value, 10, 3)).line(unit);
 }
 
+// A depth of the soil-profile warnings: feet or metres, 1PE11.3, its unit.
+std::string warning_depth(double depth, bool english) {
+  return fmt_e(in_feet(depth, english), 11, 3, 1) + (english ? " FT" : " M");
+}
+
 }  // namespace
 
 void write_wall_information(RecordWriter& out, const engine::Problem& problem,
@@ -42,16 +46,16 @@ void write_wall_information(RecordWriter& out, const engine::Problem& problem,
   const bool en = p.english;
   frame(out, 3, "*                WALL INFORMATION                *");
   value_line(out, "FREE HEIGHT OF WALL                    = ",
-             feet(w.free_height, en), depth_label(l, en));
+             in_feet(w.free_height, en), depth_label(l, en));
   value_line(out, "WIDTH FOR EARTH PRESSURE, WA           = ", w.width_pressure,
              l.length);
   value_line(out,
              "WIDTH FOR SOIL RESISTANCE, WP          = ", w.width_resistance,
              l.length);
   value_line(out, "DEPTH TO THE WATER TABLE AT BACKFILL   = ",
-             feet(w.water_backfill, en), depth_label(l, en));
+             in_feet(w.water_backfill, en), depth_label(l, en));
   value_line(out, "DEPTH TO THE WATER TABLE AT EXCAVATION = ",
-             feet(w.water_excavation, en), depth_label(l, en));
+             in_feet(w.water_excavation, en), depth_label(l, en));
   value_line(out, "UNIT WEIGHT OF WATER                   = ", p.gamma_w,
              l.unit_weight());
   value_line(out, "SLOPE OF THE BACKFILL (deg.)           = ", w.backfill_slope,
@@ -136,13 +140,13 @@ void write_soil_information(RecordWriter& out, const pressure::Profile& p) {
   for (const pressure::Sublayer& s : p.sub) {
     out.blanks(7)
         .put(fmt_i(++number, 3))
-        .put(fmt_f(feet(s.t, p.english), 9, 1))
+        .put(fmt_f(in_feet(s.t, p.english), 9, 1))
         .put(fmt_f(s.c, 10, 1))
         .put(fmt_f(s.phi, 10, 1))
         .put(fmt_f(s.gamma, 9, 3))
         .blanks(5)
         .put(s.drained ? "T" : "F")
-        .line(fmt_f(feet(s.ztop, p.english), 10, 2));
+        .line(fmt_f(in_feet(s.ztop, p.english), 10, 2));
   }
 }
 
@@ -153,7 +157,7 @@ void write_overburden_table(RecordWriter& out, const pressure::Profile& p,
   out.blanks(16).put(depth_label(l, p.english)).blanks(22).line(l.pressure());
   for (size_t i = 0; i < p.sigma_v.size(); ++i) {
     out.blanks(12)
-        .put(fmt_e(feet(p.ztop[i], p.english), 10, 3, 1))
+        .put(fmt_e(in_feet(p.ztop[i], p.english), 10, 3, 1))
         .blanks(17)
         .line(fmt_e(p.sigma_v[i], 10, 3, 1));
   }
@@ -222,7 +226,7 @@ void write_resultant_tables(RecordWriter& out, const pressure::Profile& p,
       out.blanks(1)
           .put(fmt_f(force_value, 10, 2))
           .blanks(1)
-          .put(fmt_f(feet(depth, p.english), 6, 2));
+          .put(fmt_f(in_feet(depth, p.english), 6, 2));
     }
     out.blanks(1).line(fmt_f(s.pa4, 10, 2));
   }
@@ -251,11 +255,11 @@ void write_resultant_tables(RecordWriter& out, const pressure::Profile& p,
         .blanks(1)
         .put(fmt_f(-s.pw1, 10, 2))
         .blanks(1)
-        .put(fmt_f(feet(s.z1, p.english), 6, 2))
+        .put(fmt_f(in_feet(s.z1, p.english), 6, 2))
         .blanks(1)
         .put(fmt_f(-s.pw2, 10, 2))
         .blanks(1)
-        .line(fmt_f(feet(s.z2, p.english), 6, 2));
+        .line(fmt_f(in_feet(s.z2, p.english), 6, 2));
   }
 }
 
@@ -268,16 +272,12 @@ void write_net_negative(RecordWriter& out) {
 void write_short_profile_warning(RecordWriter& out, double profile_end,
                                  double shortfall, bool english, bool pressure,
                                  bool curves) {
-  const double shown = english ? 1.0 / kInchesPerFoot : 1.0;
-  const char* unit = english ? " FT" : " M";
   out.empty_lines(2);
   out.line("**** WARNING ****");
   out.put("THE SOIL PROFILE ENDS")
-      .put(fmt_e(shortfall * shown, 11, 3, 1))
-      .put(unit)
+      .put(warning_depth(shortfall, english))
       .put(" ABOVE THE TOE, AT DEPTH")
-      .put(fmt_e(profile_end * shown, 11, 3, 1))
-      .put(unit)
+      .put(warning_depth(profile_end, english))
       .line(".");
   out.put("THE STATIONS BELOW IT TAKE NO GENERATED ")
       .line(pressure && curves ? "EARTH PRESSURE AND NO P-Y CURVES."
@@ -294,17 +294,13 @@ void write_profile_above_model_bottom_warning(RecordWriter& out,
                                               double profile_end,
                                               double model_bottom,
                                               bool english) {
-  const double shown = english ? 1.0 / kInchesPerFoot : 1.0;
-  const char* unit = english ? " FT" : " M";
   out.empty_lines(2);
   out.line("**** WARNING ****");
   out.put("THE SOIL PROFILE ENDS AT DEPTH")
-      .put(fmt_e(profile_end * shown, 11, 3, 1))
-      .put(unit)
+      .put(warning_depth(profile_end, english))
       .line(", ABOVE THE P-Y MODEL");
   out.put("BOTTOM AT")
-      .put(fmt_e(model_bottom * shown, 11, 3, 1))
-      .put(unit)
+      .put(warning_depth(model_bottom, english))
       .line(", TWO INCREMENTS BELOW THE TOE.");
   out.line(
       "THE P-Y CURVE DEPTHS OF THE LAST LAYER FOLLOW ITS BOTTOM, NOT THE "
@@ -375,7 +371,7 @@ void write_distribution_heading(RecordWriter& out, const engine::UnitLabels& l,
 void write_distribution_row(RecordWriter& out, double depth, double value,
                             bool english) {
   out.blanks(5)
-      .put(fmt_e(feet(depth, english), 12, 5, 1))
+      .put(fmt_e(in_feet(depth, english), 12, 5, 1))
       .blanks(8)
       .line(fmt_e(value, 12, 5, 1));
 }

@@ -14,8 +14,6 @@ constexpr const char* kSoilLines[] = {
     "THE LAYER IS ROCK",
     "THE LAYER IS WEAK ROCK"};
 
-double feet(double x, bool english) { return in_feet(x, english); }
-
 }  // namespace
 
 void write_soil_data(RecordWriter& out, const py::PySoil& s,
@@ -27,7 +25,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   out.blanks(6).line(std::string(50, '*'));
   out.blanks(9)
       .put("X AT THE SURFACE OF EXCAVATION SIDE     = ")
-      .put(fmt_f(feet(s.height, s.english), 10, 2))
+      .put(fmt_f(in_feet(s.height, s.english), 10, 2))
       .line(length);
   out.blanks(9)
       .put(fmt_i(static_cast<long long>(s.layers.size()), 1))
@@ -66,7 +64,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
         return false;
       }();
       out.blanks(5)
-          .put(fmt_f(feet(depth, s.english), 15, 4))
+          .put(fmt_f(in_feet(depth, s.english), 15, 4))
           .line(fmt_e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1));
     }
   }
@@ -91,7 +89,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
       .line(l.unit_weight());
   for (const py::ProfilePoint& p : profile) {
     out.blanks(5)
-        .put(fmt_f(feet(p.depth + s.height, s.english), 15, 2))
+        .put(fmt_f(in_feet(p.depth + s.height, s.english), 15, 2))
         .blanks(2)
         .put(fmt_e(p.v.strength, 13, 4, 1))
         .blanks(2)
@@ -108,7 +106,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
     out.blanks(7).line("      DEPTH     P-FACTOR     Y-FACTOR        ");
     for (const py::FactorRow& r : s.factors) {
       out.blanks(12)
-          .put(fmt_f(feet(r.depth, s.english), 7, 2))
+          .put(fmt_f(in_feet(r.depth, s.english), 7, 2))
           .blanks(4)
           .put(fmt_f(r.p, 6, 2))
           .blanks(6)
@@ -127,7 +125,7 @@ void model_values(RecordWriter& out, engine::SoilModel model,
                   const py::SideCurve& c, bool english,
                   const std::string& length, const engine::UnitLabels& l) {
   using engine::SoilModel;
-  const double depth = feet(c.depth, english);
+  const double depth = in_feet(c.depth, english);
   const bool free_water = model == SoilModel::kStiffClayWithFreeWater;
   switch (model) {
     case SoilModel::kStiffClayWithFreeWater:
