@@ -31,6 +31,8 @@ ALLOWED = {
     # report's writer and number formats (file edges below).
     "scratch": {"model"} | PHYSICS,
     "run": {"model", "input", "scratch", "report", PUBLIC} | PHYSICS,
+    # Project files (JSON) read through the run and write input data files.
+    "project": {"model", "input", "run", "report", PUBLIC},
     "present": {PUBLIC},
     "capi": {PUBLIC, "run"},
     "app": {PUBLIC, "present"},

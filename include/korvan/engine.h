@@ -91,6 +91,11 @@ struct Diagnostic {
   std::string field_name;  // "deflection closure tolerance"; may name the
                            // fields of a fault that spans several
   std::string message;     // what is wrong: "expected a real, found \"x\""
+  // In a project file (JSON): the path of the value at fault,
+  // "problems[0].soil.layers[1].at_top.friction_angle"; `line` is then 0,
+  // and `record` and `field` name the record of the input data file that
+  // the value makes.
+  std::string path;
 
   bool operator==(const Diagnostic&) const = default;
 };

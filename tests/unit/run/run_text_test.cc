@@ -231,7 +231,8 @@ TEST(RunTextTest, OutcomesAndInputErrorsAreValues) {
                             "wall-geometry record",
                             4,
                             "deflection closure tolerance",
-                            "expected a real, found \"1.O-3\""};
+                            "expected a real, found \"1.O-3\"",
+                            ""};
   EXPECT_EQ(*bad.result.diagnostic, expected);
   EXPECT_EQ(bad.result.message,
             "wall.dat:3: wall-geometry record, field 4 (deflection closure "
