@@ -22,6 +22,7 @@
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/summary.h"
+#include "serve/serve_command.h"
 
 namespace fs = std::filesystem;
 
@@ -476,7 +477,28 @@ int main(int argc, char** argv) {
                    max_iterations_help)
       ->check(positive_iterations);
 
-  if (unknown_command(argc, argv, {"run", "summary", "names"})) {
+  korvan::serve::ServeOptions serve_options;
+  bool serve_open = false;
+  CLI::App* serve = app.add_subcommand(
+      "serve",
+      "Serve the browser front end on http://127.0.0.1:PORT/ (build a "
+      "wall, run it, see every stage; docs/front-end.md)");
+  serve->add_option("--port", serve_options.port, "port (default 8080; 0: any free port)")
+      ->check(CLI::Range(0, 65535));
+  serve->add_option("--host", serve_options.host,
+                    "address to listen on (default 127.0.0.1; any other is "
+                    "reachable from elsewhere: a warning is shown)");
+  serve->add_flag("--open", serve_open, "open the page in the desktop's browser");
+  serve
+      ->add_option("--max-iterations", serve_options.max_iterations,
+                   "bound on the iterations of every problem of a run "
+                   "(default 2000)")
+      ->check(positive_iterations);
+  serve->add_option("--max-runs", serve_options.max_runs,
+                    "analyses at once (default 2)")
+      ->check(CLI::Range(1, 64));
+
+  if (unknown_command(argc, argv, {"run", "summary", "names", "serve"})) {
     return kUsageError;
   }
   try {
@@ -498,6 +520,10 @@ int main(int argc, char** argv) {
   if (summary->parsed()) {
     extras.summary = true;
     return run_input(input, out_dir, false, extras);
+  }
+  if (serve->parsed()) {
+    return korvan::serve::serve_command(serve_options, serve_open, std::cout,
+                                        std::cerr);
   }
   return run_names(folder, extras.max_iterations);
 }

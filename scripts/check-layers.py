@@ -35,7 +35,10 @@ ALLOWED = {
     "project": {"model", "input", "run", "report", PUBLIC},
     "present": {PUBLIC},
     "capi": {PUBLIC, "run"},
-    "app": {PUBLIC, "present"},
+    "app": {PUBLIC, "present", "serve"},
+    # The HTTP server of `korvan serve`: the engine through the public API,
+    # the results through the presentation library.
+    "serve": {PUBLIC, "present"},
     # The public headers (include/korvan/) stand on their own.
     "public": {PUBLIC},
 }
