@@ -14,7 +14,7 @@ deps:
 	@scripts/install-deps.sh
 
 deps-test:
-	@scripts/install-deps.sh test
+	@scripts/install-deps.sh test browser
 
 # The library and the command-line program only. A new build folder is
 # configured without the tests; one that has them keeps them, so that

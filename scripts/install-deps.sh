@@ -4,15 +4,23 @@
 #   scripts/install-deps.sh test       ... and the unit, golden and CLI tests
 #   scripts/install-deps.sh bench      ... and the benchmarks
 #   scripts/install-deps.sh fuzz       ... and the libFuzzer build (clang)
+#   scripts/install-deps.sh browser    ... and the browser tests of `korvan serve`
+#                                      (Chromium, Node.js and npm)
 # Several kinds may be named at once.
 set -euo pipefail
-packages=(cmake make g++ libcli11-dev nlohmann-json3-dev)
+packages=(cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev libcpp-httplib-dev)
 for kind in "$@"; do
   case "$kind" in
     test)  packages+=(binutils googletest libgtest-dev libgmock-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
     fuzz)  packages+=(clang libclang-rt-14-dev) ;;
-    *) echo "install-deps.sh: unknown kind \"$kind\" (test, bench or fuzz)" >&2; exit 2 ;;
+    # Node.js and npm may come from elsewhere than Debian (a newer Node.js
+    # carries its own npm): only what is missing as a command is installed.
+    browser)
+      packages+=(chromium)
+      command -v node >/dev/null || packages+=(nodejs)
+      command -v npm >/dev/null || packages+=(npm) ;;
+    *) echo "install-deps.sh: unknown kind \"$kind\" (test, bench, fuzz or browser)" >&2; exit 2 ;;
   esac
 done
 missing=()

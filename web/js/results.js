@@ -170,7 +170,7 @@ export function depthChart({ title, unit, depthUnit, series, levels = [], xTitle
   const at = (d) => {
     guide.setAttribute('y1', Y(d)); guide.setAttribute('y2', Y(d)); guide.setAttribute('visibility', 'visible');
     readout.replaceChildren(h('b', {}, `${fmt(d)} ${depthUnit}: `),
-      series.map((s) => { const v = interpolate(s.points, d); return h('span', { style: `color:${s.colour}` }, `${series.length > 1 ? s.name + ' ' : ''}${num(v)} `); }));
+      ...series.map((s) => { const v = interpolate(s.points, d); return h('span', { style: `color:${s.colour}` }, `${series.length > 1 ? s.name + ' ' : ''}${num(v)} `); }));
   };
   svg.addEventListener('mousemove', (e) => {
     const box = svg.getBoundingClientRect();

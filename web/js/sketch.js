@@ -61,7 +61,7 @@ export function drawSketch(host, p) {
   // Excavation line.
   if (exc !== undefined) {
     svg.append(el('line', { x1: wallX, x2: right, y1: y(exc), y2: y(exc), stroke: '#222', 'stroke-width': 2, 'data-kind': 'excavation' }));
-    svg.append(el('text', { x: right - 2, y: y(exc) - 3, 'font-size': 9, 'text-anchor': 'end' }, `excavation ${fmt(exc)} ${unit}`));
+    svg.append(el('text', { x: right - 2, y: y(exc) + 11, 'font-size': 9, 'text-anchor': 'end' }, `excavation ${fmt(exc)} ${unit}`));
   }
   // Water tables.
   if (soil) {
