@@ -152,7 +152,7 @@ expect_file_has "$work/stderr" "cannot read the run-control file \"$work/out/NAM
 # Results as data, as a page and as a summary, beside the other outputs.
 expect_status 0 "json and html" \
   "$korvan" run "$src/examples/staged_excavation.dat" -o "$work/res" --json --html
-expect_file_has "$work/res/staged_excavation.json" '"problems": ['
+expect_file_has "$work/res/staged_excavation.results.json" '"problems": ['
 expect_file_has "$work/res/staged_excavation.html" '<svg xmlns="http://www.w3.org/2000/svg"'
 [ -f "$work/res/staged_excavation.out" ] || { echo "FAIL: no report beside the results"; failures=$((failures + 1)); }
 expect_status 0 "summary" "$korvan" summary "$src/examples/staged_excavation.dat" -o "$work/res"
@@ -161,13 +161,13 @@ expect_status 0 "run --summary" \
   "$korvan" run "$src/examples/staged_excavation.dat" -o "$work/res" --summary
 expect_file_has "$work/stdout" "max deflection"
 expect_status 2 "input error with results" "$korvan" run "$work/bad.dat" --json --summary
-expect_file_has "$work/bad.json" '"status": "input error"'
+expect_file_has "$work/bad.results.json" '"status": "input error"'
 # The error once, on standard error; the summary names the status.
 expect_status 2 "summary of an input error" "$korvan" summary "$work/bad.dat"
 [ "$(cat "$work/stdout" "$work/stderr" | grep -c 'expected a real, found')" -eq 1 ] \
   || { echo "FAIL: summary error not printed once"; failures=$((failures + 1)); }
 expect_file_has "$work/stdout" "1 problem, input error"
-mkdir -p "$work/blocked/stages.json"
+mkdir -p "$work/blocked/stages.results.json"
 cp "$work/stages.dat" "$work/blocked/stages.dat"
 expect_status 4 "results file cannot be written" "$korvan" run "$work/blocked/stages.dat" --json
 expect_file_has "$work/stderr" "cannot write the JSON results file"
@@ -219,8 +219,11 @@ for name in x.epd x.pyc x.out x.plot x.iter; do
   cmp -s "$work/stages.dat" "$work/self/$name" || { echo "FAIL: input $name changed"; failures=$((failures + 1)); }
   rm "$work/self/$name"
 done
+# An input data file named as a project is refused as not JSON, and the
+# refused run writes nothing.
 cp "$work/stages.dat" "$work/self/y.json"
-expect_status 4 "input named y.json with --json" "$korvan" run "$work/self/y.json" --json
+expect_status 2 "input data file named y.json" "$korvan" run "$work/self/y.json" --json
+expect_file_has "$work/stderr" "y.json:1: not JSON: "
 cmp -s "$work/stages.dat" "$work/self/y.json" || { echo "FAIL: input y.json changed"; failures=$((failures + 1)); }
 [ "$(ls "$work/self")" = "y.json" ] || { echo "FAIL: refused run left files: $(ls "$work/self")"; failures=$((failures + 1)); }
 
@@ -231,13 +234,13 @@ mkdir -p "$work/keep"
 cp "$work/stages.dat" "$work/keep/w.dat"
 expect_status 0 "earlier run" "$korvan" run "$work/keep/w.dat" --json
 cp "$work/keep/w.out" "$work/keep/w.out.before"
-cp "$work/keep/w.json" "$work/keep/w.json.before"
+cp "$work/keep/w.results.json" "$work/keep/w.json.before"
 mv "$work/keep/w.plot" "$work/keep/w.plot.before"
 mkdir "$work/keep/w.plot"
 expect_status 4 "plot file cannot be opened" "$korvan" run "$work/keep/w.dat" --json
 expect_file_has "$work/stderr" "cannot open the plot-data file"
 cmp -s "$work/keep/w.out" "$work/keep/w.out.before" || { echo "FAIL: earlier report changed"; failures=$((failures + 1)); }
-cmp -s "$work/keep/w.json" "$work/keep/w.json.before" || { echo "FAIL: earlier results changed"; failures=$((failures + 1)); }
+cmp -s "$work/keep/w.results.json" "$work/keep/w.json.before" || { echo "FAIL: earlier results changed"; failures=$((failures + 1)); }
 rmdir "$work/keep/w.plot"
 mv "$work/keep/w.dat" "$work/keep/w.dat.away"
 expect_status 4 "input gone" "$korvan" run "$work/keep/w.dat"
@@ -283,9 +286,9 @@ for p in precious precious2; do
   [ "$(cat "$work/scratch/$p")" = precious ] || { echo "FAIL: scratch link target $p overwritten"; failures=$((failures + 1)); }
 done
 [ -L "$work/scratch/g.pyc" ] && { echo "FAIL: scratch link kept"; failures=$((failures + 1)); }
-mkfifo "$work/scratch/g.json"
+mkfifo "$work/scratch/g.results.json"
 expect_status 4 "a pipe as results file" timeout 20 "$korvan" run "$work/scratch/g.dat" --json
-expect_file_has "$work/stderr" "g.json\": it is neither a file nor a device"
+expect_file_has "$work/stderr" "g.results.json\": it is neither a file nor a device"
 mkfifo "$work/scratch/p.out"
 cp "$work/scratch/g.dat" "$work/scratch/p.dat"
 expect_status 4 "a pipe as report" timeout 20 "$korvan" run "$work/scratch/p.dat"
