@@ -294,5 +294,36 @@ cp "$work/scratch/g.dat" "$work/scratch/p.dat"
 expect_status 4 "a pipe as report" timeout 20 "$korvan" run "$work/scratch/p.dat"
 expect_file_has "$work/stderr" "p.out\" for writing: it is neither a file nor a device"
 
+# Project files: an input data file to JSON and back; a project runs to the
+# outputs of its input data file, and its results do not replace it.
+mkdir -p "$work/proj/d"
+expect_status 0 "convert to a project" \
+  "$korvan" convert "$src/examples/staged_excavation.dat" "$work/proj/s.json"
+expect_file_has "$work/proj/s.json" '"format": "korvan-project"'
+expect_status 0 "convert back" "$korvan" convert "$work/proj/s.json" "$work/proj/s.dat"
+expect_status 0 "run the project" "$korvan" run "$work/proj/s.json" --json
+expect_status 0 "run its input data file" "$korvan" run "$work/proj/s.dat" -o "$work/proj/d"
+for ext in plot iter; do
+  cmp -s "$work/proj/s.$ext" "$work/proj/d/s.$ext" || { echo "FAIL: project and data file differ in .$ext"; failures=$((failures + 1)); }
+done
+diff <(grep -v "Name of input data file\|Path to file\|Date: " "$work/proj/s.out") \
+     <(grep -v "Name of input data file\|Path to file\|Date: " "$work/proj/d/s.out") >/dev/null \
+  || { echo "FAIL: project and data file reports differ"; failures=$((failures + 1)); }
+expect_file_has "$work/proj/s.out" "Name of input data file     : s.json"
+expect_file_has "$work/proj/s.results.json" '"status": "completed"'
+expect_file_has "$work/proj/s.json" '"format": "korvan-project"'
+expect_status 4 "convert between two input data files" \
+  "$korvan" convert "$work/proj/s.dat" "$work/proj/t.dat"
+expect_file_has "$work/stderr" "one file must be a project file (.json)"
+expect_status 4 "convert a file onto itself" "$korvan" convert "$work/proj/s.json" "$work/proj/./s.json"
+sed 's/"increments": 48,/"increments": "x",/' "$work/proj/s.json" >"$work/proj/bad.json"
+expect_status 2 "a project with a value of the wrong kind" "$korvan" run "$work/proj/bad.json"
+expect_file_has "$work/stderr" "bad.json: problems[0].wall.increments: expected an integer, found \"x\""
+[ ! -e "$work/proj/bad.out" ] || { echo "FAIL: refused project wrote a report"; failures=$((failures + 1)); }
+expect_status 2 "convert a project with a fault" "$korvan" convert "$work/proj/bad.json" "$work/proj/bad.dat"
+[ ! -e "$work/proj/bad.dat" ] || { echo "FAIL: refused conversion wrote"; failures=$((failures + 1)); }
+expect_status 2 "convert an input data file with a fault" "$korvan" convert "$work/bad.dat" "$work/proj/bad2.json"
+expect_file_has "$work/stderr" "expected a real, found"
+
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((failures > 0))
