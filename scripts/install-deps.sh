@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev libcpp-httplib-dev)
 for kind in "$@"; do
   case "$kind" in
-    test)  packages+=(binutils googletest libgtest-dev libgmock-dev) ;;
+    test)  packages+=(binutils googletest libgtest-dev libgmock-dev python3 python3-jsonschema) ;;
     bench) packages+=(libbenchmark-dev) ;;
     fuzz)  packages+=(clang libclang-rt-14-dev) ;;
     # Node.js and npm may come from elsewhere than Debian (a newer Node.js
