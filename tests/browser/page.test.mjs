@@ -72,11 +72,6 @@ function cliResults(input) {
   return JSON.parse(fs.readFileSync(path.join(out, file), 'utf8'));
 }
 
-async function conversionReady(page) {
-  return page.evaluate(async () => (await fetch('/api/convert?to=json', { method: 'POST', body: 'X\n' })).status !== 422
-    || !(await (await fetch('/api/convert?to=json', { method: 'POST', body: 'X\n' })).json()).error.includes('not converted by this build'));
-}
-
 const maxMoment = (page, row = 1) => page.$eval(`tr[data-problem="${row}"] [data-role="max-moment"]`, (e) => Number(e.dataset.value));
 
 test('an example link opens the example, runs it and shows the CLI\'s maximum moment', async () => {
@@ -102,7 +97,7 @@ test('an example link opens the example, runs it and shows the CLI\'s maximum mo
   await page.close();
 });
 
-test('a new project from the forms: sketch, field errors as one types, run', async (t) => {
+test('a new project from the forms: sketch, field errors as one types, run', async () => {
   const page = await newPage();
   await page.goto(url);
   await page.waitForSelector('body[data-ready="true"]');
@@ -130,11 +125,6 @@ test('a new project from the forms: sketch, field errors as one types, run', asy
   await page.type('[data-path="problems[0].tie_backs[0].depth"]', '1');
   assert.equal(await page.$$eval('#sketch [data-kind="tie-back"]', (e) => e.length), before + 1);
   await page.evaluate(() => [...document.querySelectorAll('button')].find((b) => b.title === 'remove tie back 1').click());
-  if (!(await conversionReady(page))) {
-    t.skip('project runs need project conversion');
-    await page.close();
-    return;
-  }
   // Run the project built in the forms, and compare with the CLI's run of
   // the same project file.
   await page.click('#run');
@@ -143,16 +133,18 @@ test('a new project from the forms: sketch, field errors as one types, run', asy
   const file = path.join(work, 'model.json');
   fs.writeFileSync(file, project);
   const cli = cliResults(file);
+  assert.equal(cli.status, 'completed');
+  assert.equal(await page.$eval('[data-role="status"]', (e) => e.textContent), 'completed');
   assert.equal(await maxMoment(page), cli.problems[0].summary.max_positive_moment.value);
+  await shot(page, 'new-project-results');
   assert.deepEqual(page.errors, []);
   await page.close();
 });
 
-test('an example changed in its forms: the CLI gives the same maximum moment', async (t) => {
+test('an example changed in its forms: the CLI gives the same maximum moment', async () => {
   const page = await newPage();
   await page.goto(url);
   await page.waitForSelector('body[data-ready="true"]');
-  if (!(await conversionReady(page))) { t.skip('project conversion not in this build'); await page.close(); return; }
   await page.goto(`${url}#example=sand_cantilever_water_metric`);
   await page.waitForSelector('[data-role="max-moment"]', { timeout: 30000 });
   await page.click('.tabs button[data-view="model"]');
