@@ -351,6 +351,13 @@ Server::Server(ServeOptions options)
   state_->http.set_read_timeout(state_->options.read_timeout_seconds, 0);
   state_->http.set_write_timeout(30, 0);
   state_->http.set_keep_alive_max_count(100);
+  // SO_REUSEADDR only: the library's default adds SO_REUSEPORT, with which
+  // a second server (of anyone on the machine) binds the same port and
+  // takes a share of the connections.
+  state_->http.set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   state_->routes();
 }
 

@@ -175,6 +175,14 @@ test('an example changed in its forms: the CLI gives the same maximum moment', a
   // and the change mattered
   const original = cliResults(path.join(source, 'examples/sand_cantilever_water_metric.dat'));
   assert.notEqual(shown, original.problems[0].summary.max_positive_moment.value);
+  // Saved as an input data file, the changed model runs to the same numbers.
+  const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.click('#save-dat');
+  const saved = path.join(downloads, 'sand_cantilever_water_metric.dat');
+  for (let k = 0; k < 100 && !fs.existsSync(saved); k++) await new Promise((r) => setTimeout(r, 100));
+  assert.equal(cliResults(saved).problems[0].summary.max_positive_moment.value, shown);
   assert.deepEqual(page.errors, []);
   await page.close();
 });

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <nlohmann/json.hpp>
@@ -42,11 +43,14 @@ class Running {
     std::string error;
     if (!server_.bind(error)) throw std::runtime_error(error);
     thread_ = std::thread([this] { server_.serve(); });
+    // Served once it answers (stop() before serving starts would not end it).
+    if (!client().Get("/api/version")) throw std::runtime_error("no answer");
   }
   ~Running() {
     server_.stop();
     thread_.join();
   }
+  int port() const { return server_.port(); }
   httplib::Client client() const {
     httplib::Client c("127.0.0.1", server_.port());
     c.set_read_timeout(60, 0);
@@ -155,6 +159,40 @@ TEST(ServeApi, RequestsAreBounded) {
   EXPECT_EQ(r["max_iterations"], 2);
 }
 
+// Runs beyond the bound wait for a slot, then are turned away.
+TEST(ServeApi, RunsAtOnceAreBounded) {
+  ServeOptions o;
+  o.max_runs = 1;
+  o.run_wait_seconds = 0;
+  Running s(o);
+  // Many problems in one file: a run of a second or so.
+  std::string one = example("sand_cantilever_water_metric");
+  const auto last = one.find_last_not_of("\n 0");
+  one = one.substr(0, last + 1) + "\n";
+  std::string many;
+  for (int k = 0; k < 150; ++k) many += one + (k < 149 ? "1\n" : "0\n");
+  std::vector<int> statuses(3);
+  std::vector<std::thread> clients;
+  for (int k = 0; k < 3; ++k) {
+    clients.emplace_back([&, k] {
+      auto r = s.client().Post("/api/run", many, "text/plain");
+      statuses[k] = r ? r->status : -1;
+      if (r && r->status == 503) {
+        EXPECT_EQ(r->get_header_value("Retry-After"), "5");
+        EXPECT_TRUE(json::parse(r->body).contains("error"));
+      }
+    });
+  }
+  for (auto& t : clients) t.join();
+  EXPECT_GE(std::count(statuses.begin(), statuses.end(), 200), 1);
+  EXPECT_GE(std::count(statuses.begin(), statuses.end(), 503), 1);
+  EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 200) +
+                std::count(statuses.begin(), statuses.end(), 503),
+            3);
+  // A run after them is served.
+  EXPECT_EQ(s.client().Post("/api/run", example("hand_check_cantilever"), "text/plain")->status, 200);
+}
+
 TEST(ServeApi, BadRequestsGetAJsonError) {
   Running s;
   auto c = s.client();
@@ -252,6 +290,22 @@ TEST(ServeApi, ThePageIsServedFromTheProgramAndLoadsNothingFromElsewhere) {
     EXPECT_FALSE(std::regex_search(text, protocol_relative)) << f.name;
     EXPECT_EQ(c.Get("/" + std::string(f.name))->status, 200) << f.name;
   }
+}
+
+TEST(ServeApi, APortInUseIsRefusedWithAMessage) {
+  Running s;
+  ServeOptions o;
+  o.port = s.port();
+  Server second(o);
+  std::string error;
+  EXPECT_FALSE(second.bind(error));
+  EXPECT_NE(error.find("cannot listen on 127.0.0.1:" + std::to_string(s.port())),
+            std::string::npos);
+  EXPECT_TRUE(korvan::serve::is_loopback("127.0.0.1"));
+  EXPECT_TRUE(korvan::serve::is_loopback("::1"));
+  EXPECT_TRUE(korvan::serve::is_loopback("localhost"));
+  EXPECT_FALSE(korvan::serve::is_loopback("0.0.0.0"));
+  EXPECT_FALSE(korvan::serve::is_loopback("192.168.1.2"));
 }
 
 TEST(ServeApi, ConvertAndValidateAProject) {
