@@ -204,6 +204,16 @@ test('an input data file opened by the file picker runs with all its stages', as
   assert.equal(await page.$$eval('[data-role="diagrams"]', (d) => d.length), 1);
   assert.equal(await page.$$eval('[data-chart="Deflection"] polyline', (p) => p.length), 2);
   await shot(page, 'staged');
+  // A project file dropped on the page opens in the forms.
+  const dropped = await page.evaluate(() => window.korvan.state.project);
+  dropped.problems[0].title = 'DROPPED PROJECT';
+  await page.evaluate((text) => {
+    const data = new DataTransfer();
+    data.items.add(new File([text], 'dropped.json', { type: 'application/json' }));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+  }, JSON.stringify(dropped));
+  await page.waitForFunction(() => /DROPPED PROJECT/.test(document.querySelector('#stages').textContent));
+  assert.equal(await page.$$eval('#stages li', (l) => l.length), 2);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
