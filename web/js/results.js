@@ -221,7 +221,7 @@ function pyCurvesSection(run, state) {
   if (!withCurves.length) { sec.append(h('div', { class: 'note' }, 'No p-y curves.')); return sec; }
   const pick = h('select', { title: 'problem' }, withCurves.map((p) => h('option', { value: String(p.number) }, `${name(p)}: ${p.title}`)));
   const depths = h('select', { multiple: '', size: 6, title: 'depths (Ctrl-click for several)' });
-  const holder = h('div', { class: 'charts' });
+  const holder = h('div', { class: 'py-chart' });
   const fill = () => {
     const p = withCurves.find((q) => String(q.number) === pick.value) || withCurves[0];
     const u = shownUnits(p.units);

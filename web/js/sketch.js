@@ -81,9 +81,11 @@ export function drawSketch(host, p) {
   const support = (s, k, tie) => {
     const d = ftm(s.depth);
     if (d === undefined) return;
-    const depth = metric ? d : d;  // ft or m: the depth fields are in feet already
+    const depth = d;  // ft or m, as entered
     const a = ((num(s.angle) || 0) * Math.PI) / 180;
-    const L = Math.max((metric ? num(s.unbonded_length) : num(s.unbonded_length)) || bottom * 0.25, bottom * 0.1) * scale;
+    // Its unbonded length to scale, kept within the drawing.
+    const room = (tie ? wallX - left : right - wallX) - 20;
+    const L = Math.min(Math.max(num(s.unbonded_length) || bottom * 0.25, bottom * 0.1) * scale, room / Math.max(Math.cos(a), 0.2));
     const dx = Math.cos(a) * L, dy = Math.sin(a) * L;
     const x2 = tie ? wallX - dx : wallX + dx;
     svg.append(el('line', { x1: wallX, y1: y(depth), x2, y2: y(depth) + dy, stroke: tie ? '#b3261e' : '#6a3fb3', 'stroke-width': 2, 'data-kind': tie ? 'tie-back' : 'strut' }));
@@ -125,9 +127,13 @@ export function niceStep(raw) {
   return 10 * p;
 }
 
+const compact = new Intl.NumberFormat('en-US', { notation: 'compact', maximumSignificantDigits: 3 });
+
+// A short label for an axis: 250, 0.005, 1.5E-4, 120K, 2.5M.
 export function fmt(v) {
   if (v === 0) return '0';
   const a = Math.abs(v);
-  if (a >= 1e5 || a < 1e-3) return v.toExponential(2);
+  if (a >= 1e4) return compact.format(v);
+  if (a < 1e-3) return v.toExponential(1).toUpperCase();
   return String(Number(v.toPrecision(4)));
 }
