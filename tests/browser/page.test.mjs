@@ -125,6 +125,23 @@ test('a new project from the forms: sketch, field errors as one types, run', asy
   await page.type('[data-path="problems[0].tie_backs[0].depth"]', '1');
   assert.equal(await page.$$eval('#sketch [data-kind="tie-back"]', (e) => e.length), before + 1);
   await page.evaluate(() => [...document.querySelectorAll('button')].find((b) => b.title === 'remove tie back 1').click());
+  // The lower sand layer, removed and typed in again: 3 to 12 m, 20 kN/m³,
+  // k = 16,300 kN/m³ at its top and bottom.
+  const click = (text) => page.evaluate((t) => [...document.querySelectorAll('button')].find((b) => b.textContent === t || b.title === t).click(), text);
+  await click('remove layer 2');
+  assert.equal(await page.$('[data-path="problems[0].soil.layers[1].top"]'), null);
+  await click('+ layer');
+  const set = async (p, v) => {
+    const sel = `[data-path="problems[0].soil.layers[1].${p}"]`;
+    await page.click(sel, { clickCount: 3 });
+    await page.type(sel, v);
+  };
+  await set('bottom', '12');
+  for (const end of ['at_top', 'at_bottom']) {
+    await set(`${end}.unit_weight`, '20');
+    await set(`${end}.subgrade_modulus`, '16300');
+  }
+  assert.equal(await page.$eval('[data-path="problems[0].soil.layers[1].top"]', (e) => e.value), '3');
   // Run the project built in the forms, and compare with the CLI's run of
   // the same project file.
   await page.click('#run');
