@@ -278,8 +278,19 @@ void Server::State::routes() {
         }
         return httplib::Server::HandlerResponse::Unhandled;
       });
-  http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+  http.set_error_handler([](const httplib::Request& req,
+                            httplib::Response& res) {
     if (!res.body.empty()) return;
+    // The HTTP library holds form-encoded bodies (curl's default for
+    // --data-binary) to 8 KiB whatever the size limit.
+    if (res.status == 413 &&
+        req.get_header_value("Content-Type")
+                .rfind("application/x-www-form-urlencoded", 0) == 0) {
+      send_error(res, 413,
+                 "a form-encoded body is limited to 8 KiB: send the input "
+                 "as text/plain or application/json");
+      return;
+    }
     const char* what = res.status == 404   ? "no such resource"
                        : res.status == 413 ? "the request body is too large"
                        : res.status == 405 ? "method not allowed"

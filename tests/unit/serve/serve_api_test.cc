@@ -152,6 +152,18 @@ TEST(ServeApi, RequestsAreBounded) {
   ASSERT_TRUE(big);
   EXPECT_EQ(big->status, 413);
   EXPECT_TRUE(json::parse(big->body).contains("error"));
+  // A form-encoded body is held to the library's own limit, and says so.
+  auto form = c.Post("/api/run", std::string(3000, ' '), "application/x-www-form-urlencoded");
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->status, 200);
+  ServeOptions large;
+  Running l(large);
+  auto big_form = l.client().Post("/api/run", example("sand_cantilever_water_metric") + std::string(9000, ' '),
+                                  "application/x-www-form-urlencoded");
+  ASSERT_TRUE(big_form);
+  EXPECT_EQ(big_form->status, 413);
+  EXPECT_NE(json::parse(big_form->body)["error"].get<std::string>().find("text/plain"),
+            std::string::npos);
   // The iterations of every problem are bounded: this wall needs 6.
   const json r = body_of(c.Post("/api/run", example("sand_cantilever_water_metric"), "text/plain"));
   EXPECT_EQ(r["results"]["status"], "not closed");
