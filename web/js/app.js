@@ -238,7 +238,13 @@ async function saveDat() {
 function wire() {
   $('#new-project').addEventListener('click', () => { setProject(newProject(), 'model'); notice(''); });
   $('#open-file').addEventListener('change', (e) => { const f = e.target.files[0]; if (f) openFile(f); e.target.value = ''; });
-  $('#examples').addEventListener('change', (e) => { const n = e.target.value; e.target.value = ''; if (n) location.hash = `example=${n}`; });
+  $('#examples').addEventListener('change', (e) => {
+    const n = e.target.value;
+    e.target.value = '';
+    if (!n) return;
+    // The address names the example shown, so that it can be passed on.
+    if (location.hash === `#example=${n}`) openExample(n, true); else location.hash = `example=${n}`;
+  });
   $('#save-json').addEventListener('click', () => download(`${state.name}.json`, JSON.stringify(state.project, null, 2) + '\n', 'application/json'));
   $('#save-dat').addEventListener('click', saveDat);
   $('#run').addEventListener('click', doRun);
