@@ -146,7 +146,9 @@ export function renderForms(form, project, index, hooks) {
     showError: hooks.showError,
     changed: (field) => {
       if (field.key === 'units' || field.key === 'option' || field === PY_FIELD) {
-        if (needsSoil(p) && !p.soil) p.soil = stash.get(p) || M.newProject().problems[0].soil;
+        // A soil profile to fill in (in the stage's units: no numbers of
+        // another unit system), or the one put aside.
+        if (needsSoil(p) && !p.soil) p.soil = stash.get(p) || { active_factor: 1, loading: 'static', surcharges: [], layers: [] };
         if (!needsSoil(p) && p.soil) { stash.set(p, p.soil); delete p.soil; }
         hooks.rerender();
       }
