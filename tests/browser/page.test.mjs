@@ -69,7 +69,7 @@ function cliResults(input) {
   try { execFileSync(korvan, ['run', input, '--json', '-o', out], { stdio: 'ignore' }); } catch { /* status 1..3 still writes */ }
   const stem = path.basename(input).replace(/\.[^.]*$/, '');
   const file = fs.existsSync(path.join(out, `${stem}.results.json`)) ? `${stem}.results.json` : `${stem}.json`;
-  return JSON.parse(fs.readFileSync(path.join(out, file), 'utf8'));
+  return { ...JSON.parse(fs.readFileSync(path.join(out, file), 'utf8')), dir: out };
 }
 
 const maxMoment = (page, row = 1) => page.$eval(`tr[data-problem="${row}"] [data-role="max-moment"]`, (e) => Number(e.dataset.value));
@@ -88,6 +88,22 @@ test('an example link opens the example, runs it and shows the CLI\'s maximum mo
   const readout = await page.$eval('[data-chart="Moment"] [data-role="readout"]', (e) => e.textContent);
   assert.match(readout, /m: .*\d/);
   await shot(page, 'results');
+  // The downloads: the JSON results are the CLI's, the HTML report draws.
+  const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  const fetched = async (button, name) => {
+    await page.click(button);
+    const file = path.join(downloads, name);
+    for (let k = 0; k < 100 && !fs.existsSync(file); k++) await new Promise((r) => setTimeout(r, 100));
+    return fs.readFileSync(file, 'utf8');
+  };
+  // (the page ran the example as a project: only the input's name differs)
+  const stem = 'sand_cantilever_water_metric';
+  const cliText = fs.readFileSync(path.join(cli.dir, `${stem}.results.json`), 'utf8');
+  assert.equal((await fetched('#dl-json', `${stem}.results.json`)).replace(`"${stem}.json"`, `"${stem}.dat"`), cliText);
+  assert.match(await fetched('#dl-html', 'sand_cantilever_water_metric.html'), /<svg/);
+  assert.match(await fetched('#dl-report', 'sand_cantilever_water_metric.out'), /CANTILEVER SHEET PILE, 10 M/);
   await page.click('.tabs button[data-view="report"]');
   assert.match(await page.$eval('#report-text', (e) => e.textContent), /CANTILEVER SHEET PILE, 10 M/);
   await shot(page, 'report');

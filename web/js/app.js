@@ -22,9 +22,15 @@ window.korvan = { state };
 
 async function api(path, body, type = 'text/plain') {
   const res = await fetch(path, body === undefined ? {} : { method: 'POST', body, headers: { 'Content-Type': type } });
+  const text = await res.text();
   let json;
-  try { json = await res.json(); } catch { json = { error: `the server answered ${res.status}` }; }
+  try { json = JSON.parse(text); } catch { json = { error: `the server answered ${res.status}` }; }
   if (!res.ok) { const e = new Error(json.error || `HTTP ${res.status}`); e.body = json; e.status = res.status; throw e; }
+  // The results document of a run as the server wrote it (the first
+  // member, byte for byte as `korvan run --json` writes it): downloaded
+  // as it is, not written again by the browser (which would lose -0.0).
+  const head = '{"results":';
+  if (text.startsWith(head)) json.resultsText = text.slice(head.length, text.indexOf(',"report":"'));
   return json;
 }
 const safeName = (n) => n.replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 60);
@@ -250,7 +256,7 @@ function wire() {
   $('#run').addEventListener('click', doRun);
   $('#dl-report').addEventListener('click', () => download(`${state.name}.out`, state.run.report, 'text/plain'));
   $('#dl-html').addEventListener('click', () => download(`${state.name}.html`, state.run.html, 'application/xhtml+xml'));
-  $('#dl-json').addEventListener('click', () => download(`${state.name}.results.json`, JSON.stringify(state.run.results, null, 2) + '\n', 'application/json'));
+  $('#dl-json').addEventListener('click', () => download(`${state.name}.results.json`, state.run.resultsText, 'application/json'));
   $('#add-stage').addEventListener('click', () => {
     const p = state.project;
     const copy = JSON.parse(JSON.stringify(p.problems[state.stage]));

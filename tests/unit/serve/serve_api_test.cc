@@ -107,7 +107,8 @@ TEST(ServeApi, RunAnswersTheResultsOfTheEngineAndItsTexts) {
   Running s;
   auto c = s.client();
   const std::string input = example("sand_cantilever_water_metric");
-  const json r = body_of(c.Post("/api/run?name=sand.dat", input, "text/plain"));
+  auto raw = c.Post("/api/run?name=sand.dat", input, "text/plain");
+  const json r = body_of(raw);
   ASSERT_EQ(r["results"]["status"], "completed");
   EXPECT_EQ(r["results"]["input"], "sand.dat");
 
@@ -119,6 +120,8 @@ TEST(ServeApi, RunAnswersTheResultsOfTheEngineAndItsTexts) {
   std::ostringstream doc;
   korvan::report::write_json_results(doc, direct.result, {"sand.dat", KORVAN_VERSION, ""});
   const json expected = json::parse(doc.str());
+  // The document leads the answer, as `korvan run --json` writes it.
+  EXPECT_TRUE(raw->body.starts_with("{\"results\":" + doc.str() + ",\"report\":\""));
   EXPECT_EQ(r["results"]["problems"][0]["summary"],
             expected["problems"][0]["summary"]);
   EXPECT_EQ(r["plot"], direct.plot);
