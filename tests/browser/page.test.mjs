@@ -174,6 +174,20 @@ test('a new project from the forms: sketch, field errors as one types, run', asy
   const example = cliResults(path.join(source, 'examples/sand_cantilever_water_metric.dat'));
   assert.deepEqual(cli.problems[0].summary, example.problems[0].summary);
   await shot(page, 'new-project-results');
+  // A second stage, excavated deeper: both stages run, drawn together.
+  await page.click('.tabs button[data-view="model"]');
+  await page.click('#add-stage');
+  assert.equal(await page.$$eval('#stages li', (l) => l.length), 2);
+  const exc = '[data-path="problems[1].soil.free_height"]';
+  await page.click(exc, { clickCount: 3 });
+  await page.type(exc, '4.5');
+  await page.click('#run');
+  await page.waitForFunction(() => document.querySelectorAll('[data-role="summary"] tbody tr').length === 2);
+  assert.deepEqual(await page.$$eval('[data-role="summary"] tbody tr td:nth-child(3)', (c) => c.map((e) => e.textContent)), ['completed', 'completed']);
+  assert.equal(await page.$$eval('[data-chart="Moment"] polyline', (p) => p.length), 2);
+  const staged = path.join(work, 'staged.json');
+  fs.writeFileSync(staged, await page.evaluate(() => JSON.stringify(window.korvan.state.project)));
+  assert.equal(await maxMoment(page, 2), cliResults(staged).problems[1].summary.max_positive_moment.value);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
