@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that every project include points down the layers.
 
-Each folder under src/ (and app/) may include the folders listed for it
+Each folder under src/ (and app/, python/) may include the folders listed for it
 below, itself, and the standard library; include/korvan/ is the public
 API. A few single-file edges between layers are listed by file. Exit
 status 1, with one line per offending include, when an include runs
@@ -36,6 +36,8 @@ ALLOWED = {
     "present": {PUBLIC},
     "capi": {PUBLIC, "run"},
     "app": {PUBLIC, "present"},
+    # The Python module stands on the public API alone.
+    "python": {PUBLIC},
     # The public headers (include/korvan/) stand on their own.
     "public": {PUBLIC},
 }
@@ -56,8 +58,8 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.MULTILINE)
 
 def folder_of(path, root):
     rel = path.relative_to(root).parts
-    if rel[0] == "app":
-        return "app"
+    if rel[0] in ("app", "python"):
+        return rel[0]
     if rel[0] == "include":
         return "public"
     return rel[1]
@@ -66,7 +68,7 @@ def folder_of(path, root):
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else
                         pathlib.Path(__file__).resolve().parent.parent)
-    files = [p for d in ("src", "app", "include") for p in (root / d).rglob("*")
+    files = [p for d in ("src", "app", "include", "python") for p in (root / d).rglob("*")
              if p.suffix in (".h", ".cc", ".c")]
     project = set(ALLOWED) | {PUBLIC}
     faults = []

@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh test       ... and the unit, golden and CLI tests
 #   scripts/install-deps.sh bench      ... and the benchmarks
 #   scripts/install-deps.sh fuzz       ... and the libFuzzer build (clang)
+#   scripts/install-deps.sh python     ... and the Python package and its tests
 # Several kinds may be named at once.
 set -euo pipefail
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev)
@@ -12,7 +13,10 @@ for kind in "$@"; do
     test)  packages+=(binutils googletest libgtest-dev libgmock-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
     fuzz)  packages+=(clang libclang-rt-14-dev) ;;
-    *) echo "install-deps.sh: unknown kind \"$kind\" (test, bench or fuzz)" >&2; exit 2 ;;
+    python) packages+=(python3 python3-dev pybind11-dev python3-pybind11 python3-numpy
+                       python3-pandas python3-pytest python3-distributed
+                       python3-matplotlib python3-setuptools python3-pip) ;;
+    *) echo "install-deps.sh: unknown kind \"$kind\" (test, bench, fuzz or python)" >&2; exit 2 ;;
   esac
 done
 missing=()

@@ -23,7 +23,7 @@ from . import _korvan
 from ._errors import Diagnostic, InputError
 from .model import Model, Node, NodeList
 from .results import ProblemResults, Results
-from .study import study
+from ._study import study
 
 __version__: str = _korvan.__version__
 
