@@ -53,4 +53,6 @@ setup(
     install_requires=["numpy", "pandas"],
     extras_require={"plot": ["matplotlib"], "dask": ["distributed"]},
     zip_safe=False,
+    # setuptools' own build folder, apart from the CMake build folders.
+    options={"build": {"build_base": "build-pip"}},
 )

@@ -1,7 +1,7 @@
 """Input errors as exceptions."""
 from __future__ import annotations
 
-from dataclasses import dataclass, field as _field
+from dataclasses import dataclass
 from typing import Any, Mapping, Sequence
 
 
