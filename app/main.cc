@@ -9,6 +9,7 @@
 #include <climits>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -19,6 +20,7 @@
 
 #include "korvan/engine.h"
 #include "korvan/files.h"
+#include "korvan/project.h"
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/summary.h"
@@ -104,7 +106,8 @@ Plan plan_run(const fs::path& input, const std::string& out_dir,
   files.iteration = plan.dir / (stem + ".iter");
   files.py_scratch = plan.dir / (stem + ".pyc");
   files.pressure_scratch = plan.dir / (stem + ".epd");
-  if (extras.json) plan.json = plan.dir / (stem + ".json");
+  // Results never overwrite a project file of the same stem.
+  if (extras.json) plan.json = plan.dir / (stem + ".results.json");
   if (extras.html) plan.html = plan.dir / (stem + ".html");
   return plan;
 }
@@ -365,6 +368,54 @@ int run_names(const std::string& folder, int max_iterations) {
   return static_cast<int>(result.status);
 }
 
+// Converts an input data file to a project file (.json) or back, by the
+// names' extensions.
+int convert(const std::string& in, const std::string& out) {
+  const bool from_project = korvan::is_project_name(in);
+  if (from_project == korvan::is_project_name(out)) {
+    std::cerr << "korvan convert: one file must be a project file (.json) and "
+                 "the other an input data file (.dat), not \""
+              << in << "\" and \"" << out << "\"\n";
+    return kUsageError;
+  }
+  std::error_code ec;
+  if (!fs::is_regular_file(in, ec)) {
+    std::cerr << "cannot read \"" << in << "\": "
+              << (fs::exists(in, ec) ? "it is not a file" : "there is no such file")
+              << "\n";
+    return static_cast<int>(korvan::RunStatus::kFileError);
+  }
+  if (korvan::engine::same_file(in, out)) {
+    std::cerr << "korvan convert: \"" << in << "\" and \"" << out
+              << "\" are one file\n";
+    return kUsageError;
+  }
+  constexpr std::uintmax_t kMaxBytes = 64u << 20;
+  if (fs::file_size(in, ec) > kMaxBytes) {
+    std::cerr << "cannot convert \"" << in << "\": larger than "
+              << (kMaxBytes >> 20) << " MB\n";
+    return static_cast<int>(korvan::RunStatus::kFileError);
+  }
+  std::ifstream file(in, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (!file) {
+    std::cerr << "cannot read \"" << in << "\"\n";
+    return static_cast<int>(korvan::RunStatus::kFileError);
+  }
+  const korvan::Conversion c = from_project
+                                   ? korvan::project_to_data(text.str(), in)
+                                   : korvan::data_to_project(text.str(), in);
+  if (!c.ok()) {
+    std::cerr << c.message << "\n";
+    return static_cast<int>(korvan::RunStatus::kInputError);
+  }
+  const bool written = write_results_file(
+      out, from_project ? "input data file" : "project file", std::cerr,
+      [&](std::ostream& f) { f << c.text; });
+  return written ? 0 : static_cast<int>(korvan::RunStatus::kFileError);
+}
+
 // A first argument that is neither an option nor a command: CLI11 would
 // only say that a command is required.
 bool unknown_command(int argc, char** argv,
@@ -375,7 +426,7 @@ bool unknown_command(int argc, char** argv,
     if (first == c) return false;
   }
   std::cerr << "korvan: unknown command \"" << first << "\": the commands are "
-            << "run, summary and names (korvan --help)\n";
+            << "run, summary, convert and names (korvan --help)\n";
   return true;
 }
 
@@ -402,7 +453,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> inputs;
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
   run->add_option("INPUT", inputs,
-                  "input data files (.dat); several are analysed in parallel")
+                  "input data files (.dat) or project files (.json); several "
+                  "are analysed in parallel")
       ->required();
   run->add_option("-j,--jobs", jobs,
                   "worker threads for several input files (default: the "
@@ -426,7 +478,7 @@ int main(int argc, char** argv) {
                 "keep the p-y curve (.pyc) and earth-pressure (.epd) scratch "
                 "files");
   run->add_flag("--json", extras.json,
-                "also write <stem>.json: the results of every problem as "
+                "also write <stem>.results.json: the results of every problem as "
                 "data (see docs/json-results.md)");
   run->add_flag("--html", extras.html,
                 "also write <stem>.html: a printable page with the summary "
@@ -457,7 +509,7 @@ int main(int argc, char** argv) {
       "summary",
       "Analyse one input data file as `run` does and print the "
       "summary table (same as run --summary)");
-  summary->add_option("INPUT", input, "input data file (.dat)")->required();
+  summary->add_option("INPUT", input, "input data file (.dat) or project file (.json)")->required();
   summary->add_option("-o,--output-dir", out_dir,
                       "folder for the output files (default: the input's "
                       "folder)");
@@ -465,6 +517,14 @@ int main(int argc, char** argv) {
       ->add_option("--max-iterations", extras.max_iterations,
                    max_iterations_help)
       ->check(positive_iterations);
+
+  std::string convert_in, convert_out;
+  CLI::App* convert_command = app.add_subcommand(
+      "convert",
+      "Convert an input data file to a project file (JSON) or back, by the "
+      "extensions: korvan convert wall.dat wall.json");
+  convert_command->add_option("IN", convert_in, "file to convert")->required();
+  convert_command->add_option("OUT", convert_out, "file to write")->required();
 
   std::string folder;
   CLI::App* names =
@@ -476,7 +536,7 @@ int main(int argc, char** argv) {
                    max_iterations_help)
       ->check(positive_iterations);
 
-  if (unknown_command(argc, argv, {"run", "summary", "names"})) {
+  if (unknown_command(argc, argv, {"run", "summary", "convert", "names"})) {
     return kUsageError;
   }
   try {
@@ -495,6 +555,7 @@ int main(int argc, char** argv) {
     }
     return run_batch(inputs, out_dir, keep_scratch, extras, jobs);
   }
+  if (convert_command->parsed()) return convert(convert_in, convert_out);
   if (summary->parsed()) {
     extras.summary = true;
     return run_input(input, out_dir, false, extras);

@@ -114,7 +114,7 @@ def run_one(args, source, text, where, name):
         if status < 0 or status > 4:
             problems.append(f"crashed (status {status})")
         bad_files = []
-        for ext in (".out", ".plot", ".iter", ".json", ".html"):
+        for ext in (".out", ".plot", ".iter", ".results.json", ".html"):
             out = os.path.join(folder, stem + ext)
             if not os.path.exists(out):
                 continue
@@ -124,7 +124,7 @@ def run_one(args, source, text, where, name):
                 written = f.read()
             if NON_FINITE.search(written.replace(folder, "")):
                 bad_files.append(ext)
-            elif ext == ".json":
+            elif ext == ".results.json":
                 places = json_findings(written)
                 if places:
                     bad_files.append(".json at " + ", ".join(places[:3]))

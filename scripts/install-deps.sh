@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev)
 for kind in "$@"; do
   case "$kind" in
-    test)  packages+=(binutils googletest libgtest-dev libgmock-dev) ;;
+    test)  packages+=(binutils googletest libgtest-dev libgmock-dev python3 python3-jsonschema) ;;
     bench) packages+=(libbenchmark-dev) ;;
     fuzz)  packages+=(clang libclang-rt-14-dev) ;;
     python) packages+=(python3 python3-dev pybind11-dev python3-pybind11 python3-numpy

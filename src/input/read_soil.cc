@@ -96,6 +96,7 @@ Surcharge read_surcharge(RecordReader& in, int number, UnitSystem units) {
   s.vertical = in.real("vertical distance");
   s.factor = in.real("factor");
   in.end();
+  s.entered = {s.distance, s.width, s.vertical};
   if (s.type < static_cast<int>(SurchargeType::kPoint) ||
       s.type > static_cast<int>(SurchargeType::kStrip)) {
     in.fail(StopKind::kInvalid, "loading type " + std::to_string(s.type) +

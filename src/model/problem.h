@@ -318,6 +318,8 @@ struct Surcharge {
   double width = 0.0;     // B, strip width
   double vertical = 0.0;  // v
   double factor = 0.0;    // f
+  // x, B and v as entered (metric: millimetres).
+  std::array<double, 3> entered{};
 
   SurchargeType kind() const { return static_cast<SurchargeType>(type); }
 };

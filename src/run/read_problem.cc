@@ -14,6 +14,7 @@ std::optional<Stop> Run::read_problem_body(engine::Problem& p) {
 
   p.geometry = engine::read_wall_geometry(reader_);
   geometry_line_ = reader_.record_line();
+  reference_depth_read_ = p.geometry.reference_depth;
   report::echo_wall_geometry(report_, p.geometry, units, labels_);
   if (p.geometry.max_iterations < 0) {
     return Stop{Stop::Kind::kEndOfRun, 0, {}, {}};

@@ -2,6 +2,7 @@
 // data file, and closes the run.
 #include "run/run.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "input/problem_reader.h"
@@ -97,9 +98,15 @@ void Run::report_stop(const Stop& stop) {
 
 void Run::stop_on_input_error(const InputError& e) {
   result_.status = RunStatus::kInputError;
-  result_.message = e.what();
-  result_.diagnostic = e.diagnostic();
-  diagnose(e.what());
+  Diagnostic d = e.diagnostic();
+  std::string what = e.what();
+  if (source_ != nullptr) {
+    source_->locate(d, std::max(result_.problems - 1, 0));
+    what = d.file + ": " + d.path + ": " + d.message;
+  }
+  result_.message = what;
+  result_.diagnostic = d;
+  diagnose(what);
   switch (e.kind()) {
     case StopKind::kTooMuchData:
       report_.empty_lines(2);
@@ -118,7 +125,7 @@ void Run::stop_on_input_error(const InputError& e) {
       break;
     case StopKind::kInvalid:
       report_.empty_lines(2);
-      report_.line(std::string("ERROR STOP -- ") + e.what());
+      report_.line("ERROR STOP -- " + what);
       break;
   }
 }
@@ -182,12 +189,18 @@ std::optional<Stop> Run::problem_loop() {
     labels_ = engine::unit_labels(
         control.units() == engine::UnitSystem::kEnglish ? 1 : -1);
     report::echo_control(report_, control);
-    if (auto stop = read_problem_body(problem_)) return stop;
+    if (auto stop = read_problem_body(problem_)) {
+      if (collected_ != nullptr) collect_read_problem(0, false);
+      return stop;
+    }
 
     check_before_analysis(problem_);
-    if (auto stop = analyse()) return stop;
+    if (collected_ == nullptr) {
+      if (auto stop = analyse()) return stop;
+    }
 
     const int continuation = engine::read_continuation(reader_);
+    if (collected_ != nullptr) collect_read_problem(continuation, true);
     if (continuation == control.stage_code || continuation == 0) {
       return std::nullopt;
     }
@@ -197,45 +210,14 @@ std::optional<Stop> Run::problem_loop() {
   }
 }
 
+void Run::collect_read_problem(int continuation, bool complete) {
+  ReadProblem& r = collected_->emplace_back();
+  r.problem = problem_;
+  r.problem.geometry.reference_depth = reference_depth_read_;
+  r.continuation = continuation;
+  r.complete = complete;
+}
+
 }  // namespace engine
-
-using engine::absolute_files;
-using engine::Run;
-
-RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
-  const RunFiles paths = absolute_files(files);
-  engine::FileIo io(files, paths);
-  // The run's tables take some 30 KB: on the heap, not the caller's stack.
-  const auto run = std::make_unique<Run>(
-      files, options, io, paths.input.lexically_normal().string());
-  return run->execute();
-}
-
-RunText Engine::run_text(std::string_view input, const RunOptions& options) {
-  // The names shown: the input's, and the outputs' after its stem.
-  RunFiles shown;
-  shown.version_label = KORVAN_VERSION;
-  shown.input = options.input_name;
-  const std::filesystem::path stem = shown.input.stem();
-  shown.report = stem.string() + ".out";
-  shown.plot = stem.string() + ".plot";
-  shown.iteration = stem.string() + ".iter";
-  shown.py_scratch = stem.string() + ".pyc";
-  shown.pressure_scratch = stem.string() + ".epd";
-  RunOptions with_results = options;
-  with_results.collect_results = true;
-  engine::TextIo io(input);
-  RunText text;
-  {
-    const auto run =
-        std::make_unique<Run>(shown, with_results, io, options.input_name);
-    text.result = run->execute();
-  }
-  text.result.files_written = false;  // the texts are in memory
-  text.report = io.report_text();
-  text.plot = io.plot_text();
-  text.iteration = io.iteration_text();
-  return text;
-}
 
 }  // namespace korvan

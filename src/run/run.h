@@ -41,6 +41,29 @@ struct Stop {
 template <typename T>
 using Staged = std::variant<T, Stop>;
 
+// The files of a run made absolute once, at its start.
+RunFiles absolute_files(const RunFiles& files);
+
+// A problem as read, for a conversion of the input: its records and the
+// code of the continuation record that ends it.
+struct ReadProblem {
+  engine::Problem problem;
+  int continuation = 0;
+  // False when a negative iteration limit ended the run after the
+  // wall-geometry record: nothing after it was read.
+  bool complete = true;
+};
+
+// Where the lines of a converted input come from (a project file): moves a
+// reader's diagnostic onto the value it was written from.
+class InputSource {
+ public:
+  virtual ~InputSource() = default;
+  // Sets d.path (and clears d.line) to the value of the source the
+  // diagnostic falls on, or to problem `problem` (from 0) as a whole.
+  virtual void locate(Diagnostic& d, int problem) const = 0;
+};
+
 // A run on files or on texts (RunIo): the logic is one for both.
 class Run {
  public:
@@ -62,6 +85,13 @@ class Run {
         reader_(io.input(), shown_input_) {}
 
   RunResult execute();
+
+  // Reads every problem into `problems` without analysing any: the
+  // records as read (the reference depth as entered), the checks of the
+  // reader applied.
+  void read_only(std::vector<ReadProblem>* problems) { collected_ = problems; }
+  // Diagnostics name the values of `source` that made the faulty records.
+  void locate_by(const InputSource* source) { source_ = source; }
 
  private:
   void file_error(const std::string& message);
@@ -110,6 +140,7 @@ class Run {
   std::string outcome_detail() const;
   std::string stop_detail() const;
   void end_of_analysis();
+  void collect_read_problem(int continuation, bool complete);
   void diagnose(const std::string& line) {
     if (options_.diagnostics != nullptr) *options_.diagnostics << line << '\n';
   }
@@ -147,6 +178,9 @@ class Run {
   std::vector<std::string> problem_warnings_;
   // The iteration limits of the problems analysed so far, added up.
   long long iterations_allowed_ = 0;
+  std::vector<ReadProblem>* collected_ = nullptr;
+  const InputSource* source_ = nullptr;
+  double reference_depth_read_ = 0.0;  // as entered
 };
 
 }  // namespace korvan::engine

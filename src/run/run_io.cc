@@ -61,8 +61,8 @@ std::optional<std::string> FileIo::open() {
     return "the input data file \"" + shown_.input.string() +
            "\" is a folder, not a file";
   }
-  input_.open(paths_.input);
-  if (!input_) {
+  if (!converted_) input_.open(paths_.input);
+  if (!converted_ && !input_) {
     return "cannot open the input data file \"" + shown_.input.string() + "\"";
   }
   struct Output {

@@ -61,7 +61,14 @@ class FileIo final : public RunIo {
       : shown_(shown), paths_(paths) {}
 
   std::optional<std::string> open() override;
-  std::istream& input() override { return input_; }
+  std::istream& input() override {
+    return converted_ ? static_cast<std::istream&>(*converted_) : input_;
+  }
+  // The input read from `text` (the input data file converted from the
+  // input, a project file) instead of from the input file.
+  void use_input_text(std::string text) {
+    converted_ = std::make_unique<std::istringstream>(std::move(text));
+  }
   std::ostream& report() override { return report_.stream(); }
   std::ostream& plot() override { return plot_.stream(); }
   std::ostream& iteration() override { return iteration_.stream(); }
@@ -76,6 +83,7 @@ class FileIo final : public RunIo {
   const RunFiles& shown_;
   const RunFiles& paths_;
   std::ifstream input_;
+  std::unique_ptr<std::istringstream> converted_;
   OutputFile report_, plot_, iteration_;
 };
 

@@ -152,7 +152,7 @@ expect_file_has "$work/stderr" "cannot read the run-control file \"$work/out/NAM
 # Results as data, as a page and as a summary, beside the other outputs.
 expect_status 0 "json and html" \
   "$korvan" run "$src/examples/staged_excavation.dat" -o "$work/res" --json --html
-expect_file_has "$work/res/staged_excavation.json" '"problems": ['
+expect_file_has "$work/res/staged_excavation.results.json" '"problems": ['
 expect_file_has "$work/res/staged_excavation.html" '<svg xmlns="http://www.w3.org/2000/svg"'
 [ -f "$work/res/staged_excavation.out" ] || { echo "FAIL: no report beside the results"; failures=$((failures + 1)); }
 expect_status 0 "summary" "$korvan" summary "$src/examples/staged_excavation.dat" -o "$work/res"
@@ -161,13 +161,13 @@ expect_status 0 "run --summary" \
   "$korvan" run "$src/examples/staged_excavation.dat" -o "$work/res" --summary
 expect_file_has "$work/stdout" "max deflection"
 expect_status 2 "input error with results" "$korvan" run "$work/bad.dat" --json --summary
-expect_file_has "$work/bad.json" '"status": "input error"'
+expect_file_has "$work/bad.results.json" '"status": "input error"'
 # The error once, on standard error; the summary names the status.
 expect_status 2 "summary of an input error" "$korvan" summary "$work/bad.dat"
 [ "$(cat "$work/stdout" "$work/stderr" | grep -c 'expected a real, found')" -eq 1 ] \
   || { echo "FAIL: summary error not printed once"; failures=$((failures + 1)); }
 expect_file_has "$work/stdout" "1 problem, input error"
-mkdir -p "$work/blocked/stages.json"
+mkdir -p "$work/blocked/stages.results.json"
 cp "$work/stages.dat" "$work/blocked/stages.dat"
 expect_status 4 "results file cannot be written" "$korvan" run "$work/blocked/stages.dat" --json
 expect_file_has "$work/stderr" "cannot write the JSON results file"
@@ -219,8 +219,11 @@ for name in x.epd x.pyc x.out x.plot x.iter; do
   cmp -s "$work/stages.dat" "$work/self/$name" || { echo "FAIL: input $name changed"; failures=$((failures + 1)); }
   rm "$work/self/$name"
 done
+# An input data file named as a project is refused as not JSON, and the
+# refused run writes nothing.
 cp "$work/stages.dat" "$work/self/y.json"
-expect_status 4 "input named y.json with --json" "$korvan" run "$work/self/y.json" --json
+expect_status 2 "input data file named y.json" "$korvan" run "$work/self/y.json" --json
+expect_file_has "$work/stderr" "y.json:1: not JSON: "
 cmp -s "$work/stages.dat" "$work/self/y.json" || { echo "FAIL: input y.json changed"; failures=$((failures + 1)); }
 [ "$(ls "$work/self")" = "y.json" ] || { echo "FAIL: refused run left files: $(ls "$work/self")"; failures=$((failures + 1)); }
 
@@ -231,13 +234,13 @@ mkdir -p "$work/keep"
 cp "$work/stages.dat" "$work/keep/w.dat"
 expect_status 0 "earlier run" "$korvan" run "$work/keep/w.dat" --json
 cp "$work/keep/w.out" "$work/keep/w.out.before"
-cp "$work/keep/w.json" "$work/keep/w.json.before"
+cp "$work/keep/w.results.json" "$work/keep/w.json.before"
 mv "$work/keep/w.plot" "$work/keep/w.plot.before"
 mkdir "$work/keep/w.plot"
 expect_status 4 "plot file cannot be opened" "$korvan" run "$work/keep/w.dat" --json
 expect_file_has "$work/stderr" "cannot open the plot-data file"
 cmp -s "$work/keep/w.out" "$work/keep/w.out.before" || { echo "FAIL: earlier report changed"; failures=$((failures + 1)); }
-cmp -s "$work/keep/w.json" "$work/keep/w.json.before" || { echo "FAIL: earlier results changed"; failures=$((failures + 1)); }
+cmp -s "$work/keep/w.results.json" "$work/keep/w.json.before" || { echo "FAIL: earlier results changed"; failures=$((failures + 1)); }
 rmdir "$work/keep/w.plot"
 mv "$work/keep/w.dat" "$work/keep/w.dat.away"
 expect_status 4 "input gone" "$korvan" run "$work/keep/w.dat"
@@ -283,13 +286,44 @@ for p in precious precious2; do
   [ "$(cat "$work/scratch/$p")" = precious ] || { echo "FAIL: scratch link target $p overwritten"; failures=$((failures + 1)); }
 done
 [ -L "$work/scratch/g.pyc" ] && { echo "FAIL: scratch link kept"; failures=$((failures + 1)); }
-mkfifo "$work/scratch/g.json"
+mkfifo "$work/scratch/g.results.json"
 expect_status 4 "a pipe as results file" timeout 20 "$korvan" run "$work/scratch/g.dat" --json
-expect_file_has "$work/stderr" "g.json\": it is neither a file nor a device"
+expect_file_has "$work/stderr" "g.results.json\": it is neither a file nor a device"
 mkfifo "$work/scratch/p.out"
 cp "$work/scratch/g.dat" "$work/scratch/p.dat"
 expect_status 4 "a pipe as report" timeout 20 "$korvan" run "$work/scratch/p.dat"
 expect_file_has "$work/stderr" "p.out\" for writing: it is neither a file nor a device"
+
+# Project files: an input data file to JSON and back; a project runs to the
+# outputs of its input data file, and its results do not replace it.
+mkdir -p "$work/proj/d"
+expect_status 0 "convert to a project" \
+  "$korvan" convert "$src/examples/staged_excavation.dat" "$work/proj/s.json"
+expect_file_has "$work/proj/s.json" '"format": "korvan-project"'
+expect_status 0 "convert back" "$korvan" convert "$work/proj/s.json" "$work/proj/s.dat"
+expect_status 0 "run the project" "$korvan" run "$work/proj/s.json" --json
+expect_status 0 "run its input data file" "$korvan" run "$work/proj/s.dat" -o "$work/proj/d"
+for ext in plot iter; do
+  cmp -s "$work/proj/s.$ext" "$work/proj/d/s.$ext" || { echo "FAIL: project and data file differ in .$ext"; failures=$((failures + 1)); }
+done
+diff <(grep -v "Name of input data file\|Path to file\|Date: " "$work/proj/s.out") \
+     <(grep -v "Name of input data file\|Path to file\|Date: " "$work/proj/d/s.out") >/dev/null \
+  || { echo "FAIL: project and data file reports differ"; failures=$((failures + 1)); }
+expect_file_has "$work/proj/s.out" "Name of input data file     : s.json"
+expect_file_has "$work/proj/s.results.json" '"status": "completed"'
+expect_file_has "$work/proj/s.json" '"format": "korvan-project"'
+expect_status 4 "convert between two input data files" \
+  "$korvan" convert "$work/proj/s.dat" "$work/proj/t.dat"
+expect_file_has "$work/stderr" "one file must be a project file (.json)"
+expect_status 4 "convert a file onto itself" "$korvan" convert "$work/proj/s.json" "$work/proj/./s.json"
+sed 's/"increments": 48,/"increments": "x",/' "$work/proj/s.json" >"$work/proj/bad.json"
+expect_status 2 "a project with a value of the wrong kind" "$korvan" run "$work/proj/bad.json"
+expect_file_has "$work/stderr" "bad.json: problems[0].wall.increments: expected an integer, found \"x\""
+[ ! -e "$work/proj/bad.out" ] || { echo "FAIL: refused project wrote a report"; failures=$((failures + 1)); }
+expect_status 2 "convert a project with a fault" "$korvan" convert "$work/proj/bad.json" "$work/proj/bad.dat"
+[ ! -e "$work/proj/bad.dat" ] || { echo "FAIL: refused conversion wrote"; failures=$((failures + 1)); }
+expect_status 2 "convert an input data file with a fault" "$korvan" convert "$work/bad.dat" "$work/proj/bad2.json"
+expect_file_has "$work/stderr" "expected a real, found"
 
 if [ "$failures" -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((failures > 0))
