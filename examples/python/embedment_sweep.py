@@ -5,9 +5,12 @@ The sheet pile of examples/sand_cantilever_water_metric.dat retains 4 m of
 medium dense sand (water 3 m behind the wall). Its embedment below the
 excavation line runs from 2.5 m to 8 m in steps of 0.25 m; each wall is one
 run of a study (a thread pool on every core). The maximum moment and the
-top deflection are plotted against the embedment: too short a wall does
-not close (the soil in front cannot hold it), and beyond some depth more
-embedment changes neither.
+top deflection are plotted against the embedment: too short a wall moves
+beyond the allowable deflection of 0.5 m (the soil in front cannot hold
+it), and beyond some depth more
+embedment changes little. The p-y curves are generated at a few depths
+spread down to the toe and interpolated between them, so the moment steps
+by a few per cent as those depths move with the toe.
 
     PYTHONPATH=build/python /usr/bin/python3 examples/python/embedment_sweep.py [--dask]
 
@@ -72,15 +75,18 @@ def main() -> None:
     ax_m.plot(closed.embedment_m, closed.max_positive_moment, "o-")
     ax_m.set_xlabel("Embedment below the excavation line (m)")
     ax_m.set_ylabel("Maximum moment (kN-m per m of wall)")
+    ax_m.set_ylim(0.0, 1.1 * closed.max_positive_moment.max())
     ax_d.plot(closed.embedment_m, closed.top_deflection * 1000.0, "o-", color="tab:red")
     ax_d.set_xlabel("Embedment below the excavation line (m)")
     ax_d.set_ylabel("Top deflection (mm)")
+    ax_d.set_ylim(0.0, 1100.0 * closed.top_deflection.max())
     for ax in (ax_m, ax_d):
         ax.grid(True, lw=0.3)
         not_closed = table[table.outcome != "completed"].embedment_m
+        ax.set_xlim(embedments[0] - 0.25, embedments[-1] + 0.25)
         if len(not_closed):
             ax.axvspan(not_closed.min() - 0.125, not_closed.max() + 0.125,
-                       color="0.9", label="no closed solution")
+                       color="0.9", label="beyond the allowable deflection")
             ax.legend()
     fig.suptitle("Cantilevered sheet pile, 4 m of sand retained")
     fig.tight_layout()

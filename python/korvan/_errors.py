@@ -38,8 +38,8 @@ class Diagnostic:
     def __str__(self) -> str:
         where = self.file
         if self.path:
-            where += f": {self.path}"
-        elif self.line:
+            return f"{where}: {self.path}: {self.message}"
+        if self.line:
             where += f":{self.line}"
         what = self.record
         if self.field:

@@ -216,73 +216,78 @@ class Model:
     Build one with :meth:`load` (a ``.dat`` or ``.json`` file),
     :meth:`from_text`, :meth:`from_dict` or ``Model()`` (no problems), edit it
     through :attr:`problems`, run it with :func:`korvan.run`, and save it
-    with :meth:`save` in either form.
-
-    A model read from an input data file keeps that text until it is first
-    read or edited through :attr:`problems` (or :attr:`project`); it is
-    then converted to a project. A run of a model not yet converted runs
-    the input data file's text as it was read.
+    with :meth:`save` in either form. An input data file is converted to a
+    project when it is read; the two run to the same numbers.
 
     Attributes:
-        name: the input's name, shown in the report header and diagnostics
-            (``"wall.dat"``, ``"wall.json"``, ``"model.json"``).
+        name: the project's name, shown in the report header and in
+            diagnostics (``"wall.json"`` for a model read from ``wall.dat``
+            or ``wall.json``; ``"model.json"`` by default).
     """
 
     def __init__(self, project: dict | None = None, *, name: str = "model.json"):
-        self.name = name
-        self._data_text: str | None = None
-        self._project: dict | None = None
-        self._project = _plain(project) if project is not None else {
+        self.name = _json_name(name)
+        self.project: dict = _plain(project) if project is not None else {
             "format": "korvan-project", "version": 1, "problems": []}
 
     # -- construction -----------------------------------------------------
     @classmethod
-    def load(cls, path: PathLike) -> "Model":
+    def load(cls, path: PathLike, *, check: bool = True) -> "Model":
         """Reads an input data file (any suffix but ``.json``) or a project
-        (``.json``). A project that is not JSON raises :class:`InputError`
-        with its line; faults of the model itself surface on
-        :meth:`check` or on a run."""
+        (``.json``).
+
+        Raises :class:`InputError` for an input data file that a run would
+        refuse (with its file, line, record and field), for a project that
+        is not JSON (with its line) and, when ``check`` is true, for a
+        project with a fault (with the JSON path of the value at fault).
+        ``check=False`` reads a faulty project as it is, to mend it in code.
+        """
         p = pathlib.Path(path)
-        return cls.from_text(_read_text(p), name=p.name)
+        return cls.from_text(_read_text(p), name=p.name, check=check)
 
     @classmethod
     def from_text(cls, text: str, *, name: str = "input.dat",
-                  format: str | None = None) -> "Model":
+                  format: str | None = None, check: bool = True) -> "Model":
         """A model from the text of an input data file (``format="dat"``) or a
         project (``format="json"``); by default the form follows the suffix
-        of ``name``."""
+        of ``name``, which diagnostics show. Raises :class:`InputError` as
+        :meth:`load` does."""
         form = format or ("json" if _korvan.is_project_name(name) else "dat")
-        if form == "json":
-            try:
-                project = json.loads(text)
-            except json.JSONDecodeError as e:
-                d = Diagnostic(file=name, line=e.lineno, message=f"not JSON: {e.msg}")
-                raise InputError(f"{name}:{e.lineno}: not JSON: {e.msg}",
-                                 [d]) from None
-            if not isinstance(project, dict):
-                d = Diagnostic(file=name, message="a project is a JSON object")
-                raise InputError(f"{name}: a project is a JSON object", [d])
-            m = cls(project, name=name)
-            m._project = project
+        if form == "dat":
+            converted, message, diagnostics = _korvan.data_to_project(
+                text.encode("utf-8", "surrogateescape"), name)
+            if diagnostics:
+                raise input_error(message, diagnostics)
+            m = cls(name=name)
+            m.project = json.loads(converted)
             return m
-        if form != "dat":
+        if form != "json":
             raise ValueError(f'format: "dat" or "json", not {format!r}')
+        try:
+            project = json.loads(text)
+        except json.JSONDecodeError as e:
+            d = Diagnostic(file=name, line=e.lineno, message=f"not JSON: {e.msg}")
+            raise InputError(f"{name}:{e.lineno}: not JSON: {e.msg}", [d]) from None
+        if not isinstance(project, dict):
+            d = Diagnostic(file=name, message="a project is a JSON object")
+            raise InputError(f"{name}: a project is a JSON object", [d])
         m = cls(name=name)
-        m._project = None
-        m._data_text = text
+        m.project = project
+        if check:
+            m.check()
         return m
 
     @classmethod
     def from_dict(cls, project: dict, *, name: str = "model.json") -> "Model":
-        """A model from a project as dicts and lists (copied)."""
+        """A model from a project as dicts and lists (copied; not checked:
+        see :meth:`check`)."""
         return cls(project, name=name)
 
     def copy(self) -> "Model":
         """An independent copy (edit one without touching the other)."""
         m = Model.__new__(Model)
         m.name = self.name
-        m._data_text = self._data_text
-        m._project = _copy.deepcopy(self._project)
+        m.project = _copy.deepcopy(self.project)
         return m
 
     __copy__ = copy
@@ -291,19 +296,6 @@ class Model:
         return self.copy()
 
     # -- the project -------------------------------------------------------
-    @property
-    def project(self) -> dict:
-        """The project as dicts and lists (not a copy: edits stand)."""
-        if self._project is None:
-            text, message, diagnostics = _korvan.data_to_project(
-                self._data_text, self.name)
-            if diagnostics:
-                raise input_error(message, diagnostics)
-            self._project = json.loads(text)
-            self._data_text = None
-            self.name = _json_name(self.name)
-        return self._project
-
     @property
     def problems(self) -> NodeList:
         """The problems (stages), in order: ``model.problems[0].wall.increments``."""
@@ -318,12 +310,9 @@ class Model:
 
     def to_dat(self) -> str:
         """The model as the text of an input data file. Raises
-        :class:`InputError` (with the JSON path) when the project has a
-        fault that the input data file cannot hold."""
-        if self._project is None:
-            return self._data_text
-        text, message, diagnostics = _korvan.project_to_data(
-            self.to_json(), _json_name(self.name))
+        :class:`InputError` (with the JSON path) for a fault of the
+        project."""
+        text, message, diagnostics = _korvan.project_to_data(self.to_json(), self.name)
         if diagnostics:
             raise input_error(message, diagnostics)
         return text
@@ -339,18 +328,15 @@ class Model:
 
     # -- checks --------------------------------------------------------------
     def validate(self) -> list[Diagnostic]:
-        """Every fault of the model (empty when a run would read it whole)."""
-        if self._project is None:
-            try:
-                self.project
-            except InputError as e:
-                return e.diagnostics
-            return []
+        """The faults of the model, each with its JSON path: every value of
+        the wrong kind, or the first fault a run would stop on. Empty when a
+        run would read the whole model."""
         return [Diagnostic.from_dict(d) for d in
-                _korvan.validate_project(self.to_json(), _json_name(self.name))]
+                _korvan.validate_project(self.to_json(), self.name)]
 
     def check(self) -> "Model":
-        """Raises :class:`InputError` for the first fault; returns the model."""
+        """Raises :class:`InputError` (every fault in ``diagnostics``) when
+        :meth:`validate` finds a fault; returns the model."""
         faults = self.validate()
         if faults:
             raise InputError(str(faults[0]), faults)
@@ -358,15 +344,11 @@ class Model:
 
     # -- running -------------------------------------------------------------
     def run_input(self) -> tuple[str, str]:
-        """The text a run reads and the name it is shown by."""
-        if self._project is None:
-            return self._data_text, self.name
-        return self.to_json(), _json_name(self.name)
+        """The text a run reads (the project's JSON) and its name."""
+        return self.to_json(), self.name
 
     def __repr__(self) -> str:
-        if self._project is None:
-            return f"<korvan.Model {self.name} (input data file, not converted)>"
-        return f"<korvan.Model {self.name}: {len(self._project.get('problems', []))} problems>"
+        return f"<korvan.Model {self.name}: {len(self.project.get('problems', []))} problems>"
 
 
 def _json_name(name: str) -> str:

@@ -39,7 +39,7 @@ def dask_client():
     os.environ["PYTHONPATH"] = package_parent + (os.pathsep + old if old else "")
     cluster = distributed.LocalCluster(n_workers=2, threads_per_worker=1,
                                        processes=True, host="127.0.0.1",
-                                       dashboard_address=None)
+                                       dashboard_address=":0")
     client = distributed.Client(cluster)
     try:
         yield client
@@ -50,8 +50,3 @@ def dask_client():
             os.environ.pop("PYTHONPATH", None)
         else:
             os.environ["PYTHONPATH"] = old
-
-
-def not_converted(error):
-    """True when this build's project conversion is not there yet."""
-    return "not converted by this build" in str(error)

@@ -83,10 +83,12 @@ def test_an_input_error_raises_with_its_fields(tmp_path):
     res = korvan.run(bad, check=False)
     assert res.status == "input error" and res.exit_status == 2
     assert res.diagnostic.field == 4 and res.diagnostic.line == 3
-    # A model from text names itself by the name given.
+    # A model read from the text refuses it as it converts it, naming it by
+    # the name given.
     with pytest.raises(korvan.InputError) as caught:
-        korvan.run(korvan.Model.from_text(bad.read_text(), name="trial.dat"))
-    assert caught.value.file == "trial.dat"
+        korvan.Model.from_text(bad.read_text(), name="trial.dat")
+    e = caught.value
+    assert (e.file, e.line, e.record, e.field) == ("trial.dat", 3, "wall-geometry record", 4)
 
 
 def test_a_project_that_is_not_json_raises_with_its_line():

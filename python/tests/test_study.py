@@ -37,8 +37,9 @@ def test_a_thread_study_equals_serial_runs(models):
     assert len(bad) >= 1 and (bad.status == "input error").all()
     assert "broken.dat" in bad.message.iloc[0]
     # Full results in the order of the models, equal to serial ones.
-    assert [r.input_name for r in full] == [f"{k}.dat" for k in models]
-    assert full[0].to_dict() == korvan.run(EXAMPLES[0]).to_dict()
+    assert [r.input_name for r in full] == [
+        f"{k}.json" if k != "broken" else "broken.dat" for k in models]
+    assert full[0].to_dict() == korvan.run(models[EXAMPLES[0].stem]).to_dict()
     # One thread gives the same table.
     pd.testing.assert_frame_equal(korvan.study(models, workers=1), table)
 
@@ -47,7 +48,7 @@ def test_a_dask_study_equals_the_serial_study(models, dask_client):
     serial = korvan.study(models, workers=1)
     spread, full = korvan.study(models, client=dask_client, full=True)
     pd.testing.assert_frame_equal(spread, serial)
-    assert full[1].to_dict() == korvan.run(EXAMPLES[1]).to_dict()
+    assert full[1].to_dict() == korvan.run(models[EXAMPLES[1].stem]).to_dict()
     # Both workers took part.
     assert len(dask_client.scheduler_info()["workers"]) == 2
 
