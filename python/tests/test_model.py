@@ -74,6 +74,8 @@ def test_json_and_data_forms_run_to_the_numbers_of_the_file(tmp_path):
             for g, e in zip(got, expected):
                 assert g["stations"] == e["stations"], f"{path.name} via {form}"
                 assert g["summary"] == e["summary"], f"{path.name} via {form}"
+        # A project file runs from its path as well.
+        assert korvan.run(tmp_path / "m.json").to_dict()["problems"] == got
         # The data file written from the project reads back to the same project.
         assert korvan.Model.load(tmp_path / "m.dat").project == model.project
 
