@@ -46,9 +46,10 @@ def _plain(value: Any) -> Any:
         return float(value)
     if isinstance(value, dict):
         return {str(k): _plain(v) for k, v in value.items()}
-    if isinstance(value, (list, tuple)) or hasattr(value, "tolist"):
-        items = value.tolist() if hasattr(value, "tolist") else value
-        return [_plain(v) for v in items]
+    if isinstance(value, (list, tuple)):
+        return [_plain(v) for v in value]
+    if hasattr(value, "tolist"):  # numpy arrays and scalars (np.bool_)
+        return _plain(value.tolist())
     raise TypeError(f"a {type(value).__name__} has no place in a project")
 
 

@@ -36,6 +36,8 @@ def test_members_read_and_set_as_attributes():
     layer.friction_angle = np.float64(32.5)
     assert layer.at_top.friction_angle == layer.at_bottom.friction_angle == 32.5
     model.problems[0].wall = {"increments": np.int64(40)}
+    model.problems[0].hinge_model = np.bool_(True)
+    model.problems[0].user_curves = [{"points": np.array([[-1.0, 2.0], [1.0, -2.0]])}]
     model.problems[0].wall.increment_length = 6
     model.problems[0]["title"] = "EDITED"
     model.problems[0].soil.layers.append(layer)
@@ -48,6 +50,8 @@ def test_members_read_and_set_as_attributes():
     assert problem["title"] == "EDITED"
     assert problem["wall"] == {"increments": 40, "increment_length": 6}
     assert type(problem["wall"]["increments"]) is int
+    assert problem["hinge_model"] is True
+    assert problem["user_curves"][0]["points"] == [[-1.0, 2.0], [1.0, -2.0]]
     layers = problem["soil"]["layers"]
     assert [x["top"] for x in layers] == [0, 120]  # the appended layer is a copy
     assert layers[1]["at_top"]["friction_angle"] == 32.5
