@@ -381,7 +381,8 @@ int convert(const std::string& in, const std::string& out) {
   std::error_code ec;
   if (!fs::is_regular_file(in, ec)) {
     std::cerr << "cannot read \"" << in << "\": "
-              << (fs::exists(in, ec) ? "it is not a file" : "there is no such file")
+              << (fs::exists(in, ec) ? "it is not a file"
+                                     : "there is no such file")
               << "\n";
     return static_cast<int>(korvan::RunStatus::kFileError);
   }
@@ -410,9 +411,9 @@ int convert(const std::string& in, const std::string& out) {
     std::cerr << c.message << "\n";
     return static_cast<int>(korvan::RunStatus::kInputError);
   }
-  const bool written = write_results_file(
-      out, from_project ? "input data file" : "project file", std::cerr,
-      [&](std::ostream& f) { f << c.text; });
+  const bool written =
+      write_results_file(out, from_project ? "input data file" : "project file",
+                         std::cerr, [&](std::ostream& f) { f << c.text; });
   return written ? 0 : static_cast<int>(korvan::RunStatus::kFileError);
 }
 
@@ -477,9 +478,10 @@ int main(int argc, char** argv) {
   run->add_flag("--keep-scratch", keep_scratch,
                 "keep the p-y curve (.pyc) and earth-pressure (.epd) scratch "
                 "files");
-  run->add_flag("--json", extras.json,
-                "also write <stem>.results.json: the results of every problem as "
-                "data (see docs/json-results.md)");
+  run->add_flag(
+      "--json", extras.json,
+      "also write <stem>.results.json: the results of every problem as "
+      "data (see docs/json-results.md)");
   run->add_flag("--html", extras.html,
                 "also write <stem>.html: a printable page with the summary "
                 "and the diagrams of every problem");
@@ -509,7 +511,10 @@ int main(int argc, char** argv) {
       "summary",
       "Analyse one input data file as `run` does and print the "
       "summary table (same as run --summary)");
-  summary->add_option("INPUT", input, "input data file (.dat) or project file (.json)")->required();
+  summary
+      ->add_option("INPUT", input,
+                   "input data file (.dat) or project file (.json)")
+      ->required();
   summary->add_option("-o,--output-dir", out_dir,
                       "folder for the output files (default: the input's "
                       "folder)");

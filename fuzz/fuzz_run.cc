@@ -2,7 +2,10 @@
 // on arbitrary input data, with its files in a private temporary folder,
 // and the results writers of the command line (JSON, HTML, summary) on
 // its results. A writer that meets a value that is not a number throws,
-// which ends the process: a finding.
+// which ends the process: a finding. The same data is also converted to a
+// project file and back, which must give the same project again, and read
+// as a project itself.
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -12,6 +15,7 @@
 #include <unistd.h>
 
 #include "korvan/engine.h"
+#include "korvan/project.h"
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/summary.h"
@@ -61,5 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   korvan::report::write_json_results(out, result, source);
   korvan::report::write_html_report(out, result, source);
   korvan::report::write_summary(out, result, source);
+
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const korvan::Conversion project = korvan::data_to_project(text);
+  if (project.ok()) {
+    const korvan::Conversion back = korvan::project_to_data(project.text);
+    if (!back.ok()) std::abort();  // a project the program wrote is refused
+    const korvan::Conversion again = korvan::data_to_project(back.text);
+    if (!again.ok() || again.text != project.text) std::abort();  // lost
+  }
+  (void)korvan::validate_project(text);
   return 0;
 }

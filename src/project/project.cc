@@ -40,9 +40,8 @@ Diagnostic fault(const std::string& file, int line, std::string message) {
 // The line of a byte of the text (1-based).
 int line_at(std::string_view text, size_t byte) {
   byte = std::min(byte, text.size());
-  return 1 + static_cast<int>(std::count(text.begin(),
-                                         text.begin() + static_cast<long>(byte),
-                                         '\n'));
+  return 1 + static_cast<int>(std::count(
+                 text.begin(), text.begin() + static_cast<long>(byte), '\n'));
 }
 
 // The deepest nesting of lists and objects, outside strings.
@@ -52,8 +51,10 @@ std::optional<size_t> too_deep(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (in_string) {
-      if (c == '\\') ++i;
-      else if (c == '"') in_string = false;
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        in_string = false;
     } else if (c == '"') {
       in_string = true;
     } else if (c == '[' || c == '{') {
@@ -262,8 +263,8 @@ RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
   engine::FileIo io(files, paths);
   std::optional<project::DataText> data;
   std::optional<project::ProjectSource> source;
-  const std::string shown =
-      options.shown_input_path ? *options.shown_input_path : files.input.string();
+  const std::string shown = options.shown_input_path ? *options.shown_input_path
+                                                     : files.input.string();
   if (is_project_name(files.input.string())) {
     if (const std::optional<std::string> json = read_file(paths.input)) {
       std::vector<Diagnostic> faults;
@@ -284,9 +285,8 @@ RunText Engine::run_text(std::string_view input, const RunOptions& options) {
   if (!is_project_name(options.input_name)) {
     return run_on_text(input, options, nullptr);
   }
-  const std::string shown = options.shown_input_path
-                                ? *options.shown_input_path
-                                : options.input_name;
+  const std::string shown =
+      options.shown_input_path ? *options.shown_input_path : options.input_name;
   std::vector<Diagnostic> faults;
   const std::optional<project::DataText> data = data_of(input, shown, faults);
   if (!data) {

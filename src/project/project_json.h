@@ -23,14 +23,19 @@ inline constexpr int kFormatVersion = 1;
 // Names of the dimension row and the property row of a cross section, by
 // position.
 inline constexpr std::string_view kDimensionNames[8] = {
-    "equivalent_diameter", "external_width",   "external_depth",
-    "wall_thickness",      "flange_width",     "flange_thickness",
+    "equivalent_diameter", "external_width", "external_depth",
+    "wall_thickness",      "flange_width",   "flange_thickness",
     "web_depth",           "web_thickness"};
-inline constexpr std::string_view kPropertyNames[10] = {
-    "area",          "section_modulus",    "plastic_modulus",
-    "moment_of_inertia", "radius_of_gyration", "torsional_constant",
-    "yield_stress",  "shear_area",         "elastic_modulus",
-    "unit_weight"};
+inline constexpr std::string_view kPropertyNames[10] = {"area",
+                                                        "section_modulus",
+                                                        "plastic_modulus",
+                                                        "moment_of_inertia",
+                                                        "radius_of_gyration",
+                                                        "torsional_constant",
+                                                        "yield_stress",
+                                                        "shear_area",
+                                                        "elastic_modulus",
+                                                        "unit_weight"};
 
 // The counts of the control record that the lists of a problem give; a
 // problem's `counts` holds those read otherwise.

@@ -29,12 +29,18 @@ std::string shown(const Json& j) {
 
 std::string kind_of(const Json& j) {
   switch (j.type()) {
-    case Json::value_t::null: return "null";
-    case Json::value_t::boolean: return shown(j);
-    case Json::value_t::string: return shown(j);
-    case Json::value_t::array: return "a list";
-    case Json::value_t::object: return "an object";
-    default: return shown(j);
+    case Json::value_t::null:
+      return "null";
+    case Json::value_t::boolean:
+      return shown(j);
+    case Json::value_t::string:
+      return shown(j);
+    case Json::value_t::array:
+      return "a list";
+    case Json::value_t::object:
+      return "an object";
+    default:
+      return shown(j);
   }
 }
 
@@ -174,7 +180,8 @@ Obj::Obj(Writer& w, const Json* j, std::string path)
 }
 
 bool Obj::has(std::string_view name) const {
-  return j_ != nullptr && j_->contains(name) && !(*j_)[std::string(name)].is_null();
+  return j_ != nullptr && j_->contains(name) &&
+         !(*j_)[std::string(name)].is_null();
 }
 
 const Json* Obj::member(std::string_view name) {
@@ -201,15 +208,17 @@ int Obj::integer(std::string_view name) {
   if (m == nullptr) return 0;
   if (m->is_number_integer()) {
     const auto v = m->get<long long>();
-    if (m->is_number_unsigned() && m->get<unsigned long long>() >
-                                       static_cast<unsigned long long>(
-                                           std::numeric_limits<int>::max())) {
+    if (m->is_number_unsigned() &&
+        m->get<unsigned long long>() >
+            static_cast<unsigned long long>(std::numeric_limits<int>::max())) {
     } else if (v >= std::numeric_limits<int>::min() &&
                v <= std::numeric_limits<int>::max()) {
       return static_cast<int>(v);
     }
-    w_.fault(at(name), "expected an integer from -2147483648 to 2147483647, "
-                       "found " + kind_of(*m));
+    w_.fault(at(name),
+             "expected an integer from -2147483648 to 2147483647, "
+             "found " +
+                 kind_of(*m));
     return 0;
   }
   w_.fault(at(name), "expected an integer, found " + kind_of(*m));
@@ -221,8 +230,8 @@ int Obj::flag(std::string_view name) {
   if (m == nullptr) return 0;
   if (m->is_boolean()) return m->get<bool>() ? 1 : 0;
   if (m->is_number_integer()) return integer(name);
-  w_.fault(at(name), "expected true, false or an integer code, found " +
-                         kind_of(*m));
+  w_.fault(at(name),
+           "expected true, false or an integer code, found " + kind_of(*m));
   return 0;
 }
 
@@ -253,12 +262,9 @@ std::string Obj::text(std::string_view name, size_t at_most) {
                            " characters, at most " + std::to_string(at_most));
     return {};
   }
-  for (char ch : s) {
-    if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f) {
-      w_.fault(at(name), "a text must stand on one line, without control "
-                         "characters");
-      return {};
-    }
+  if (s.find_first_of("\r\n") != std::string::npos) {
+    w_.fault(at(name), "a text must stand on one line");
+    return {};
   }
   return s;
 }
@@ -331,9 +337,8 @@ std::vector<int> integer_list(Writer& w, const Json* j, const std::string& path,
   for (size_t i = 0; i < j->size(); ++i) {
     const Json& x = (*j)[i];
     if (x.is_number_integer() && x.get<long long>() >= INT32_MIN &&
-        x.get<long long>() <= INT32_MAX && !(x.is_number_unsigned() &&
-                                              x.get<unsigned long long>() >
-                                                  INT32_MAX)) {
+        x.get<long long>() <= INT32_MAX &&
+        !(x.is_number_unsigned() && x.get<unsigned long long>() > INT32_MAX)) {
       v[i] = x.get<int>();
     } else {
       w.fault(path + "[" + std::to_string(i) + "]",
@@ -600,8 +605,8 @@ void ProblemWriter::cross_section(const Json* j, const std::string& path,
     w_.integer(n, "material_option");
     w_.reals(n, "materials", 10);
     w_.end();
-    const auto bar_list = integer_list(w_, n.member("bar_list"),
-                                       n.at("bar_list"), std::nullopt);
+    const auto bar_list =
+        integer_list(w_, n.member("bar_list"), n.at("bar_list"), std::nullopt);
     const auto bars = n.list("bars");
     const auto strand_list = integer_list(w_, n.member("strand_list"),
                                           n.at("strand_list"), std::nullopt);
@@ -660,9 +665,10 @@ void ProblemWriter::cross_section(const Json* j, const std::string& path,
     o.member("remark");
     if (o.has("properties") || o.has("bottom") || o.has("option_record") ||
         o.has("remark")) {
-      w_.fault(o.path(), "a nonlinear section takes no properties, bottom, "
-                         "option record or remark: give elastic_modulus and "
-                         "nonlinear");
+      w_.fault(o.path(),
+               "a nonlinear section takes no properties, bottom, "
+               "option record or remark: give elastic_modulus and "
+               "nonlinear");
     }
   } else {
     w_.begin(d.path());
@@ -705,8 +711,9 @@ void ProblemWriter::cross_section(const Json* j, const std::string& path,
     o.member("elastic_modulus");
     o.member("nonlinear");
     if (o.has("elastic_modulus") || o.has("nonlinear")) {
-      w_.fault(o.path(), "an elastic section takes its modulus in "
-                         "properties.elastic_modulus and no nonlinear records");
+      w_.fault(o.path(),
+               "an elastic section takes its modulus in "
+               "properties.elastic_modulus and no nonlinear records");
     }
   }
   o.member("moment_curvature");  // written after every section
@@ -858,8 +865,9 @@ void ProblemWriter::earth_pressure() {
   const bool specified =
       c_.pressure_option() == engine::EarthPressureOption::kSpecified;
   if (pressure().has("points") && !specified) {
-    w_.fault(path, "not read: specified points are read with the option "
-                   "\"specified\" only");
+    w_.fault(path,
+             "not read: specified points are read with the option "
+             "\"specified\" only");
   }
   const auto points = pressure().list("points");
   if (specified) {
@@ -877,15 +885,17 @@ void ProblemWriter::earth_pressure() {
   const bool form_b = c_.generated_pressure() || c_.generated_py_curves();
   if (!form_b) {
     if (p_.has("soil")) {
-      not_read("soil", "the soil is read with a generated earth pressure or "
-                       "generated p-y curves only");
+      not_read("soil",
+               "the soil is read with a generated earth pressure or "
+               "generated p-y curves only");
     }
     p_.member("soil");
     return;
   }
   if (!p_.has("soil")) {
-    w_.fault(p_.at("soil"), "missing: a generated earth pressure or generated "
-                            "p-y curves need the soil");
+    w_.fault(p_.at("soil"),
+             "missing: a generated earth pressure or generated "
+             "p-y curves need the soil");
   }
   soil();
 }
@@ -919,8 +929,8 @@ void ProblemWriter::soil() {
     Obj o(w_, surcharges[i], item_path(sp, i));
     w_.begin(o.path());
     w_.put_int(o.at("type"), o.code("type", kSurchargeWords, 0));
-    for (std::string_view n : {"load", "distance", "width", "vertical",
-                               "factor"}) {
+    for (std::string_view n :
+         {"load", "distance", "width", "vertical", "factor"}) {
       w_.real(o, n);
     }
     w_.end();
@@ -943,9 +953,9 @@ void ProblemWriter::soil() {
     for (std::string_view side : {"at_top", "at_bottom"}) {
       Obj v = l.object(side);
       w_.begin(v.path());
-      for (std::string_view n : {"unit_weight", "strength", "friction_angle",
-                                 "epsilon50", "subgrade_modulus",
-                                 "coefficient_or_rqd"}) {
+      for (std::string_view n :
+           {"unit_weight", "strength", "friction_angle", "epsilon50",
+            "subgrade_modulus", "coefficient_or_rqd"}) {
         w_.real(v, n);
       }
       w_.end();
@@ -966,10 +976,11 @@ void ProblemWriter::user_curves() {
         c_.pressure_option() != engine::EarthPressureOption::kSoilMovement));
   if (!read) {
     if (!curves.empty()) {
-      not_read("user_curves", "user p-y curves are read with the p-y curves "
-                              "\"user\", or \"generated\" with an "
-                              "earth-pressure option other than "
-                              "\"soil_movement\"");
+      not_read("user_curves",
+               "user p-y curves are read with the p-y curves "
+               "\"user\", or \"generated\" with an "
+               "earth-pressure option other than "
+               "\"soil_movement\"");
     }
     return;
   }
@@ -1050,8 +1061,8 @@ DataText project_to_data_text(const Json& project, const std::string& file,
   if (!project.is_object()) return w.take();
   const Json* format = top.member("format");
   if (format != nullptr && *format != std::string(kFormatName)) {
-    w.fault("format", "expected \"" + std::string(kFormatName) +
-                          "\", found " + kind_of(*format));
+    w.fault("format", "expected \"" + std::string(kFormatName) + "\", found " +
+                          kind_of(*format));
   }
   const Json* version = top.member("version");
   if (version != nullptr && *version != kFormatVersion) {

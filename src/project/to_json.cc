@@ -51,7 +51,8 @@ bool all_zero(const std::array<T, N>& values) {
 
 Json points_of(const std::vector<engine::CurvaturePoint>& points) {
   Json a = Json::array();
-  for (const auto& p : points) a.push_back(Json::array({p.curvature, p.moment}));
+  for (const auto& p : points)
+    a.push_back(Json::array({p.curvature, p.moment}));
   return a;
 }
 
@@ -88,8 +89,8 @@ Json nonlinear_of(const engine::NonlinearSectionRecords& r) {
   j["casing_table"] = list_of(r.casing_table);
   j["confinement_options"] = array_of(r.confinement_options);
   j["confinement_values"] = array_of(r.confinement_values);
-  j["steel_options"] = Json::array(
-      {r.steel_options[0], r.steel_options[1], r.steel_options[2]});
+  j["steel_options"] =
+      Json::array({r.steel_options[0], r.steel_options[1], r.steel_options[2]});
   j["steel_values"] = array_of(r.steel_values);
   j["steel_table"] = list_of(r.steel_table);
   return j;
@@ -105,9 +106,9 @@ Json cross_section_of(const engine::CrossSection& c) {
   if (c.elastic()) {
     j["properties"] = properties_of(c.properties, c.property_extra);
     if (c.bottom_rows > 0) {
-      j["bottom"] = {{"dimensions", dimensions_of(c.bottom_dimensions)},
-                     {"properties",
-                      properties_of(c.bottom_properties, c.bottom_extra)}};
+      j["bottom"] = {
+          {"dimensions", dimensions_of(c.bottom_dimensions)},
+          {"properties", properties_of(c.bottom_properties, c.bottom_extra)}};
     }
     if (!all_zero(c.options) || c.option_value != 0.0 ||
         !all_zero(c.more_options)) {
@@ -131,12 +132,9 @@ Json cross_section_of(const engine::CrossSection& c) {
 }
 
 Json anchor_of(const engine::Anchor& a, bool tie_back) {
-  Json j = {{"depth", a.depth},
-            {"area", a.area},
-            {"modulus", a.modulus},
-            {"unbonded_length", a.unbonded_length},
-            {"angle", a.angle},
-            {"spacing", a.spacing}};
+  Json j = {{"depth", a.depth},     {"area", a.area},
+            {"modulus", a.modulus}, {"unbonded_length", a.unbonded_length},
+            {"angle", a.angle},     {"spacing", a.spacing}};
   if (tie_back) j["prestress"] = a.prestress;
   return j;
 }
@@ -162,9 +160,9 @@ Json soil_of(const engine::SoilProfile& s) {
             {"backfill_slope", w.backfill_slope},
             {"excavation_slope", w.excavation_slope}};
   const engine::SurfaceLoads& f = s.surface;
-  j["surface"] = {{"pressure", f.pressure},       {"distance", f.distance},
-                  {"point_load", f.point_load},   {"line_load", f.line_load},
-                  {"strip_load", f.strip_load},   {"strip_width", f.strip_width}};
+  j["surface"] = {{"pressure", f.pressure},     {"distance", f.distance},
+                  {"point_load", f.point_load}, {"line_load", f.line_load},
+                  {"strip_load", f.strip_load}, {"strip_width", f.strip_width}};
   Json surcharges = Json::array();
   for (const engine::Surcharge& c : s.surcharges) {
     surcharges.push_back({{"type", code_value(c.type, kSurchargeWords)},
@@ -255,10 +253,12 @@ Json problem_of(const engine::ReadProblem& r, bool last) {
   }
   j["restraints"] = restraints;
   Json ties = Json::array();
-  for (const engine::Anchor& a : p.tie_backs) ties.push_back(anchor_of(a, true));
+  for (const engine::Anchor& a : p.tie_backs)
+    ties.push_back(anchor_of(a, true));
   j["tie_backs"] = ties;
   Json struts = Json::array();
-  for (const engine::Anchor& a : p.struts) struts.push_back(anchor_of(a, false));
+  for (const engine::Anchor& a : p.struts)
+    struts.push_back(anchor_of(a, false));
   j["struts"] = struts;
   if (c.wale_flag > 0) {
     Json records = Json::array();
@@ -267,9 +267,9 @@ Json problem_of(const engine::ReadProblem& r, bool last) {
           {{"number", w.number},
            {"values", Json::array({w.values[0], w.values[1], w.values[2]})}});
     }
-    j["wales"] = {{"continuity", code_value(c.wale_continuity,
-                                            kContinuityWords)},
-                  {"records", records}};
+    j["wales"] = {
+        {"continuity", code_value(c.wale_continuity, kContinuityWords)},
+        {"records", records}};
   }
   if (c.py_factors > 0 && r.complete) {
     Json rows = Json::array();

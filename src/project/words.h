@@ -38,11 +38,9 @@ inline constexpr Word kContinuityWords[] = {{1, "simply_supported"},
 inline constexpr Word kFactorOptionWords[] = {{1, "with_spacing_reduction"},
                                               {0, "table_only"}};
 inline constexpr Word kPressureWords[] = {
-    {0, "none"},         {1, "specified"},     {2, "triangular"},
-    {3, "fhwa"},         {4, "soil_movement"}, {5, "uniform_clay"},
-    {6, "terzaghi_peck"}};
-inline constexpr Word kPyWords[] = {
-    {1, "user"}, {2, "generated"}, {3, "none"}};
+    {0, "none"},          {1, "specified"},    {2, "triangular"},   {3, "fhwa"},
+    {4, "soil_movement"}, {5, "uniform_clay"}, {6, "terzaghi_peck"}};
+inline constexpr Word kPyWords[] = {{1, "user"}, {2, "generated"}, {3, "none"}};
 inline constexpr Word kSurchargeWords[] = {
     {1, "point"}, {2, "line"}, {3, "strip"}};
 inline constexpr Word kLoadingWords[] = {{1, "static"}, {0, "cyclic"}};

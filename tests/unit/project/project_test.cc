@@ -18,8 +18,8 @@ namespace korvan {
 namespace {
 
 const fs::path kGolden = KORVAN_GOLDEN_DIR;
-const fs::path kExamples = fs::path(KORVAN_GOLDEN_DIR) / ".." / ".." /
-                           "examples";
+const fs::path kExamples =
+    fs::path(KORVAN_GOLDEN_DIR) / ".." / ".." / "examples";
 
 std::string slurp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -31,7 +31,8 @@ std::string slurp(const fs::path& p) {
 std::vector<fs::path> every_input() {
   std::vector<fs::path> inputs;
   for (const auto& e : fs::directory_iterator(kGolden)) {
-    if (fs::exists(e.path() / "input.dat")) inputs.push_back(e.path() / "input.dat");
+    if (fs::exists(e.path() / "input.dat"))
+      inputs.push_back(e.path() / "input.dat");
   }
   for (const auto& e : fs::directory_iterator(kExamples)) {
     if (e.path().extension() == ".dat") inputs.push_back(e.path());
@@ -72,9 +73,8 @@ TEST(ProjectFiles, EveryInputConvertsBothWaysAndRunsTheSame) {
       // Refused as a run refuses it: the same diagnostic, unless the run
       // stopped on an earlier problem's analysis before reading that far.
       ASSERT_NE(from_data.result.status, RunStatus::kCompleted);
-      if (from_data.result.diagnostic &&
-          from_data.result.diagnostic->line ==
-              project.diagnostics.front().line) {
+      if (from_data.result.diagnostic && from_data.result.diagnostic->line ==
+                                             project.diagnostics.front().line) {
         Diagnostic d = *from_data.result.diagnostic;
         d.file = "wall.dat";  // the run shows its input as C:\WALLS\wall
         EXPECT_EQ(project.diagnostics.front(), d);
@@ -114,7 +114,8 @@ TEST(ProjectFiles, EveryInputConvertsBothWaysAndRunsTheSame) {
 
 // A project of the sand cantilever in metric units, with one layer, as a
 // person would write it: members left out take their empty values.
-std::string cantilever(const std::string& layer_top = "\"friction_angle\": 32") {
+std::string cantilever(
+    const std::string& layer_top = "\"friction_angle\": 32") {
   return R"({
   "problems": [{
     "title": "SAND CANTILEVER",
@@ -241,8 +242,8 @@ TEST(ProjectFiles, TextsThatAreNoProjectAreRefusedWithoutACrash) {
       {deep, "lists and objects nested more than 32 deep", 1},
       {"[1, 2]", "expected an object, found a list", 0},
       {"{\"problems\": []}", "expected a list of one or more problems", 0},
-      {"{\"format\": \"other\", \"problems\": [{}]}", "expected \"korvan-project\"",
-       0},
+      {"{\"format\": \"other\", \"problems\": [{}]}",
+       "expected \"korvan-project\"", 0},
       {"", "not JSON: ", 1},
   };
   for (const Case& c : cases) {
@@ -291,6 +292,40 @@ TEST(ProjectFiles, TextsAProjectCannotHoldAreRefusedNotMangled) {
   two_lines.replace(two_lines.find("SAND CANTILEVER"), 15, "A\\nB");
   d = fault_of(two_lines);
   EXPECT_EQ(d.path, "problems[0].title");
+}
+
+TEST(ProjectFiles, AProjectWrittenByHandRunsAsItsInputDataFile) {
+  // docs/project-files.md: the sand cantilever example with every empty
+  // member left out.
+  const RunText by_hand = run(slurp(fs::path(KORVAN_TEST_DATA) / "project" /
+                                    "sand_cantilever_by_hand.json"),
+                              "wall.json");
+  const RunText data =
+      run(slurp(kExamples / "sand_cantilever_water_metric.dat"), "wall.dat");
+  EXPECT_EQ(by_hand.result.status, RunStatus::kCompleted);
+  EXPECT_EQ(by_hand.report, data.report);
+  EXPECT_EQ(by_hand.plot, data.plot);
+}
+
+TEST(ProjectFiles, CountsThatAreNotListLengthsAreKept) {
+  // A count of user curves that the p-y option leaves unread, negative
+  // counts taken as no records: echoed as read, so kept in `counts`.
+  const std::string kept =
+      slurp(fs::path(KORVAN_TEST_DATA) / "project" / "kept_records.json");
+  const Conversion data = project_to_data(kept, "wall.json");
+  ASSERT_TRUE(data.ok()) << data.message;
+  EXPECT_EQ(data.text.substr(data.text.find('\n') + 1, 31),
+            "1 0 1 1 0 0 3 3 0 -1 0 0 -1 2 0");
+  const Conversion project = data_to_project(data.text, "wall.dat");
+  ASSERT_TRUE(project.ok()) << project.message;
+  EXPECT_NE(project.text.find("\"counts\": {\n        \"user_py_curves\": 3,"),
+            std::string::npos)
+      << project.text;
+  EXPECT_EQ(project_to_data(project.text, "wall.json").text, data.text);
+  const RunText r = run(project.text, "wall.json");
+  EXPECT_NE(r.report.find(
+                "NO OF USER-SPECIFIED SOIL RESISTANCE (P-Y) CURVES  =  3\n"),
+            std::string::npos);
 }
 
 TEST(ProjectFiles, ProjectNames) {
