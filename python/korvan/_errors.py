@@ -31,6 +31,7 @@ class Diagnostic:
 
     @classmethod
     def from_dict(cls, d: Mapping[str, Any]) -> "Diagnostic":
+        """A diagnostic from a dict of its parts (missing parts empty)."""
         return cls(**{k: d[k] for k in ("file", "line", "record", "field",
                                         "field_name", "message", "path")
                       if k in d})

@@ -155,7 +155,8 @@ class Node:
 
 
 class NodeList:
-    """A list of the project (problems, layers, tie backs, ...)."""
+    """A list of the project (problems, layers, tie backs, ...): indexed,
+    iterated and edited as a list; its objects are :class:`Node`."""
 
     __slots__ = ("_data", "_path")
 
@@ -195,10 +196,12 @@ class NodeList:
         self._data.append(_plain(value))
 
     def insert(self, k: int, value: Any) -> None:
+        """Inserts an object before index ``k``."""
         self._data.insert(k, _plain(value))
 
     def pop(self, k: int = -1) -> Any:
-        return _wrap(self._data.pop(k), f"{self._path}[popped]")
+        """Removes and returns the object at index ``k``."""
+        return _wrap(self._data.pop(k), f"{self._path}[{k}]")
 
     def to_list(self) -> list:
         """A deep copy of the list as plain dicts and lists."""

@@ -56,6 +56,7 @@ def reference() -> str:
     out += section("korvan.run", korvan.run)
     out += section("korvan.study", korvan.study)
     for cls in (korvan.Model, korvan.Results, korvan.ProblemResults, korvan.Node,
+                korvan.NodeList,
                 korvan.InputError, korvan.Diagnostic):
         out += [f"### `korvan.{cls.__name__}`", ""] + block(doc(cls)) + [""]
         for name, member in cls.__dict__.items():
