@@ -7,14 +7,14 @@ JOBS ?= $(shell nproc)
 EXAMPLE ?= examples/cantilever_sheet_pile.dat
 PREFIX ?= /usr/local
 
-.PHONY: deps deps-test build build-tests demo install test consumer-test test-sanitize golden-update bench fuzz clean
+.PHONY: deps deps-test build build-tests demo install test consumer-test test-sanitize golden-update bench fuzz clean python python-examples
 FUZZ_SECONDS ?= 60
 
 deps:
 	@scripts/install-deps.sh
 
 deps-test:
-	@scripts/install-deps.sh test browser
+	@scripts/install-deps.sh test python browser
 
 # The library and the command-line program only. A new build folder is
 # configured without the tests; one that has them keeps them, so that
@@ -24,10 +24,24 @@ build: deps
 	  $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DKORVAN_BUILD_TESTS=OFF)
 	cmake --build $(BUILD) -j $(JOBS) --target korvan_cli korvan
 
-# Everything, the tests included.
+# Everything, the tests and the Python package included.
 build-tests: deps-test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_TESTS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_TESTS=ON -DKORVAN_BUILD_PYTHON=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The Python package, ready to import from $(BUILD)/python
+# (PYTHONPATH=$(BUILD)/python /usr/bin/python3); see docs/python.md.
+python:
+	@scripts/install-deps.sh python
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_BUILD_PYTHON=ON \
+	  $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DKORVAN_BUILD_TESTS=OFF)
+	cmake --build $(BUILD) -j $(JOBS) --target korvan_python
+
+# The Python examples; their plots go to $(BUILD)/python-examples.
+python-examples: python
+	mkdir -p $(BUILD)/python-examples
+	cd $(BUILD)/python-examples && for f in $(CURDIR)/examples/python/*.py; do \
+	  PYTHONPATH=$(CURDIR)/$(BUILD)/python MPLBACKEND=Agg /usr/bin/python3 $$f || exit 1; done
 
 # Puts bin/korvan, lib/libkorvan.so*, lib/libkorvan_core.a,
 # include/korvan/*.h and the CMake package lib/cmake/korvan under PREFIX.
@@ -52,7 +66,7 @@ consumer-test: build
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps-test
-	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVAN_BUILD_TESTS=ON -DKORVAN_SANITIZE=ON
+	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DKORVAN_BUILD_TESTS=ON -DKORVAN_SANITIZE=ON -DKORVAN_BUILD_PYTHON=OFF
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS)
 

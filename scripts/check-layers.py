@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that every project include points down the layers.
 
-Each folder under src/ (and app/) may include the folders listed for it
+Each folder under src/ (and app/, python/) may include the folders listed for it
 below, itself, and the standard library; include/korvan/ is the public
 API. A few single-file edges between layers are listed by file. Exit
 status 1, with one line per offending include, when an include runs
@@ -39,6 +39,8 @@ ALLOWED = {
     # The HTTP server of `korvan serve`: the engine through the public API,
     # the results through the presentation library.
     "serve": {PUBLIC, "present"},
+    # The Python module stands on the public API alone.
+    "python": {PUBLIC},
     # The public headers (include/korvan/) stand on their own.
     "public": {PUBLIC},
 }
@@ -59,8 +61,8 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.MULTILINE)
 
 def folder_of(path, root):
     rel = path.relative_to(root).parts
-    if rel[0] == "app":
-        return "app"
+    if rel[0] in ("app", "python"):
+        return rel[0]
     if rel[0] == "include":
         return "public"
     return rel[1]
@@ -69,7 +71,7 @@ def folder_of(path, root):
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else
                         pathlib.Path(__file__).resolve().parent.parent)
-    files = [p for d in ("src", "app", "include") for p in (root / d).rglob("*")
+    files = [p for d in ("src", "app", "include", "python") for p in (root / d).rglob("*")
              if p.suffix in (".h", ".cc", ".c")]
     project = set(ALLOWED) | {PUBLIC}
     faults = []
