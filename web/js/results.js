@@ -119,7 +119,8 @@ function groupSection(g) {
         points: (p.earth_pressure || []).map((q) => [q.load, q.depth * u.depthFactor]).filter((q) => q[1] <= wallEnd * (1 + 1e-9)) })) })
     : depthChart({ title: 'Net force per station', unit: u.force, depthUnit: u.depth, levels, series: series((s) => s.net_force) }));
   const legend = h('div', { class: 'legend' }, g.map((p, k) => h('span', {}, h('i', { style: `background:${COLOURS[k % COLOURS.length]}` }), name(p), ` (${p.outcome})`)));
-  sec.append(legend, h('div', { class: 'charts' }, charts));
+  sec.append(legend, h('div', { class: 'charts' }, charts),
+    h('div', { class: 'note' }, 'The curves are the station values of the report; at a clamped or loaded end the summary gives the moment and shear as checked by hand (docs/json-results.md).'));
   if (g.some((p) => !p.stations.length)) sec.append(h('div', { class: 'note' }, 'A problem without station results (not closed or stopped) has no curves.'));
   return sec;
 }
