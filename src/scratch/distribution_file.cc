@@ -11,11 +11,11 @@ void write_distribution_file(
   using report::fmt_e;
   using report::list_int;
   report::RecordWriter out(file);
-  out.line(list_int(static_cast<long long>(pts.size())));
+  out.list_int(static_cast<long long>(pts.size())).end_line();
   for (const pressure::DistributionPoint& p : pts) {
     for (int c = pressure::DistributionPoint::kDepth;
          c <= pressure::DistributionPoint::kColumns; ++c) {
-      out.blanks(1).put(fmt_e(p.col[c], 12, 5, 1));
+      out.blanks(1).e(p.col[c], 12, 5, 1);
     }
     out.end_line();
   }
