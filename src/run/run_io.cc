@@ -89,15 +89,33 @@ std::optional<std::string> FileIo::open() {
   return std::nullopt;
 }
 
+// The scratch text is kept in memory and read back from there; the file
+// is written for whoever looks at it. An earlier file of the name is
+// unlinked before the new one is moved into place, so that its blocks are
+// dropped rather than truncated under the new name.
 std::optional<ScratchFileError> FileIo::write_scratch(
     Scratch which, const std::function<void(std::ostream&)>& write) {
   const ScratchName name = scratch_name(which);
+  std::ostringstream text;
+  write(text);
+  std::string& kept = which == Scratch::kPyCurves ? py_text_ : pressure_text_;
+  kept = std::move(text).str();
   // As the outputs: a name that is a link is replaced, never followed.
   OutputFile scratch;
-  bool written = scratch.open(paths_.*name.file);
+  const std::filesystem::path& path = paths_.*name.file;
+  bool written = scratch.open(path);
   if (written) {
-    write(scratch.stream());
-    written = scratch.close() && scratch.commit();
+    scratch.stream().write(kept.data(),
+                           static_cast<std::streamsize>(kept.size()));
+    written = scratch.close();
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (written && !ec &&
+        (std::filesystem::is_regular_file(status) ||
+         std::filesystem::is_symlink(status))) {
+      std::filesystem::remove(path, ec);
+    }
+    written = written && scratch.commit();
   }
   if (!written) {
     const std::string& why = scratch.refusal();
@@ -109,13 +127,8 @@ std::optional<ScratchFileError> FileIo::write_scratch(
 }
 
 ScratchRead FileIo::read_scratch(Scratch which) {
-  const ScratchName name = scratch_name(which);
-  auto scratch = std::make_unique<std::ifstream>(paths_.*name.file);
-  if (!*scratch) {
-    return ScratchFileError{"cannot read the " + std::string(name.role) +
-                            " \"" + (shown_.*name.file).string() + "\""};
-  }
-  return std::unique_ptr<std::istream>(std::move(scratch));
+  return std::make_unique<std::istringstream>(
+      which == Scratch::kPyCurves ? py_text_ : pressure_text_);
 }
 
 // The outputs are moved into place together, and only when each was

@@ -77,6 +77,8 @@ class FileIo final : public RunIo {
   const RunFiles& paths_;
   std::ifstream input_;
   OutputFile report_, plot_, iteration_;
+  // The scratch texts as last written: the run reads them back from here.
+  std::string py_text_, pressure_text_;
 };
 
 // A run on texts: the input is read from memory, the outputs and scratch
