@@ -18,14 +18,45 @@ struct Linearised {
   double p = 0.0;
 };
 
-Linearised linearise(const std::vector<std::pair<double, double>>& pts,
-                     double y) {
-  // The segment (j-1, j) with j the first point from the second on whose
-  // deflection is not below y; the end segments extend the table.
+// Whether a curve's deflections never decrease from point to point: its
+// segments can then be found by bisection.
+bool ascending(const std::vector<std::pair<double, double>>& pts) {
+  for (size_t i = 1; i < pts.size(); ++i) {
+    if (!(pts[i - 1].first <= pts[i].first)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+size_t curve_segment(const std::vector<std::pair<double, double>>& pts,
+                     double y, bool sorted) {
   size_t j = 1;
   if (pts.size() > 2) {
-    while (j < pts.size() - 1 && y > pts[j].first) ++j;
+    if (sorted) {
+      // The first of points 1 to size-2 not below y, else size-1: bisection
+      // without branches over the size-1 possible answers.
+      const std::pair<double, double>* base = pts.data() + 1;
+      size_t n = pts.size() - 1;
+      while (n > 1) {
+        const size_t half = n / 2;
+        base = base[half - 1].first < y ? base + half : base;
+        n -= half;
+      }
+      j = static_cast<size_t>(base - pts.data());
+    } else {
+      while (j < pts.size() - 1 && y > pts[j].first) ++j;
+    }
   }
+  return j;
+}
+
+namespace {
+
+// `sorted`: the curve is ascending (see above).
+Linearised linearise(const std::vector<std::pair<double, double>>& pts,
+                     double y, bool sorted) {
+  const size_t j = curve_segment(pts, y, sorted);
   const auto [y0, p0] = pts[j - 1];
   const auto [y1, p1] = pts[j];
   const double dy = y1 - y0;
@@ -44,8 +75,8 @@ Linearised linearise(const std::vector<std::pair<double, double>>& pts,
 // springs); any other range end reports the full force of its curve, not
 // the half weight that the end station's spring carries.
 void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
-                  const StationTable& w, StationTable& qw, StationTable& sw,
-                  StationTable& sr) {
+                  const std::vector<char>& sorted, const StationTable& w,
+                  StationTable& qw, StationTable& sw, StationTable& sr) {
   const int n = m.stations.increments;
   const double h = m.stations.increment_length;
   for (size_t ri = 0; ri < ranges.size(); ++ri) {
@@ -55,9 +86,9 @@ void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
     const int from = a.from;
     const int to = b.to;
     auto at_station = [&](int k) {
-      const Linearised la = linearise(a.points, w[at(k)]);
+      const Linearised la = linearise(a.points, w[at(k)], sorted[r.first]);
       if (to == from) return la;
-      const Linearised lb = linearise(b.points, w[at(k)]);
+      const Linearised lb = linearise(b.points, w[at(k)], sorted[r.last]);
       const double f =
           static_cast<double>(k - from) / static_cast<double>(to - from);
       return Linearised{la.s + f * (lb.s - la.s), la.q + f * (lb.q - la.q),
@@ -105,6 +136,7 @@ struct Workspace {
   StationTable ka{}, kb{}, kc_f{}, kc_rp{}, kd{}, ke{}, kt{};
   StationTable w1{}, w2{}, w3{};  // deflections 1, 2 and 3 iterations back
   StationTable moment{};
+  std::vector<char> sorted;  // per curve record: ascending deflections
   bool stale = true;    // F changed since the coefficient parts were made
   int relaxations = 0;  // relaxations of an alternating solution so far
 };
@@ -116,7 +148,7 @@ void soil_reaction(const WallModel& m, const std::vector<CurveRange>& ranges,
   work.qw.fill(0.0);
   work.sw.fill(0.0);
   work.sr.fill(0.0);
-  apply_curves(m, ranges, w, work.qw, work.sw, work.sr);
+  apply_curves(m, ranges, work.sorted, w, work.qw, work.sw, work.sr);
 }
 
 // Moment and shear at the ends as statics gives them.
@@ -206,7 +238,7 @@ void assemble(const WallModel& m, const std::vector<CurveRange>& ranges,
     work.sw[at(k)] = st.spring[at(k)];
   }
   work.sr.fill(0.0);
-  apply_curves(m, ranges, w, work.qw, work.sw, work.sr);
+  apply_curves(m, ranges, work.sorted, w, work.qw, work.sw, work.sr);
   if (!work.stale) return;
 
   const StationTable& f = work.f;
@@ -493,6 +525,7 @@ Solution solve(const WallModel& m, const StationTable& start,
   // The work tables (some 60 KB) live on the heap: a host may call the
   // engine on a thread with a small stack.
   const auto work = std::make_unique<Workspace>();
+  for (const CurveRecord& c : m.curves) work->sorted.push_back(ascending(c.points));
   work->f = m.stations.flexural_rigidity;
   evaluate_rigidity(m.rigidity, w, false, work->f);
   const bool varies = rigidity_varies(m.rigidity);
