@@ -89,7 +89,8 @@ void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
       .line(english ? labels.long_length.substr(0, 3) : labels.length);
   out.blanks(6)
       .put("NUMBER OF INCREMENTS                               = ")
-      .i(g.increments, 10).end_line();
+      .i(g.increments, 10)
+      .end_line();
   out.blanks(6)
       .put("INCREMENT LENGTH                                   = ")
       .f(g.increment_length, 10, 3)
@@ -105,14 +106,16 @@ void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
         .line(labels.length);
     out.blanks(6)
         .put("MAXIMUM NUMBER OF ITERATIONS                       = ")
-        .i(g.max_iterations, 10).end_line();
+        .i(g.max_iterations, 10)
+        .end_line();
   }
 }
 
 void echo_caller_iteration_limit(RecordWriter& out, int limit) {
   out.blanks(6)
       .put("MAXIMUM NUMBER OF ITERATIONS LIMITED BY THE CALLER TO")
-      .i(limit, 6).end_line();
+      .i(limit, 6)
+      .end_line();
 }
 
 void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels) {
@@ -128,10 +131,7 @@ void echo_condition(RecordWriter& out, const engine::SpecifiedCondition& c) {
   } else if (c.kind() == engine::SpecifiedKind::kSlope) {
     out.blanks(11).put("NONE").blanks(8).e(c.slope, 10, 3).end_line();
   } else {
-    out.blanks(8)
-        .e(c.deflection, 10, 3)
-        .blanks(5)
-        .e(c.slope, 10, 3).end_line();
+    out.blanks(8).e(c.deflection, 10, 3).blanks(5).e(c.slope, 10, 3).end_line();
   }
 }
 
@@ -179,7 +179,8 @@ void echo_loads_heading(RecordWriter& out, const UnitLabels& labels) {
       .a(labels.moment(), 9)
       .blanks(1)
       .a(labels.short_force + "-" + labels.short_length + "/RAD", 10)
-      .a(labels.force, 10).end_line();
+      .a(labels.force, 10)
+      .end_line();
 }
 
 void echo_load_entry(RecordWriter& out, const engine::LoadEntry& e,
@@ -403,7 +404,8 @@ void echo_thrust_level(RecordWriter& out, int number,
         .blanks(3)
         .e(p.moment, 13, 4, 1)
         .blanks(4)
-        .e(ei, 13, 4, 1).end_line();
+        .e(ei, 13, 4, 1)
+        .end_line();
   }
 }
 
@@ -420,7 +422,8 @@ void echo_pressure_point(RecordWriter& out, const engine::PressurePoint& p) {
   out.blanks(5)
       .e(p.depth, 12, 5, 1)
       .blanks(8)
-      .e(p.pressure, 12, 5, 1).end_line();
+      .e(p.pressure, 12, 5, 1)
+      .end_line();
 }
 
 void echo_user_curves_heading(RecordWriter& out) {
@@ -439,7 +442,8 @@ void echo_user_curve(RecordWriter& out, const engine::UserPyCurve& c,
       .e(c.p_multiplier, 14, 3, 1)
       .e(c.y_multiplier, 14, 3, 1)
       .blanks(10)
-      .i(static_cast<long long>(c.points.size()), 3).end_line();
+      .i(static_cast<long long>(c.points.size()), 3)
+      .end_line();
   out.empty_lines(1);
   out.blanks(18).put("    Y    ").blanks(12).line("   P    ");
   out.blanks(20)

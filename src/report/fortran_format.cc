@@ -259,8 +259,8 @@ void append_e(std::string& out, double value, int w, int d, int scale) {
   if (negative) p.add("-", 1);
   if (scale <= 0) {
     // The leading zero is optional: it goes when short of room.
-    const size_t full = 2 + static_cast<size_t>(-scale) + s.digits.size() +
-                        exp_size + negative;
+    const size_t full =
+        2 + static_cast<size_t>(-scale) + s.digits.size() + exp_size + negative;
     p.add(full > static_cast<size_t>(w) ? "." : "0.",
           full > static_cast<size_t>(w) ? 1 : 2);
     p.add(zeros(-scale));
@@ -286,7 +286,8 @@ void append_a(std::string& out, std::string_view text, int w) {
 
 void append_real(std::string& out, double value, int w, int n) {
   const double magnitude = std::fabs(value);
-  if (magnitude == 0.0 || magnitude < 1.0e-50) return append_f(out, value, w, n);
+  if (magnitude == 0.0 || magnitude < 1.0e-50)
+    return append_f(out, value, w, n);
   const double lower = float_power(10.0f, 1 - n);
   const double upper = float_power(10.0f, n);
   if (magnitude > lower && magnitude < upper) {

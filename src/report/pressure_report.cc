@@ -95,7 +95,8 @@ void write_surcharge_information(RecordWriter& out,
     out.empty_lines(1);
     out.blanks(6)
         .put("SURCHARGE LOADING NO.        = ")
-        .i(++number, 10).end_line();
+        .i(++number, 10)
+        .end_line();
     if (s.kind() == engine::SurchargeType::kStrip) {
       loading_line(out, "STRIP LOAD                   = ", s.load,
                    l.pressure());
@@ -146,7 +147,8 @@ void write_soil_information(RecordWriter& out, const pressure::Profile& p) {
         .f(s.gamma, 9, 3)
         .blanks(5)
         .put(s.drained ? "T" : "F")
-        .f(in_feet(s.ztop, p.english), 10, 2).end_line();
+        .f(in_feet(s.ztop, p.english), 10, 2)
+        .end_line();
   }
 }
 
@@ -159,7 +161,8 @@ void write_overburden_table(RecordWriter& out, const pressure::Profile& p,
     out.blanks(12)
         .e(in_feet(p.ztop[i], p.english), 10, 3, 1)
         .blanks(17)
-        .e(p.sigma_v[i], 10, 3, 1).end_line();
+        .e(p.sigma_v[i], 10, 3, 1)
+        .end_line();
   }
 }
 
@@ -190,7 +193,8 @@ void write_coefficient_table(RecordWriter& out, RecordWriter& log,
         .blanks(8)
         .e(s.kp, 10, 3, 1)
         .blanks(8)
-        .e(s.kopt, 10, 3, 1).end_line();
+        .e(s.kopt, 10, 3, 1)
+        .end_line();
   }
   out.empty_lines(1);
   out.blanks(6).line("NOTES:");
@@ -259,7 +263,8 @@ void write_resultant_tables(RecordWriter& out, const pressure::Profile& p,
         .blanks(1)
         .f(-s.pw2, 10, 2)
         .blanks(1)
-        .f(in_feet(s.z2, p.english), 6, 2).end_line();
+        .f(in_feet(s.z2, p.english), 6, 2)
+        .end_line();
   }
 }
 
@@ -373,14 +378,16 @@ void write_distribution_row(RecordWriter& out, double depth, double value,
   out.blanks(5)
       .e(in_feet(depth, english), 12, 5, 1)
       .blanks(8)
-      .e(value, 12, 5, 1).end_line();
+      .e(value, 12, 5, 1)
+      .end_line();
 }
 
 void plot_distribution(RecordWriter& plot, int option,
                        const std::vector<pressure::DistributionPoint>& pts,
                        const std::vector<size_t>& rows, double h) {
   plot.list_int(option)
-      .list_int(static_cast<long long>(rows.size())).end_line();
+      .list_int(static_cast<long long>(rows.size()))
+      .end_line();
   for (size_t r : rows) {
     const pressure::DistributionPoint& p = pts[r];
     for (double v :

@@ -45,9 +45,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   const std::vector<py::ProfilePoint> profile = py::property_profile(s);
   out.empty_lines(1);
   out.blanks(9).line("DISTRIBUTION OF EFFECTIVE UNIT WEIGHT WITH DEPTH");
-  out.blanks(27)
-      .i(static_cast<long long>(profile.size()), 2)
-      .line(" POINTS");
+  out.blanks(27).i(static_cast<long long>(profile.size()), 2).line(" POINTS");
   out.blanks(13).put("X,").put(length).blanks(6).put("WEIGHT,").line(
       l.unit_weight());
   for (const py::DerivedLayer& d : s.layers) {
@@ -65,15 +63,14 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
       }();
       out.blanks(5)
           .f(in_feet(depth, s.english), 15, 4)
-          .e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1).end_line();
+          .e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1)
+          .end_line();
     }
   }
 
   out.empty_lines(1);
   out.blanks(9).line("DISTRIBUTION OF STRENGTH PARAMETERS WITH DEPTH");
-  out.blanks(27)
-      .i(static_cast<long long>(profile.size()), 2)
-      .line(" POINTS");
+  out.blanks(27).i(static_cast<long long>(profile.size()), 2).line(" POINTS");
   out.blanks(13)
       .put("X,")
       .put(length)
@@ -96,7 +93,8 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
         .f(to_degrees(p.v.phi), 13, 3)
         .e(p.v.eps50, 15, 4, 1)
         .blanks(2)
-        .e(p.v.k, 13, 4, 1).end_line();
+        .e(p.v.k, 13, 4, 1)
+        .end_line();
   }
 
   if (!s.factors.empty()) {
@@ -110,7 +108,8 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
           .blanks(4)
           .f(r.p, 6, 2)
           .blanks(6)
-          .f(r.y, 6, 2).end_line();
+          .f(r.y, 6, 2)
+          .end_line();
     }
   }
   out.empty_lines(1);
@@ -187,12 +186,11 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .f(c.a, 10, 2)
           .f(c.b, 10, 2)
           .e(c.wedge, 10, 3, 1)
-          .e(c.flow, 10, 3, 1).end_line();
+          .e(c.flow, 10, 3, 1)
+          .end_line();
       break;
     case SoilModel::kRock:
-      out.f(depth, 10, 2)
-          .f(c.width, 10, 3)
-          .e(c.strength, 10, 1, 1).end_line();
+      out.f(depth, 10, 2).f(c.width, 10, 3).e(c.strength, 10, 1, 1).end_line();
       break;
     case SoilModel::kWeakRock:
       out.line(
@@ -205,7 +203,8 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .e(c.modulus, 10, 2, 1)
           .e(c.gamma, 10, 2, 1)
           .e(c.krm, 12, 3, 1)
-          .f(c.rqd, 9, 3).end_line();
+          .f(c.rqd, 9, 3)
+          .end_line();
       break;
     case SoilModel::kSoftClay:
       out.line("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
@@ -221,7 +220,8 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .f(c.width, 10, 3)
           .e(c.strength, 11, 4, 1)
           .e(c.gamma, 11, 4, 1)
-          .e(c.eps50, 12, 4, 1).end_line();
+          .e(c.eps50, 12, 4, 1)
+          .end_line();
       break;
   }
 }
@@ -253,7 +253,8 @@ void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
       out.line("**** WARNING ****");
       out.line("DEFLECTION IS LESS THAN 1.0E-14.  THE PROGRAM");
       out.put("USED A SOIL MODULUS OF ")
-          .e(*side->small_deflection_modulus, 12, 4, 1).end_line();
+          .e(*side->small_deflection_modulus, 12, 4, 1)
+          .end_line();
     }
     out.blanks(21)
         .a("Y,", 17)
@@ -275,7 +276,8 @@ void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
         .put(" P-Multiplier = ")
         .e(side->p_multiplier, 10, 3, 1)
         .put(" Y-Multiplier = ")
-        .e(side->y_multiplier, 10, 3, 1).end_line();
+        .e(side->y_multiplier, 10, 3, 1)
+        .end_line();
   }
 }
 
@@ -291,7 +293,8 @@ void write_py_stop(RecordWriter& out, const py::PyStop& stop) {
   }
   out.line("**** WARNING ****");
   out.put("THE VALUE OF X =")
-      .e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1).end_line();
+      .e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1)
+      .end_line();
   // Only the friction-angle and k stops lead with a blank.
   out.line(stop.code == 1 && stop.curve == "PHI" ? " IS BEYOND THE EXTENT OF"
                                                  : "IS BEYOND THE EXTENT OF");

@@ -96,7 +96,8 @@ void write_restraints(RecordWriter& out, const engine::Problem& p,
         .blanks(2)
         .e(r.force, 15, 4, 1)
         .blanks(2)
-        .e(r.moment, 15, 4, 1).end_line();
+        .e(r.moment, 15, 4, 1)
+        .end_line();
   }
 }
 
@@ -279,7 +280,8 @@ void write_results(RecordWriter& report, RecordWriter& log,
           .blanks(2)
           .e(shown_depth(c.station * h, units), 12, 3, 1)
           .blanks(2)
-          .e(force, 15, 4, 1).end_line();
+          .e(force, 15, 4, 1)
+          .end_line();
     }
   }
 }
@@ -290,12 +292,8 @@ namespace {
 void plot_support_line(RecordWriter& plot, int number, int second,
                        double first_real,
                        std::initializer_list<double> values) {
-  plot.blanks(1)
-      .i(number, 5)
-      .blanks(2)
-      .i(second, 5)
-      .blanks(2)
-      .e(first_real, 12, 3, 1);
+  plot.blanks(1).i(number, 5).blanks(2).i(second, 5).blanks(2).e(first_real, 12,
+                                                                 3, 1);
   for (double v : values) plot.blanks(2).e(v, 15, 4, 1);
   plot.end_line();
 }
@@ -333,12 +331,14 @@ void write_plot_block(RecordWriter& plot, int stage_value,
   if (model == nullptr || s == nullptr || !s->has_results()) {
     plot.list_int(0)
         .list_int(m)
-        .list_int(problem.control.unit_system).end_line();
+        .list_int(problem.control.unit_system)
+        .end_line();
     return;
   }
   plot.list_int(stage_value)
       .list_int(m)
-      .list_int(problem.control.unit_system).end_line();
+      .list_int(problem.control.unit_system)
+      .end_line();
   for (int k = 0; k < m; ++k) {
     const wall::StationResult& r = s->stations[static_cast<size_t>(k)];
     for (double v : {r.depth, r.deflection, r.moment, r.shear, r.net_force,

@@ -19,12 +19,14 @@ void write_py_file(std::ostream& file,
   out.list_int(count).end_line();
   for (const engine::UserPyCurve& c : user) {
     out.list_int(c.station)
-        .list_int(static_cast<long long>(c.points.size())).end_line();
+        .list_int(static_cast<long long>(c.points.size()))
+        .end_line();
     int n = 0;
     for (const auto& [y, p] : c.points) {
       out.list_int(++n)
           .list_real(p * c.p_multiplier)
-          .list_real(y * c.y_multiplier).end_line();
+          .list_real(y * c.y_multiplier)
+          .end_line();
     }
   }
   for (const py::GeneratedCurve& c : generated) {
@@ -36,17 +38,11 @@ void write_py_file(std::ostream& file,
         const engine::SoilModel model = c.model();
         if (model == engine::SoilModel::kSilt ||
             model == engine::SoilModel::kWeakRock) {
-          out.blanks(2)
-              .e(p.p, 10, 3)
-              .blanks(2)
-              .e(p.y, 10, 3).end_line();
+          out.blanks(2).e(p.p, 10, 3).blanks(2).e(p.y, 10, 3).end_line();
         } else if (model == engine::SoilModel::kRock) {
           out.blanks(1).e(p.p, 10, 3, 1).e(p.y, 10, 3, 1).end_line();
         } else {
-          out.blanks(1)
-              .e(p.p, 10, 3, 1)
-              .blanks(1)
-              .e(p.y, 10, 3, 1).end_line();
+          out.blanks(1).e(p.p, 10, 3, 1).blanks(1).e(p.y, 10, 3, 1).end_line();
         }
       }
     }

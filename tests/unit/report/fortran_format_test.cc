@@ -198,7 +198,8 @@ double random_value(std::mt19937_64& rng) {
       const int d = static_cast<int>(rng() % 12);
       double x = (static_cast<double>(rng() % 2000000) + 0.5) /
                  std::pow(10.0, d) * (rng() % 2 ? 1 : -1);
-      for (int k = static_cast<int>(rng() % 5) - 2; k != 0; k -= k > 0 ? 1 : -1) {
+      for (int k = static_cast<int>(rng() % 5) - 2; k != 0;
+           k -= k > 0 ? 1 : -1) {
         x = std::nextafter(x, k > 0 ? kInf : -kInf);
       }
       return x;
@@ -206,7 +207,8 @@ double random_value(std::mt19937_64& rng) {
     case 2: {  // near a power of ten, where the form and exponent change
       const int e = static_cast<int>(rng() % 640) - 320;
       double x = std::pow(10.0, e) * (rng() % 2 ? 1 : -1);
-      for (int k = static_cast<int>(rng() % 9) - 4; k != 0; k -= k > 0 ? 1 : -1) {
+      for (int k = static_cast<int>(rng() % 9) - 4; k != 0;
+           k -= k > 0 ? 1 : -1) {
         x = std::nextafter(x, k > 0 ? kInf : -kInf);
       }
       return x;

@@ -120,10 +120,11 @@ TEST(SecantRigidity, HandValues) {
 namespace korvan::wall {
 namespace {
 
-// The bisection of an ascending curve finds the segment the point-by-point
-// search finds: tables with repeated deflections, deflections on the
-// points, between them, beyond either end and not a number.
-TEST(CurveSegment, BisectionFindsTheSegmentOfTheSearch) {
+// The bisection of an ascending curve, and the walk from any segment, find
+// the segment the point-by-point search finds: tables with repeated
+// deflections, deflections on the points, between them, beyond either end
+// and not a number.
+TEST(CurveSegment, BisectionAndWalkFindTheSegmentOfTheSearch) {
   const std::vector<std::pair<double, double>> table = {
       {-2, 0}, {-1, 0}, {-1, 0}, {0, 0}, {0.5, 0}, {3, 0}};
   EXPECT_EQ(curve_segment(table, -5.0, true), 1u);
@@ -132,6 +133,8 @@ TEST(CurveSegment, BisectionFindsTheSegmentOfTheSearch) {
   EXPECT_EQ(curve_segment(table, 0.5, true), 4u);
   EXPECT_EQ(curve_segment(table, 9.0, true), 5u);
   EXPECT_EQ(curve_segment(table, std::nan(""), true), 1u);
+  EXPECT_EQ(curve_segment(table, -1.0, true, 5), 1u);
+  EXPECT_EQ(curve_segment(table, 9.0, true, 1), 5u);
 
   std::mt19937 rng(5);
   for (int trial = 0; trial < 20000; ++trial) {
@@ -149,9 +152,12 @@ TEST(CurveSegment, BisectionFindsTheSegmentOfTheSearch) {
                              std::numeric_limits<double>::infinity(),
                              std::nan("")};
     for (double probe : probes) {
-      ASSERT_EQ(curve_segment(pts, probe, true),
-                curve_segment(pts, probe, false))
+      const size_t search = curve_segment(pts, probe, false);
+      ASSERT_EQ(curve_segment(pts, probe, true), search)
           << "size " << size << ", deflection " << probe;
+      const size_t hint = 1 + rng() % (size - 1);
+      ASSERT_EQ(curve_segment(pts, probe, true, hint), search)
+          << "size " << size << ", deflection " << probe << ", from " << hint;
     }
   }
 }
