@@ -76,8 +76,14 @@ class Pieces {
   // Right-justified in w columns, or w asterisks when it does not fit.
   void right(std::string& out, int w) const {
     if (w < 0 || size_ > static_cast<size_t>(w)) return stars(out, w);
-    out.append(static_cast<size_t>(w) - size_, ' ');
-    for (size_t i = 0; i < count_; ++i) out.append(parts_[i].data, parts_[i].n);
+    // One append of the whole field, then the pieces copied into place: the
+    // pieces are a few characters each.
+    const size_t start = out.size();
+    out.append(static_cast<size_t>(w), ' ');
+    char* to = out.data() + start + (static_cast<size_t>(w) - size_);
+    for (size_t i = 0; i < count_; ++i) {
+      for (size_t k = 0; k < parts_[i].n; ++k) *to++ = parts_[i].data[k];
+    }
   }
 
  private:
@@ -85,7 +91,7 @@ class Pieces {
     const char* data;
     size_t n;
   };
-  std::array<Part, 8> parts_{};
+  std::array<Part, 8> parts_;
   size_t count_ = 0;
   size_t size_ = 0;
 };
