@@ -35,6 +35,19 @@ std::optional<std::string> FileIo::shared_file() const {
       {shown_.iteration, "iteration file", false},
       {shown_.py_scratch, "p-y curve file", true},
       {shown_.pressure_scratch, "earth-pressure distribution file", true}};
+  // The keys of each name, made once (each costs the resolution of the
+  // name's folders): two names are one file when they share a key.
+  std::vector<std::string> keys[std::size(named)];
+  for (size_t i = 0; i < std::size(named); ++i)
+    keys[i] = file_keys(named[i].path);
+  auto share_a_key = [&keys](size_t i, size_t j) {
+    for (const std::string& k : keys[i]) {
+      for (const std::string& l : keys[j]) {
+        if (k == l) return true;
+      }
+    }
+    return false;
+  };
   for (size_t i = 0; i < std::size(named); ++i) {
     for (size_t j = i + 1; j < std::size(named); ++j) {
       const Named& a = named[i];
@@ -42,7 +55,7 @@ std::optional<std::string> FileIo::shared_file() const {
       if (a.path.empty() || b.path.empty() || (a.scratch && b.scratch)) {
         continue;
       }
-      if (same_file(a.path, b.path)) {
+      if (share_a_key(i, j)) {
         return "the " + std::string(a.role) + " \"" + a.path.string() +
                "\" and the " + b.role + " \"" + b.path.string() +
                "\" are one file: the run is refused";
