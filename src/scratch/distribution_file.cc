@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -60,37 +61,60 @@ namespace {
 std::optional<double> written_field(std::string_view f) {
   size_t i = 0;
   while (i < f.size() && f[i] == ' ') ++i;
-  char buf[40];
-  size_t n = 0;
-  if (i < f.size() && f[i] == '-') buf[n++] = f[i++];
-  size_t digits = 0;
+  const bool negative = i < f.size() && f[i] == '-';
+  if (negative) ++i;
+  uint64_t mantissa = 0;
+  int digits = 0;
+  int decimals = 0;
   bool point = false;
-  for (; i < f.size() && n < 30; ++i) {
+  for (; i < f.size(); ++i) {
     if (f[i] >= '0' && f[i] <= '9') {
+      mantissa = 10 * mantissa + static_cast<uint64_t>(f[i] - '0');
       ++digits;
+      decimals += point;
     } else if (f[i] == '.' && !point) {
       point = true;
     } else {
       break;
     }
-    buf[n++] = f[i];
   }
-  if (digits == 0 || i >= f.size()) return std::nullopt;
+  if (digits == 0 || digits > 18 || i >= f.size()) return std::nullopt;
   if (f[i] == 'E') ++i;
   if (i >= f.size() || (f[i] != '+' && f[i] != '-')) return std::nullopt;
-  buf[n++] = 'e';
-  buf[n++] = f[i++];
+  const bool exponent_negative = f[i++] == '-';
   if (i == f.size() || f.size() - i > 4) return std::nullopt;
+  int exponent = 0;
   for (; i < f.size(); ++i) {
     if (f[i] < '0' || f[i] > '9') return std::nullopt;
-    buf[n++] = f[i];
+    exponent = 10 * exponent + (f[i] - '0');
   }
+  const int scale = (exponent_negative ? -exponent : exponent) - decimals;
+  // A mantissa below 2^53 and a power of ten up to 10^22 are exact
+  // doubles: one multiplication or division rounds correctly, as the
+  // conversion of the whole text does.
+  static constexpr double kPowers[] = {
+      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   double value = 0.0;
-  const auto [end, ec] = std::from_chars(buf, buf + n, value);
-  if (ec != std::errc() || end != buf + n || !std::isfinite(value)) {
-    return std::nullopt;
+  if (mantissa < (uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+    const double m = static_cast<double>(mantissa);
+    value = scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale];
+  } else {
+    // The general conversion: the digits without the point, and the
+    // exponent made to count from the last digit.
+    char buf[48];
+    const auto [mid, ec1] = std::to_chars(buf, buf + 24, mantissa);
+    char* end = mid;
+    *end++ = 'e';
+    const auto [last, ec2] = std::to_chars(end, buf + sizeof buf, scale);
+    const auto [used, ec] = std::from_chars(buf, last, value);
+    if (ec1 != std::errc() || ec2 != std::errc() || ec != std::errc() ||
+        used != last) {
+      return std::nullopt;
+    }
   }
-  return value;
+  if (!std::isfinite(value)) return std::nullopt;
+  return negative ? -value : value;
 }
 
 // The text read directly when it has exactly the layout of the writer;
