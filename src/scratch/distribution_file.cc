@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -164,9 +163,20 @@ std::optional<std::vector<pressure::DistributionPoint>> read_written(
 
 std::vector<pressure::DistributionPoint> read_distribution_file(
     std::istream& file, const std::string& file_name) {
-  const std::string text(std::istreambuf_iterator<char>(file), {});
+  // A text in memory is read where it is; a file is read whole first.
+  std::string whole;
+  std::string_view text;
+  if (const auto* in_memory = dynamic_cast<const std::istringstream*>(&file);
+      in_memory && file.tellg() == 0) {
+    text = in_memory->view();
+  } else {
+    std::ostringstream all;
+    all << file.rdbuf();
+    whole = std::move(all).str();
+    text = whole;
+  }
   if (auto points = read_written(text)) return std::move(*points);
-  std::istringstream again(text);
+  std::istringstream again{std::string(text)};
   return read_distribution_records(again, file_name);
 }
 
