@@ -1,7 +1,8 @@
 #!/bin/sh
 # Times two builds of the program side by side on the inputs of
 # make_inputs.sh: CPU time (user + system) and wall time per run, with
-# hyperfine, the two builds alternating so that both see the same load.
+# hyperfine, the two builds alternating so that both see the same load
+# (needs hyperfine and python3).
 #   bench/compare.sh OLD_KORVAN NEW_KORVAN [INPUTS_DIR] [RUNS]
 set -eu
 old=$1
