@@ -24,8 +24,11 @@ namespace {
 
 // An English wall of n increments over a total length of 360 in, one
 // prismatic section, a uniform load and p-y curves at every fifth station
-// (linear: two points; nonlinear: a cube-root-like table).
-korvan::engine::Problem bench_wall(int n, bool nonlinear, int iterations) {
+// (curves 0, linear: two points; 1, nonlinear: a cube-root-like table of
+// seven points) or, as generated curves are, 33-point tables at every
+// station (curves 2).
+korvan::engine::Problem bench_wall(int n, int curves, int iterations) {
+  const bool nonlinear = curves != 0;
   korvan::engine::Problem p;
   p.control.unit_system = 1;
   p.geometry.increments = n;
@@ -40,12 +43,17 @@ korvan::engine::Problem bench_wall(int n, bool nonlinear, int iterations) {
   p.cross_sections.push_back(c);
   p.wall_sections.push_back({0.0, 30.0, 1});
   p.loads = {{0, 0, n / 3, 50.0 * 360.0 / n, 0.0, 0.0}};
-  for (int s = n / 3; s <= n; s += 5) {
+  for (int s = n / 3; s <= n; s += curves == 2 ? 1 : 5) {
     korvan::engine::UserPyCurve curve;
     curve.station = s;
     curve.contd = 1;
     const double k = 20.0 * s;
-    if (nonlinear) {
+    if (curves == 2) {
+      for (int i = -16; i <= 16; ++i) {
+        const double y = 0.02 * i * std::abs(i);
+        curve.points.emplace_back(y, -k * std::cbrt(y) * 0.5);
+      }
+    } else if (nonlinear) {
       for (double y : {-2.0, -0.5, -0.1, 0.0, 0.1, 0.5, 2.0}) {
         const double p_value = -k * std::cbrt(y) * 0.5;
         curve.points.emplace_back(y, p_value);
@@ -62,9 +70,9 @@ korvan::engine::Problem bench_wall(int n, bool nonlinear, int iterations) {
 // solve (cost per iteration) and to closure.
 void BM_SolverIteration(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const bool nonlinear = state.range(1) != 0;
+  const int curves = static_cast<int>(state.range(1));
   const korvan::wall::WallModel model =
-      korvan::wall::build_wall_model(bench_wall(n, nonlinear, 1));
+      korvan::wall::build_wall_model(bench_wall(n, curves, 1));
   const korvan::wall::StationTable start{};
   for (auto _ : state) {
     benchmark::DoNotOptimize(korvan::wall::solve(model, start, nullptr));
@@ -73,14 +81,14 @@ void BM_SolverIteration(benchmark::State& state) {
   state.SetComplexityN(n);
 }
 BENCHMARK(BM_SolverIteration)
-    ->ArgsProduct({{50, 100, 200, 400}, {0, 1}})
+    ->ArgsProduct({{50, 100, 200, 400}, {0, 1, 2}})
     ->Complexity(benchmark::oN);
 
 void BM_SolverToClosure(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const bool nonlinear = state.range(1) != 0;
+  const int curves = static_cast<int>(state.range(1));
   const korvan::wall::WallModel model =
-      korvan::wall::build_wall_model(bench_wall(n, nonlinear, 100));
+      korvan::wall::build_wall_model(bench_wall(n, curves, 100));
   const korvan::wall::StationTable start{};
   int iterations = 0;
   for (auto _ : state) {
@@ -90,7 +98,7 @@ void BM_SolverToClosure(benchmark::State& state) {
   }
   state.counters["iterations"] = iterations;
 }
-BENCHMARK(BM_SolverToClosure)->ArgsProduct({{50, 100, 200, 400}, {0, 1}});
+BENCHMARK(BM_SolverToClosure)->ArgsProduct({{50, 100, 200, 400}, {0, 1, 2}});
 
 // The baseline: a bare five-term recursion and back-substitution over the
 // same stations, constant coefficients.

@@ -19,7 +19,7 @@ void framed_heading(RecordWriter& out, int empty_before,
 }
 
 void count_line(RecordWriter& out, std::string_view label, int value) {
-  out.blanks(6).put(label).line(fmt_i(value, 2));
+  out.blanks(6).put(label).i(value, 2).end_line();
 }
 
 // Right-justifies each text in its own field of `width` columns.
@@ -34,17 +34,17 @@ void station_columns(RecordWriter& out, int from, int to, int contd,
   const bool closes = previous_contd == 1;
   const bool opens = contd == 1;
   if (opens && !closes) {
-    out.blanks(5).put(fmt_i(from, 4)).blanks(4).put(fmt_i(contd, 3));
+    out.blanks(5).i(from, 4).blanks(4).i(contd, 3);
   } else if (closes && !opens) {
-    out.blanks(9).put(fmt_i(to, 4)).put(fmt_i(contd, 3));
+    out.blanks(9).i(to, 4).i(contd, 3);
   } else {
-    out.blanks(5).put(fmt_i(from, 4)).put(fmt_i(to, 4)).put(fmt_i(contd, 3));
+    out.blanks(5).i(from, 4).i(to, 4).i(contd, 3);
   }
 }
 
 void six_values(RecordWriter& out, const std::array<double, 6>& v) {
   out.blanks(1);
-  for (double x : v) out.put(fmt_e(x, 10, 3, 1));
+  for (double x : v) out.e(x, 10, 3, 1);
   out.end_line();
 }
 
@@ -85,34 +85,37 @@ void echo_wall_geometry(RecordWriter& out, const engine::WallGeometry& g,
   const bool english = units == engine::UnitSystem::kEnglish;
   out.blanks(6)
       .put("HEIGHT OF WALL                                     = ")
-      .put(fmt_f(in_feet(g.wall_height, english), 10, 3))
+      .f(in_feet(g.wall_height, english), 10, 3)
       .line(english ? labels.long_length.substr(0, 3) : labels.length);
   out.blanks(6)
       .put("NUMBER OF INCREMENTS                               = ")
-      .line(fmt_i(g.increments, 10));
+      .i(g.increments, 10)
+      .end_line();
   out.blanks(6)
       .put("INCREMENT LENGTH                                   = ")
-      .put(fmt_f(g.increment_length, 10, 3))
+      .f(g.increment_length, 10, 3)
       .line(labels.length);
   if (g.max_iterations > 0) {
     out.blanks(6)
         .put("MAXIMUM ALLOWABLE DEFLECTION                       = ")
-        .put(fmt_f(g.allowable_deflection, 10, 3))
+        .f(g.allowable_deflection, 10, 3)
         .line(labels.length);
     out.blanks(6)
         .put("DEFLECTION CLOSURE TOLERANCE                       = ")
-        .put(fmt_e(g.closure_tolerance, 10, 3, 1))
+        .e(g.closure_tolerance, 10, 3, 1)
         .line(labels.length);
     out.blanks(6)
         .put("MAXIMUM NUMBER OF ITERATIONS                       = ")
-        .line(fmt_i(g.max_iterations, 10));
+        .i(g.max_iterations, 10)
+        .end_line();
   }
 }
 
 void echo_caller_iteration_limit(RecordWriter& out, int limit) {
   out.blanks(6)
       .put("MAXIMUM NUMBER OF ITERATIONS LIMITED BY THE CALLER TO")
-      .line(fmt_i(limit, 6));
+      .i(limit, 6)
+      .end_line();
 }
 
 void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels) {
@@ -122,16 +125,13 @@ void echo_conditions_heading(RecordWriter& out, const UnitLabels& labels) {
 }
 
 void echo_condition(RecordWriter& out, const engine::SpecifiedCondition& c) {
-  out.blanks(10).put(fmt_i(c.station, 3)).blanks(7).put(fmt_i(c.case_code, 2));
+  out.blanks(10).i(c.station, 3).blanks(7).i(c.case_code, 2);
   if (c.kind() == engine::SpecifiedKind::kDeflection) {
-    out.blanks(8).put(fmt_e(c.deflection, 10, 3)).blanks(9).line("NONE");
+    out.blanks(8).e(c.deflection, 10, 3).blanks(9).line("NONE");
   } else if (c.kind() == engine::SpecifiedKind::kSlope) {
-    out.blanks(11).put("NONE").blanks(8).line(fmt_e(c.slope, 10, 3));
+    out.blanks(11).put("NONE").blanks(8).e(c.slope, 10, 3).end_line();
   } else {
-    out.blanks(8)
-        .put(fmt_e(c.deflection, 10, 3))
-        .blanks(5)
-        .line(fmt_e(c.slope, 10, 3));
+    out.blanks(8).e(c.deflection, 10, 3).blanks(5).e(c.slope, 10, 3).end_line();
   }
 }
 
@@ -176,10 +176,11 @@ void echo_loads_heading(RecordWriter& out, const UnitLabels& labels) {
       .put(columns({labels.flexural_rigidity(), labels.force,
                     labels.force + "/" + labels.short_length},
                    10))
-      .put(fmt_a(labels.moment(), 9))
+      .a(labels.moment(), 9)
       .blanks(1)
-      .put(fmt_a(labels.short_force + "-" + labels.short_length + "/RAD", 10))
-      .line(fmt_a(labels.force, 10));
+      .a(labels.short_force + "-" + labels.short_length + "/RAD", 10)
+      .a(labels.force, 10)
+      .end_line();
 }
 
 void echo_load_entry(RecordWriter& out, const engine::LoadEntry& e,
@@ -231,9 +232,9 @@ void echo_anchor(RecordWriter& out, const engine::Anchor& a, bool prestressed) {
   out.blanks(6);
   for (double x :
        {a.depth, a.area, a.modulus, a.unbonded_length, a.angle, a.spacing}) {
-    out.put(fmt_e(x, 10, 3, 1));
+    out.e(x, 10, 3, 1);
   }
-  if (prestressed) out.put(fmt_e(a.prestress, 10, 3, 1));
+  if (prestressed) out.e(a.prestress, 10, 3, 1);
   out.end_line();
 }
 
@@ -331,8 +332,8 @@ void echo_cross_section(RecordWriter& out, int number,
                         const engine::CrossSection& c,
                         const UnitLabels& labels) {
   out.empty_lines(1);
-  out.blanks(5).put(" CROSS SECTION       : ").line(fmt_i(number, 5));
-  out.blanks(5).put(" SECTION NAME        : ").line(fmt_a(c.name, 32));
+  out.blanks(5).put(" CROSS SECTION       : ").i(number, 5).end_line();
+  out.blanks(5).put(" SECTION NAME        : ").a(c.name, 32).end_line();
   out.blanks(5)
       .put(" TYPE                : ")
       .line(c.elastic() ? " ELASTIC" : " NONLINEAR");
@@ -364,11 +365,11 @@ void echo_thrust_level(RecordWriter& out, int number,
                        const engine::ThrustLevel& level,
                        const UnitLabels& labels) {
   out.empty_lines(1);
-  out.blanks(5).put("   SET          =  ").line(fmt_i(number, 5));
+  out.blanks(5).put("   SET          =  ").i(number, 5).end_line();
   out.empty_lines(1);
   out.blanks(5)
       .put("   AXIAL THRUST =  ")
-      .put(fmt_f(level.thrust, 10, 4))
+      .f(level.thrust, 10, 4)
       .blanks(2)
       .line(labels.force);
   out.empty_lines(1);
@@ -397,13 +398,14 @@ void echo_thrust_level(RecordWriter& out, int number,
   for (const engine::CurvaturePoint& p : level.points) {
     const double ei = p.curvature != 0.0 ? p.moment / p.curvature : initial;
     out.blanks(5)
-        .put(fmt_i(++n, 4))
+        .i(++n, 4)
         .blanks(8)
-        .put(fmt_e(p.curvature, 13, 4, 1))
+        .e(p.curvature, 13, 4, 1)
         .blanks(3)
-        .put(fmt_e(p.moment, 13, 4, 1))
+        .e(p.moment, 13, 4, 1)
         .blanks(4)
-        .line(fmt_e(ei, 13, 4, 1));
+        .e(ei, 13, 4, 1)
+        .end_line();
   }
 }
 
@@ -418,9 +420,10 @@ void echo_specified_pressure_heading(RecordWriter& out,
 
 void echo_pressure_point(RecordWriter& out, const engine::PressurePoint& p) {
   out.blanks(5)
-      .put(fmt_e(p.depth, 12, 5, 1))
+      .e(p.depth, 12, 5, 1)
       .blanks(8)
-      .line(fmt_e(p.pressure, 12, 5, 1));
+      .e(p.pressure, 12, 5, 1)
+      .end_line();
 }
 
 void echo_user_curves_heading(RecordWriter& out) {
@@ -433,13 +436,14 @@ void echo_user_curve(RecordWriter& out, const engine::UserPyCurve& c,
   out.put("     FROM TO CONTD      P-MULTIPLIER  Y-MULTIPLIER")
       .line("      POINTS     ");
   out.blanks(9)
-      .put(fmt_i(c.station, 4))
-      .put(fmt_i(c.contd, 3))
+      .i(c.station, 4)
+      .i(c.contd, 3)
       .blanks(5)
-      .put(fmt_e(c.p_multiplier, 14, 3, 1))
-      .put(fmt_e(c.y_multiplier, 14, 3, 1))
+      .e(c.p_multiplier, 14, 3, 1)
+      .e(c.y_multiplier, 14, 3, 1)
       .blanks(10)
-      .line(fmt_i(static_cast<long long>(c.points.size()), 3));
+      .i(static_cast<long long>(c.points.size()), 3)
+      .end_line();
   out.empty_lines(1);
   out.blanks(18).put("    Y    ").blanks(12).line("   P    ");
   out.blanks(20)
@@ -450,14 +454,14 @@ void echo_user_curve(RecordWriter& out, const engine::UserPyCurve& c,
       .line(labels.short_length);
   out.blanks(18).put("---------").blanks(12).line("--------");
   for (const auto& [y, p] : c.points) {
-    out.blanks(17).put(fmt_e(y, 10, 3, 1)).blanks(10).line(fmt_e(p, 10, 3, 1));
+    out.blanks(17).e(y, 10, 3, 1).blanks(10).e(p, 10, 3, 1).end_line();
   }
 }
 
 void plot_user_curve(RecordWriter& plot, const engine::UserPyCurve& c) {
-  plot.line(list_int(static_cast<long long>(c.points.size())));
+  plot.list_int(static_cast<long long>(c.points.size())).end_line();
   for (const auto& [y, p] : c.points) {
-    plot.put(list_real(y * c.y_multiplier)).line(list_real(p * c.p_multiplier));
+    plot.list_real(y * c.y_multiplier).list_real(p * c.p_multiplier).end_line();
   }
 }
 

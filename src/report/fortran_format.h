@@ -69,4 +69,15 @@ std::string fmt_real(double value, int w, int n);
 std::string list_int(long long value);
 std::string list_real(double value);
 
+// The same fields appended to `out`, built without heap allocation: the
+// forms the record writer uses.
+void append_i(std::string& out, long long value, int w);
+void append_i_zero(std::string& out, long long value, int w);
+void append_f(std::string& out, double value, int w, int d);
+void append_e(std::string& out, double value, int w, int d, int scale = 0);
+void append_a(std::string& out, std::string_view text, int w);
+void append_real(std::string& out, double value, int w, int n);
+void append_list_int(std::string& out, long long value);
+void append_list_real(std::string& out, double value);
+
 }  // namespace korvan::report

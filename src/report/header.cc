@@ -72,7 +72,7 @@ void write_header(RecordWriter& out, const HeaderInfo& info) {
         .put(" ")
         .put(fmt_i_zero(t.day, 2))
         .put(", ")
-        .put(fmt_i(t.year, 4))
+        .i(t.year, 4)
         .blanks(5)
         .put("Time:  ")
         .put(fmt_i_zero(t.hour, 2))
@@ -90,7 +90,7 @@ void write_title_line(RecordWriter& out, int stage_code, int problem_counter,
   if (stage_code >= 2) {
     out.blanks(6)
         .put("Stage No :")
-        .put(fmt_i(problem_counter, 2))
+        .i(problem_counter, 2)
         .blanks(2)
         .line(first70(first_title));
   } else if (problem_counter == 1) {

@@ -24,12 +24,12 @@ std::string depth_label(const engine::UnitLabels& l, bool english) {
 
 void value_line(RecordWriter& out, std::string_view label, double value,
                 std::string_view unit) {
-  out.blanks(6).put(label).put(fmt_e(value, 10, 3, 1)).line(unit);
+  out.blanks(6).put(label).e(value, 10, 3, 1).line(unit);
 }
 
 void loading_line(RecordWriter& out, std::string_view label, double value,
                   std::string_view unit) {
-  out.blanks(6).put(label).put(fmt_e(value, 10, 3)).line(unit);
+  out.blanks(6).put(label).e(value, 10, 3).line(unit);
 }
 
 // A depth of the soil-profile warnings: feet or metres, 1PE11.3, its unit.
@@ -95,7 +95,8 @@ void write_surcharge_information(RecordWriter& out,
     out.empty_lines(1);
     out.blanks(6)
         .put("SURCHARGE LOADING NO.        = ")
-        .line(fmt_i(++number, 10));
+        .i(++number, 10)
+        .end_line();
     if (s.kind() == engine::SurchargeType::kStrip) {
       loading_line(out, "STRIP LOAD                   = ", s.load,
                    l.pressure());
@@ -139,14 +140,15 @@ void write_soil_information(RecordWriter& out, const pressure::Profile& p) {
   int number = 0;
   for (const pressure::Sublayer& s : p.sub) {
     out.blanks(7)
-        .put(fmt_i(++number, 3))
-        .put(fmt_f(in_feet(s.t, p.english), 9, 1))
-        .put(fmt_f(s.c, 10, 1))
-        .put(fmt_f(s.phi, 10, 1))
-        .put(fmt_f(s.gamma, 9, 3))
+        .i(++number, 3)
+        .f(in_feet(s.t, p.english), 9, 1)
+        .f(s.c, 10, 1)
+        .f(s.phi, 10, 1)
+        .f(s.gamma, 9, 3)
         .blanks(5)
         .put(s.drained ? "T" : "F")
-        .line(fmt_f(in_feet(s.ztop, p.english), 10, 2));
+        .f(in_feet(s.ztop, p.english), 10, 2)
+        .end_line();
   }
 }
 
@@ -157,9 +159,10 @@ void write_overburden_table(RecordWriter& out, const pressure::Profile& p,
   out.blanks(16).put(depth_label(l, p.english)).blanks(22).line(l.pressure());
   for (size_t i = 0; i < p.sigma_v.size(); ++i) {
     out.blanks(12)
-        .put(fmt_e(in_feet(p.ztop[i], p.english), 10, 3, 1))
+        .e(in_feet(p.ztop[i], p.english), 10, 3, 1)
         .blanks(17)
-        .line(fmt_e(p.sigma_v[i], 10, 3, 1));
+        .e(p.sigma_v[i], 10, 3, 1)
+        .end_line();
   }
 }
 
@@ -184,13 +187,14 @@ void write_coefficient_table(RecordWriter& out, RecordWriter& log,
       }
     }
     out.blanks(10)
-        .put(fmt_i(++number, 2))
+        .i(++number, 2)
         .blanks(9)
-        .put(fmt_e(s.ka_table, 10, 3, 1))
+        .e(s.ka_table, 10, 3, 1)
         .blanks(8)
-        .put(fmt_e(s.kp, 10, 3, 1))
+        .e(s.kp, 10, 3, 1)
         .blanks(8)
-        .line(fmt_e(s.kopt, 10, 3, 1));
+        .e(s.kopt, 10, 3, 1)
+        .end_line();
   }
   out.empty_lines(1);
   out.blanks(6).line("NOTES:");
@@ -220,15 +224,15 @@ void write_resultant_tables(RecordWriter& out, const pressure::Profile& p,
   out.blanks(4).line(force);
   for (size_t i = 0; i < above; ++i) {
     const pressure::Sublayer& s = p.sub[i];
-    out.blanks(6).put(fmt_i(static_cast<long long>(i + 1), 4));
+    out.blanks(6).i(static_cast<long long>(i + 1), 4);
     for (auto [force_value, depth] :
          {std::pair{s.pa1, s.z1}, {s.pa2, s.z2}, {s.pa3, s.z3}}) {
       out.blanks(1)
-          .put(fmt_f(force_value, 10, 2))
+          .f(force_value, 10, 2)
           .blanks(1)
-          .put(fmt_f(in_feet(depth, p.english), 6, 2));
+          .f(in_feet(depth, p.english), 6, 2);
     }
-    out.blanks(1).line(fmt_f(s.pa4, 10, 2));
+    out.blanks(1).f(s.pa4, 10, 2).end_line();
   }
 
   bool water = false;
@@ -251,15 +255,16 @@ void write_resultant_tables(RecordWriter& out, const pressure::Profile& p,
     const pressure::Sublayer& s = p.sub[i];
     if (!s.water_force) continue;
     out.blanks(6)
-        .put(fmt_i(static_cast<long long>(i + 1), 2))
+        .i(static_cast<long long>(i + 1), 2)
         .blanks(1)
-        .put(fmt_f(-s.pw1, 10, 2))
+        .f(-s.pw1, 10, 2)
         .blanks(1)
-        .put(fmt_f(in_feet(s.z1, p.english), 6, 2))
+        .f(in_feet(s.z1, p.english), 6, 2)
         .blanks(1)
-        .put(fmt_f(-s.pw2, 10, 2))
+        .f(-s.pw2, 10, 2)
         .blanks(1)
-        .line(fmt_f(in_feet(s.z2, p.english), 6, 2));
+        .f(in_feet(s.z2, p.english), 6, 2)
+        .end_line();
   }
 }
 
@@ -371,16 +376,18 @@ void write_distribution_heading(RecordWriter& out, const engine::UnitLabels& l,
 void write_distribution_row(RecordWriter& out, double depth, double value,
                             bool english) {
   out.blanks(5)
-      .put(fmt_e(in_feet(depth, english), 12, 5, 1))
+      .e(in_feet(depth, english), 12, 5, 1)
       .blanks(8)
-      .line(fmt_e(value, 12, 5, 1));
+      .e(value, 12, 5, 1)
+      .end_line();
 }
 
 void plot_distribution(RecordWriter& plot, int option,
                        const std::vector<pressure::DistributionPoint>& pts,
                        const std::vector<size_t>& rows, double h) {
-  plot.put(list_int(option))
-      .line(list_int(static_cast<long long>(rows.size())));
+  plot.list_int(option)
+      .list_int(static_cast<long long>(rows.size()))
+      .end_line();
   for (size_t r : rows) {
     const pressure::DistributionPoint& p = pts[r];
     for (double v :
@@ -388,7 +395,7 @@ void plot_distribution(RecordWriter& plot, int option,
           p.col[DP::kSoil], p.col[DP::kAreaSurcharge], p.col[DP::kEnvelope],
           p.col[DP::kDiscreteSurcharges], p.col[DP::kWater],
           p.col[DP::kCohesion]}) {
-      plot.blanks(2).put(fmt_e(v, 12, 5, 1));
+      plot.blanks(2).e(v, 12, 5, 1);
     }
     plot.end_line();
   }

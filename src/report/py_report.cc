@@ -25,14 +25,14 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   out.blanks(6).line(std::string(50, '*'));
   out.blanks(9)
       .put("X AT THE SURFACE OF EXCAVATION SIDE     = ")
-      .put(fmt_f(in_feet(s.height, s.english), 10, 2))
+      .f(in_feet(s.height, s.english), 10, 2)
       .line(length);
   out.blanks(9)
-      .put(fmt_i(static_cast<long long>(s.layers.size()), 1))
+      .i(static_cast<long long>(s.layers.size()), 1)
       .line(" LAYER(S) OF SOIL");
   int number = 0;
   for (const py::DerivedLayer& d : s.layers) {
-    out.blanks(9).put("LAYER").line(fmt_i(++number, 3));
+    out.blanks(9).put("LAYER").i(++number, 3).end_line();
     const engine::SoilModel model = d.model();
     out.blanks(9).line(kSoilLines[static_cast<int>(model) - 1]);
     // A type code outside those of the models prints no cyclic line.
@@ -45,9 +45,7 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
   const std::vector<py::ProfilePoint> profile = py::property_profile(s);
   out.empty_lines(1);
   out.blanks(9).line("DISTRIBUTION OF EFFECTIVE UNIT WEIGHT WITH DEPTH");
-  out.blanks(27)
-      .put(fmt_i(static_cast<long long>(profile.size()), 2))
-      .line(" POINTS");
+  out.blanks(27).i(static_cast<long long>(profile.size()), 2).line(" POINTS");
   out.blanks(13).put("X,").put(length).blanks(6).put("WEIGHT,").line(
       l.unit_weight());
   for (const py::DerivedLayer& d : s.layers) {
@@ -64,16 +62,15 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
         return false;
       }();
       out.blanks(5)
-          .put(fmt_f(in_feet(depth, s.english), 15, 4))
-          .line(fmt_e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1));
+          .f(in_feet(depth, s.english), 15, 4)
+          .e(wet ? gamma - s.gamma_w : gamma, 15, 4, 1)
+          .end_line();
     }
   }
 
   out.empty_lines(1);
   out.blanks(9).line("DISTRIBUTION OF STRENGTH PARAMETERS WITH DEPTH");
-  out.blanks(27)
-      .put(fmt_i(static_cast<long long>(profile.size()), 2))
-      .line(" POINTS");
+  out.blanks(27).i(static_cast<long long>(profile.size()), 2).line(" POINTS");
   out.blanks(13)
       .put("X,")
       .put(length)
@@ -89,14 +86,15 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
       .line(l.unit_weight());
   for (const py::ProfilePoint& p : profile) {
     out.blanks(5)
-        .put(fmt_f(in_feet(p.depth + s.height, s.english), 15, 2))
+        .f(in_feet(p.depth + s.height, s.english), 15, 2)
         .blanks(2)
-        .put(fmt_e(p.v.strength, 13, 4, 1))
+        .e(p.v.strength, 13, 4, 1)
         .blanks(2)
-        .put(fmt_f(to_degrees(p.v.phi), 13, 3))
-        .put(fmt_e(p.v.eps50, 15, 4, 1))
+        .f(to_degrees(p.v.phi), 13, 3)
+        .e(p.v.eps50, 15, 4, 1)
         .blanks(2)
-        .line(fmt_e(p.v.k, 13, 4, 1));
+        .e(p.v.k, 13, 4, 1)
+        .end_line();
   }
 
   if (!s.factors.empty()) {
@@ -106,11 +104,12 @@ void write_soil_data(RecordWriter& out, const py::PySoil& s,
     out.blanks(7).line("      DEPTH     P-FACTOR     Y-FACTOR        ");
     for (const py::FactorRow& r : s.factors) {
       out.blanks(12)
-          .put(fmt_f(in_feet(r.depth, s.english), 7, 2))
+          .f(in_feet(r.depth, s.english), 7, 2)
           .blanks(4)
-          .put(fmt_f(r.p, 6, 2))
+          .f(r.p, 6, 2)
           .blanks(6)
-          .line(fmt_f(r.y, 6, 2));
+          .f(r.y, 6, 2)
+          .end_line();
     }
   }
   out.empty_lines(1);
@@ -141,13 +140,13 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .put(l.pressure())
           .put(l.pressure())
           .line(l.unit_weight());
-      out.put(fmt_f(depth, 10, 2)).put(fmt_f(c.width, 10, 3));
+      out.f(depth, 10, 2).f(c.width, 10, 3);
       for (double v : {c.strength, c.average_strength, c.gamma}) {
         if (free_water) out.blanks(1);
-        out.put(fmt_e(v, 10, 2, 1));
+        out.e(v, 10, 2, 1);
       }
-      out.put(fmt_e(c.eps50, 12, 4, 1));
-      if (free_water) out.put(fmt_e(c.k, 12, 5, 1));
+      out.e(c.eps50, 12, 4, 1);
+      if (free_water) out.e(c.k, 12, 5, 1);
       out.end_line();
       break;
     case SoilModel::kSand:
@@ -164,48 +163,48 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .put(l.unit_weight())
           .blanks(1)
           .line(l.unit_weight());
-      out.put(fmt_f(depth, 10, 2))
-          .put(fmt_f(c.width, 7, 2))
-          .put(fmt_f(c.phi_degrees, 7, 2))
-          .put(fmt_e(c.gamma, 9, 2, 1))
-          .put(fmt_e(c.k, 9, 2, 1))
-          .put(fmt_f(c.a, 5, 2))
-          .put(fmt_f(c.b, 5, 2))
-          .put(fmt_e(c.wedge, 9, 2, 1));
-      if (!c.continuous) out.put(fmt_e(c.flow, 9, 2, 1));
+      out.f(depth, 10, 2)
+          .f(c.width, 7, 2)
+          .f(c.phi_degrees, 7, 2)
+          .e(c.gamma, 9, 2, 1)
+          .e(c.k, 9, 2, 1)
+          .f(c.a, 5, 2)
+          .f(c.b, 5, 2)
+          .e(c.wedge, 9, 2, 1);
+      if (!c.continuous) out.e(c.flow, 9, 2, 1);
       out.end_line();
       break;
     case SoilModel::kSilt:
       out.line(
           std::string("DEPTH B GS      DIAM       PHI GAMMA AVG       KPY") +
           "         A         B       PCT       PCC");
-      out.put(fmt_f(depth, 10, 2))
-          .put(fmt_f(c.width, 10, 2))
-          .put(fmt_f(c.phi_degrees, 10, 1))
-          .put(fmt_e(c.gamma, 10, 3, 1))
-          .put(fmt_e(c.k, 10, 3, 1))
-          .put(fmt_f(c.a, 10, 2))
-          .put(fmt_f(c.b, 10, 2))
-          .put(fmt_e(c.wedge, 10, 3, 1))
-          .line(fmt_e(c.flow, 10, 3, 1));
+      out.f(depth, 10, 2)
+          .f(c.width, 10, 2)
+          .f(c.phi_degrees, 10, 1)
+          .e(c.gamma, 10, 3, 1)
+          .e(c.k, 10, 3, 1)
+          .f(c.a, 10, 2)
+          .f(c.b, 10, 2)
+          .e(c.wedge, 10, 3, 1)
+          .e(c.flow, 10, 3, 1)
+          .end_line();
       break;
     case SoilModel::kRock:
-      out.put(fmt_f(depth, 10, 2))
-          .put(fmt_f(c.width, 10, 3))
-          .line(fmt_e(c.strength, 10, 1, 1));
+      out.f(depth, 10, 2).f(c.width, 10, 3).e(c.strength, 10, 1, 1).end_line();
       break;
     case SoilModel::kWeakRock:
       out.line(
           "DEPTH B GS      DIAM        Qu       Eu  GAMMA AVG         E50"
           "      RQD");
       out.blanks(55).line("%");
-      out.put(fmt_f(depth, 10, 2))
-          .put(fmt_f(c.width, 10, 3))
-          .put(fmt_e(c.strength, 10, 2, 1))
-          .put(fmt_e(c.modulus, 10, 2, 1))
-          .put(fmt_e(c.gamma, 10, 2, 1))
-          .put(fmt_e(c.krm, 12, 3, 1))
-          .line(fmt_f(c.rqd, 9, 3));
+      out.f(depth, 10, 2)
+          .f(c.width, 10, 3)
+          .e(c.strength, 10, 2, 1)
+          .e(c.modulus, 10, 2, 1)
+          .e(c.gamma, 10, 2, 1)
+          .e(c.krm, 12, 3, 1)
+          .f(c.rqd, 9, 3)
+          .end_line();
       break;
     case SoilModel::kSoftClay:
       out.line("  DEPTH BELOW GS      DIAM          C   GAMMA AVG         E50");
@@ -217,11 +216,12 @@ void model_values(RecordWriter& out, engine::SoilModel model,
           .put(l.pressure())
           .blanks(1)
           .line(l.unit_weight());
-      out.put(fmt_f(depth, 10, 2))
-          .put(fmt_f(c.width, 10, 3))
-          .put(fmt_e(c.strength, 11, 4, 1))
-          .put(fmt_e(c.gamma, 11, 4, 1))
-          .line(fmt_e(c.eps50, 12, 4, 1));
+      out.f(depth, 10, 2)
+          .f(c.width, 10, 3)
+          .e(c.strength, 11, 4, 1)
+          .e(c.gamma, 11, 4, 1)
+          .e(c.eps50, 12, 4, 1)
+          .end_line();
       break;
   }
 }
@@ -253,29 +253,31 @@ void write_generated_curve(RecordWriter& out, const py::GeneratedCurve& c,
       out.line("**** WARNING ****");
       out.line("DEFLECTION IS LESS THAN 1.0E-14.  THE PROGRAM");
       out.put("USED A SOIL MODULUS OF ")
-          .line(fmt_e(*side->small_deflection_modulus, 12, 4, 1));
+          .e(*side->small_deflection_modulus, 12, 4, 1)
+          .end_line();
     }
     out.blanks(21)
-        .put(fmt_a("Y,", 17))
+        .a("Y,", 17)
         .put(l.length)
-        .put(fmt_a("P,", 17))
+        .a("P,", 17)
         .put(l.force)
         .put("/")
         .line(l.short_length);
     for (const py::CurvePoint& p : side->points) {
       out.blanks(21);
       if (exponent) {
-        out.put(fmt_e(p.y, 20, 3, 1)).line(fmt_e(p.p, 20, 3, 1));
+        out.e(p.y, 20, 3, 1).e(p.p, 20, 3, 1).end_line();
       } else {
-        out.put(fmt_f(p.y, 20, decimals)).line(fmt_f(p.p, 20, decimals));
+        out.f(p.y, 20, decimals).f(p.p, 20, decimals).end_line();
       }
     }
     if (!soil_model) continue;
     out.blanks(21)
         .put(" P-Multiplier = ")
-        .put(fmt_e(side->p_multiplier, 10, 3, 1))
+        .e(side->p_multiplier, 10, 3, 1)
         .put(" Y-Multiplier = ")
-        .line(fmt_e(side->y_multiplier, 10, 3, 1));
+        .e(side->y_multiplier, 10, 3, 1)
+        .end_line();
   }
 }
 
@@ -291,7 +293,8 @@ void write_py_stop(RecordWriter& out, const py::PyStop& stop) {
   }
   out.line("**** WARNING ****");
   out.put("THE VALUE OF X =")
-      .line(fmt_e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1));
+      .e(stop.depth, 9, stop.code == 4 ? 2 : 1, 1)
+      .end_line();
   // Only the friction-angle and k stops lead with a blank.
   out.line(stop.code == 1 && stop.curve == "PHI" ? " IS BEYOND THE EXTENT OF"
                                                  : "IS BEYOND THE EXTENT OF");

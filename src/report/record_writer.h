@@ -38,15 +38,47 @@ class RecordWriter {
     for (int i = 0; i < n; ++i) end_line();
   }
 
+  // Fields appended in place (see fortran_format.h).
+  RecordWriter& i(long long value, int w) {
+    append_i(record_, value, w);
+    return *this;
+  }
+  RecordWriter& e(double value, int w, int d, int scale = 0) {
+    append_e(record_, value, w, d, scale);
+    return *this;
+  }
+  RecordWriter& f(double value, int w, int d) {
+    append_f(record_, value, w, d);
+    return *this;
+  }
+  RecordWriter& real(double value, int w, int n) {
+    append_real(record_, value, w, n);
+    return *this;
+  }
+  RecordWriter& a(std::string_view text, int w) {
+    append_a(record_, text, w);
+    return *this;
+  }
+  RecordWriter& list_int(long long value) {
+    append_list_int(record_, value);
+    return *this;
+  }
+  RecordWriter& list_real(double value) {
+    append_list_real(record_, value);
+    return *this;
+  }
+
   // The report's writing primitives: pieces of a record left open, and the
   // end of a record written as one blank.
   RecordWriter& write_real(int w, int n, double x) {
-    return put(fmt_real(x, w, n));
+    append_real(record_, x, w, n);
+    return *this;
   }
-  RecordWriter& write_int(int w, long long i) { return put(fmt_i(i, w)); }
+  RecordWriter& write_int(int w, long long value) { return i(value, w); }
   RecordWriter& write_blanks(int n) { return blanks(n); }
   RecordWriter& write_chars(std::string_view text, int count) {
-    return put(fmt_a(text, count));
+    append_a(record_, text, count);
+    return *this;
   }
   void end_record() {
     put(" ");

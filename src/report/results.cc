@@ -20,7 +20,7 @@ void write_outcome(RecordWriter& out, const wall::Solution& s) {
   switch (s.outcome) {
     case wall::Outcome::kDeflectionExceeded:
       out.put("     ***** MAX ALLOWABLE DEFLECTION EXCEEDED AT ***")
-          .put(fmt_i(s.stations_over, 4))
+          .i(s.stations_over, 4)
           .line("  *** STATIONS *****");
       break;
     case wall::Outcome::kNotClosed:
@@ -58,12 +58,12 @@ void write_monitoring_header(RecordWriter& log, int max_iterations) {
 
 void write_iteration_line(RecordWriter& log, const wall::IterationRecord& r) {
   log.blanks(3)
-      .put(fmt_i(r.iteration, 4))
+      .i(r.iteration, 4)
       .blanks(6)
-      .put(fmt_i(r.open_stations, 4))
+      .i(r.open_stations, 4)
       .blanks(6)
-      .put(fmt_e(r.max_change, 12, 3, 1));
-  for (double w : r.top) log.put(fmt_e(w, 12, 3, 1));
+      .e(r.max_change, 12, 3, 1);
+  for (double w : r.top) log.e(w, 12, 3, 1);
   log.end_line();
 }
 
@@ -90,13 +90,14 @@ void write_restraints(RecordWriter& out, const engine::Problem& p,
   const double h = p.geometry.increment_length;
   for (const wall::RestraintForce& r : s.forces.restraints) {
     out.blanks(3)
-        .put(fmt_i(r.station, 5))
+        .i(r.station, 5)
         .blanks(2)
-        .put(fmt_e(shown_depth(r.station * h, units), 12, 3, 1))
+        .e(shown_depth(r.station * h, units), 12, 3, 1)
         .blanks(2)
-        .put(fmt_e(r.force, 15, 4, 1))
+        .e(r.force, 15, 4, 1)
         .blanks(2)
-        .line(fmt_e(r.moment, 15, 4, 1));
+        .e(r.moment, 15, 4, 1)
+        .end_line();
   }
 }
 
@@ -133,14 +134,14 @@ void write_wales(RecordWriter& out, const engine::Problem& p,
   for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
     out.blanks(1)
-        .put(fmt_i(support.number, 5))
+        .i(support.number, 5)
         .blanks(4)
         .put(p.control.wale_continuity == 1 ? "SIMPLY SUP." : "CONTINUOUS ")
         .blanks(4)
-        .put(fmt_e(shown_depth(support.station * h, units), 12, 3, 1));
+        .e(shown_depth(support.station * h, units), 12, 3, 1);
     for (double v : {support.input->spacing, f.wale_reaction, f.wale_load,
                      f.wale_moment}) {
-      out.blanks(2).put(fmt_e(v, 15, 4, 1));
+      out.blanks(2).e(v, 15, 4, 1);
     }
     out.end_line();
   }
@@ -190,13 +191,13 @@ void write_supports(RecordWriter& out, const engine::Problem& p,
   for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
     out.blanks(1)
-        .put(fmt_i(support.number, 5))
+        .i(support.number, 5)
         .blanks(2)
-        .put(fmt_i(support.station, 5))
+        .i(support.station, 5)
         .blanks(2)
-        .put(fmt_e(shown_depth(support.station * h, units), 12, 3, 1));
+        .e(shown_depth(support.station * h, units), 12, 3, 1);
     for (double v : {f.horizontal, f.along, f.per_support}) {
-      out.blanks(2).put(fmt_e(v, 15, 4, 1));
+      out.blanks(2).e(v, 15, 4, 1);
     }
     out.end_line();
   }
@@ -211,7 +212,7 @@ void write_results(RecordWriter& report, RecordWriter& log,
   report.empty_lines(2);
   report.line("     RESULTS");
   report.line("     -------");
-  report.put("     NUMBER OF ITERATIONS : ").line(fmt_i(s.iterations, 3));
+  report.put("     NUMBER OF ITERATIONS : ").i(s.iterations, 3).end_line();
   write_outcome(report, s);
   write_outcome(log, s);
   if (!s.has_results()) return;
@@ -243,12 +244,12 @@ void write_results(RecordWriter& report, RecordWriter& log,
   int station = 0;
   for (const wall::StationResult& r : s.stations) {
     report.blanks(2)
-        .put(fmt_i(station++, 4))
+        .i(station++, 4)
         .blanks(2)
-        .put(fmt_e(shown_depth(r.depth, units), 10, 3, 1));
+        .e(shown_depth(r.depth, units), 10, 3, 1);
     for (double v : {r.deflection, r.slope, r.moment, r.shear, r.soil_reaction,
                      r.net_force, r.rigidity}) {
-      report.put(fmt_e(v, 12, 3, 1));
+      report.e(v, 12, 3, 1);
     }
     report.end_line();
   }
@@ -273,13 +274,14 @@ void write_results(RecordWriter& report, RecordWriter& log,
       const double force =
           on_wall ? s.stations[static_cast<size_t>(c.station)].net_force : 0.0;
       report.blanks(1)
-          .put(fmt_i(++entry, 5))
+          .i(++entry, 5)
           .blanks(2)
-          .put(fmt_i(c.station, 5))
+          .i(c.station, 5)
           .blanks(2)
-          .put(fmt_e(shown_depth(c.station * h, units), 12, 3, 1))
+          .e(shown_depth(c.station * h, units), 12, 3, 1)
           .blanks(2)
-          .line(fmt_e(force, 15, 4, 1));
+          .e(force, 15, 4, 1)
+          .end_line();
     }
   }
 }
@@ -290,13 +292,9 @@ namespace {
 void plot_support_line(RecordWriter& plot, int number, int second,
                        double first_real,
                        std::initializer_list<double> values) {
-  plot.blanks(1)
-      .put(fmt_i(number, 5))
-      .blanks(2)
-      .put(fmt_i(second, 5))
-      .blanks(2)
-      .put(fmt_e(first_real, 12, 3, 1));
-  for (double v : values) plot.blanks(2).put(fmt_e(v, 15, 4, 1));
+  plot.blanks(1).i(number, 5).blanks(2).i(second, 5).blanks(2).e(first_real, 12,
+                                                                 3, 1);
+  for (double v : values) plot.blanks(2).e(v, 15, 4, 1);
   plot.end_line();
 }
 
@@ -305,7 +303,7 @@ void plot_supports(RecordWriter& plot, const engine::Problem& p,
   const size_t count = (tie_backs ? p.tie_backs : p.struts).size();
   if (count == 0) return;
   const double h = p.geometry.increment_length;
-  plot.line(list_int(static_cast<long long>(count)));
+  plot.list_int(static_cast<long long>(count)).end_line();
   for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
     const engine::Anchor& a = *support.input;
@@ -315,7 +313,7 @@ void plot_supports(RecordWriter& plot, const engine::Problem& p,
                        f.per_support, tie_backs ? a.prestress : 0.0});
   }
   if (p.control.wale_flag <= 0) return;
-  plot.line(list_int(static_cast<long long>(count)));
+  plot.list_int(static_cast<long long>(count)).end_line();
   const int type = p.control.wale_continuity;
   for (const auto& [support, f] : s.forces.supports) {
     if (support.tie_back != tie_backs) continue;
@@ -331,19 +329,21 @@ void write_plot_block(RecordWriter& plot, int stage_value,
                       const wall::WallModel* model, const wall::Solution* s) {
   const int m = problem.geometry.increments;
   if (model == nullptr || s == nullptr || !s->has_results()) {
-    plot.put(list_int(0))
-        .put(list_int(m))
-        .line(list_int(problem.control.unit_system));
+    plot.list_int(0)
+        .list_int(m)
+        .list_int(problem.control.unit_system)
+        .end_line();
     return;
   }
-  plot.put(list_int(stage_value))
-      .put(list_int(m))
-      .line(list_int(problem.control.unit_system));
+  plot.list_int(stage_value)
+      .list_int(m)
+      .list_int(problem.control.unit_system)
+      .end_line();
   for (int k = 0; k < m; ++k) {
     const wall::StationResult& r = s->stations[static_cast<size_t>(k)];
     for (double v : {r.depth, r.deflection, r.moment, r.shear, r.net_force,
                      r.rigidity, r.soil_reaction}) {
-      plot.blanks(1).put(fmt_e(v, 13, 4, 1));
+      plot.blanks(1).e(v, 13, 4, 1);
     }
     plot.end_line();
   }

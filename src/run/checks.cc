@@ -201,10 +201,12 @@ void Run::check_finite_pressures(const pressure::Profile& profile,
     for (const pressure::DistributionPoint& d :
          pressure::distribution(profile)) {
       for (int c = 1; c <= 13; ++c) {
-        check(d.col[c], "the earth pressure at depth " +
-                            (std::isfinite(d.col[DP::kDepth])
-                                 ? shortest(d.col[DP::kDepth])
-                                 : std::string("?")));
+        // The name is made only for a value that is not a number.
+        if (bad.empty() && !std::isfinite(d.col[c])) {
+          bad = "the earth pressure at depth " +
+                (std::isfinite(d.col[DP::kDepth]) ? shortest(d.col[DP::kDepth])
+                                                  : std::string("?"));
+        }
       }
     }
   }

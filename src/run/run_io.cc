@@ -35,6 +35,19 @@ std::optional<std::string> FileIo::shared_file() const {
       {shown_.iteration, "iteration file", false},
       {shown_.py_scratch, "p-y curve file", true},
       {shown_.pressure_scratch, "earth-pressure distribution file", true}};
+  // The keys of each name, made once (each costs the resolution of the
+  // name's folders): two names are one file when they share a key.
+  std::vector<std::string> keys[std::size(named)];
+  for (size_t i = 0; i < std::size(named); ++i)
+    keys[i] = file_keys(named[i].path);
+  auto share_a_key = [&keys](size_t i, size_t j) {
+    for (const std::string& k : keys[i]) {
+      for (const std::string& l : keys[j]) {
+        if (k == l) return true;
+      }
+    }
+    return false;
+  };
   for (size_t i = 0; i < std::size(named); ++i) {
     for (size_t j = i + 1; j < std::size(named); ++j) {
       const Named& a = named[i];
@@ -42,7 +55,7 @@ std::optional<std::string> FileIo::shared_file() const {
       if (a.path.empty() || b.path.empty() || (a.scratch && b.scratch)) {
         continue;
       }
-      if (same_file(a.path, b.path)) {
+      if (share_a_key(i, j)) {
         return "the " + std::string(a.role) + " \"" + a.path.string() +
                "\" and the " + b.role + " \"" + b.path.string() +
                "\" are one file: the run is refused";
@@ -89,15 +102,33 @@ std::optional<std::string> FileIo::open() {
   return std::nullopt;
 }
 
+// The scratch text is kept in memory and read back from there; the file
+// is written for whoever looks at it. An earlier file of the name is
+// unlinked before the new one is moved into place, so that its blocks are
+// dropped rather than truncated under the new name.
 std::optional<ScratchFileError> FileIo::write_scratch(
     Scratch which, const std::function<void(std::ostream&)>& write) {
   const ScratchName name = scratch_name(which);
+  std::ostringstream text;
+  write(text);
+  std::string& kept = which == Scratch::kPyCurves ? py_text_ : pressure_text_;
+  kept = std::move(text).str();
   // As the outputs: a name that is a link is replaced, never followed.
   OutputFile scratch;
-  bool written = scratch.open(paths_.*name.file);
+  const std::filesystem::path& path = paths_.*name.file;
+  bool written = scratch.open(path);
   if (written) {
-    write(scratch.stream());
-    written = scratch.close() && scratch.commit();
+    scratch.stream().write(kept.data(),
+                           static_cast<std::streamsize>(kept.size()));
+    written = scratch.close();
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (written && !ec &&
+        (std::filesystem::is_regular_file(status) ||
+         std::filesystem::is_symlink(status))) {
+      std::filesystem::remove(path, ec);
+    }
+    written = written && scratch.commit();
   }
   if (!written) {
     const std::string& why = scratch.refusal();
@@ -109,13 +140,8 @@ std::optional<ScratchFileError> FileIo::write_scratch(
 }
 
 ScratchRead FileIo::read_scratch(Scratch which) {
-  const ScratchName name = scratch_name(which);
-  auto scratch = std::make_unique<std::ifstream>(paths_.*name.file);
-  if (!*scratch) {
-    return ScratchFileError{"cannot read the " + std::string(name.role) +
-                            " \"" + (shown_.*name.file).string() + "\""};
-  }
-  return std::unique_ptr<std::istream>(std::move(scratch));
+  return std::make_unique<std::istringstream>(
+      which == Scratch::kPyCurves ? py_text_ : pressure_text_);
 }
 
 // The outputs are moved into place together, and only when each was

@@ -85,6 +85,8 @@ class FileIo final : public RunIo {
   std::ifstream input_;
   std::unique_ptr<std::istringstream> converted_;
   OutputFile report_, plot_, iteration_;
+  // The scratch texts as last written: the run reads them back from here.
+  std::string py_text_, pressure_text_;
 };
 
 // A run on texts: the input is read from memory, the outputs and scratch

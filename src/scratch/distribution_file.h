@@ -19,8 +19,15 @@ void write_distribution_file(
     std::ostream& file, const std::vector<pressure::DistributionPoint>& pts);
 
 // Reads a file as written above. `file_name` names it in messages; a
-// malformed file throws InputError naming its line and record.
+// malformed file throws InputError naming its line and record. A text laid
+// out exactly as the writer lays it out is read field by field without the
+// record reader, with the values the record reader gives.
 std::vector<pressure::DistributionPoint> read_distribution_file(
+    std::istream& file, const std::string& file_name);
+
+// The same file read record by record with the record reader, whatever its
+// layout.
+std::vector<pressure::DistributionPoint> read_distribution_records(
     std::istream& file, const std::string& file_name);
 
 }  // namespace korvan::scratch

@@ -16,37 +16,33 @@ void write_py_file(std::ostream& file,
                    const std::vector<py::GeneratedCurve>& generated,
                    int count) {
   report::RecordWriter out(file);
-  out.line(list_int(count));
+  out.list_int(count).end_line();
   for (const engine::UserPyCurve& c : user) {
-    out.put(list_int(c.station))
-        .line(list_int(static_cast<long long>(c.points.size())));
+    out.list_int(c.station)
+        .list_int(static_cast<long long>(c.points.size()))
+        .end_line();
     int n = 0;
     for (const auto& [y, p] : c.points) {
-      out.put(list_int(++n))
-          .put(list_real(p * c.p_multiplier))
-          .line(list_real(y * c.y_multiplier));
+      out.list_int(++n)
+          .list_real(p * c.p_multiplier)
+          .list_real(y * c.y_multiplier)
+          .end_line();
     }
   }
   for (const py::GeneratedCurve& c : generated) {
-    out.put(list_real(c.depth)).line(list_int(34));
+    out.list_real(c.depth).list_int(34).end_line();
     for (const py::SideCurve* side : {&c.excavation, &c.backfill}) {
       int n = 0;
       for (const py::CurvePoint& p : side->points) {
-        out.put(fmt_i(++n, 5));
+        out.i(++n, 5);
         const engine::SoilModel model = c.model();
         if (model == engine::SoilModel::kSilt ||
             model == engine::SoilModel::kWeakRock) {
-          out.blanks(2)
-              .put(fmt_e(p.p, 10, 3))
-              .blanks(2)
-              .line(fmt_e(p.y, 10, 3));
+          out.blanks(2).e(p.p, 10, 3).blanks(2).e(p.y, 10, 3).end_line();
         } else if (model == engine::SoilModel::kRock) {
-          out.blanks(1).put(fmt_e(p.p, 10, 3, 1)).line(fmt_e(p.y, 10, 3, 1));
+          out.blanks(1).e(p.p, 10, 3, 1).e(p.y, 10, 3, 1).end_line();
         } else {
-          out.blanks(1)
-              .put(fmt_e(p.p, 10, 3, 1))
-              .blanks(1)
-              .line(fmt_e(p.y, 10, 3, 1));
+          out.blanks(1).e(p.p, 10, 3, 1).blanks(1).e(p.y, 10, 3, 1).end_line();
         }
       }
     }

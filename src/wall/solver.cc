@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace korvan::wall {
@@ -18,21 +19,132 @@ struct Linearised {
   double p = 0.0;
 };
 
-Linearised linearise(const std::vector<std::pair<double, double>>& pts,
-                     double y) {
-  // The segment (j-1, j) with j the first point from the second on whose
-  // deflection is not below y; the end segments extend the table.
-  size_t j = 1;
-  if (pts.size() > 2) {
-    while (j < pts.size() - 1 && y > pts[j].first) ++j;
+// Whether a curve's deflections never decrease from point to point: its
+// segments can then be found by bisection or from a nearby segment.
+bool ascending(const std::vector<std::pair<double, double>>& pts) {
+  for (size_t i = 1; i < pts.size(); ++i) {
+    if (!(pts[i - 1].first <= pts[i].first)) return false;
   }
+  return true;
+}
+
+// The first of points lo to hi-1 of an ascending table not below y, else
+// hi: bisection without branches over the hi-lo+1 possible answers.
+size_t bisect(const std::vector<std::pair<double, double>>& pts, double y,
+              size_t lo, size_t hi) {
+  const std::pair<double, double>* base = pts.data() + lo;
+  size_t n = hi - lo + 1;
+  while (n > 1) {
+    const size_t half = n / 2;
+    base = base[half - 1].first < y ? base + half : base;
+    n -= half;
+  }
+  return static_cast<size_t>(base - pts.data());
+}
+
+}  // namespace
+
+size_t curve_segment(const std::vector<std::pair<double, double>>& pts,
+                     double y, bool sorted, size_t hint) {
+  if (pts.size() <= 2) return 1;
+  const size_t last = pts.size() - 1;
+  if (!sorted) {
+    size_t j = 1;
+    while (j < last && y > pts[j].first) ++j;
+    return j;
+  }
+  if (hint < 1 || hint > last) return bisect(pts, y, 1, last);
+  // The answer is the j with point j-1 below y (or j = 1) and point j not
+  // below it (or j = size-1): the hint, a neighbour of it, or else found
+  // by bisection on the side of the hint where it lies.
+  const size_t j = hint;
+  if (j < last && pts[j].first < y) {
+    if (j + 1 == last || !(pts[j + 1].first < y)) return j + 1;
+    return bisect(pts, y, j + 2, last);
+  }
+  if (j > 1 && !(pts[j - 1].first < y)) {
+    if (j - 1 == 1 || pts[j - 2].first < y) return j - 1;
+    return bisect(pts, y, 1, j - 2);
+  }
+  return j;
+}
+
+namespace {
+
+// The segment of one curve in use at one station, kept from one iteration
+// to the next: the deflections at a station change little, so that the
+// segment found last is most often the one in use again. It is in use for
+// lower < y <= upper (both not a number until a segment is found, and for
+// a curve whose deflections are not ascending, which is searched afresh).
+struct SegmentInUse {
+  double lower = std::numeric_limits<double>::quiet_NaN();
+  double upper = std::numeric_limits<double>::quiet_NaN();
+  double s = 0.0;  // spring and load of the segment, as linearised
+  double q = 0.0;
+  double y0 = 0.0;  // its first point
+  double p0 = 0.0;
+  size_t j = 0;       // its second point, 0 before the first search
+  bool flat = false;  // no change of deflection: no spring, no force
+};
+
+// Finds the segment of `pts` in use at y and makes it `e`.
+void find_segment(const std::vector<std::pair<double, double>>& pts,
+                  bool sorted, double y, SegmentInUse& e) {
+  const size_t j = curve_segment(pts, y, sorted, e.j);
+  const size_t last = pts.size() - 1;
   const auto [y0, p0] = pts[j - 1];
   const auto [y1, p1] = pts[j];
   const double dy = y1 - y0;
-  if (dy == 0.0) return {};
-  const double s = -(p1 - p0) / dy;
-  return {s, p0 + s * y0, p0 - (y - y0) * s};
+  e.j = j;
+  e.y0 = y0;
+  e.p0 = p0;
+  e.flat = dy == 0.0;
+  if (!e.flat) {
+    e.s = -(p1 - p0) / dy;
+    e.q = p0 + e.s * y0;
+  }
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  if (pts.size() <= 2) {
+    e.lower = -inf;
+    e.upper = inf;
+  } else if (sorted) {
+    e.lower = j == 1 ? -inf : y0;
+    e.upper = j == last ? inf : y1;
+  }
 }
+
+// The curve linearised at deflection y, `e` its segment in use at the
+// station: spring s and load q of the segment, and the soil force on it.
+inline Linearised linearise(const std::vector<std::pair<double, double>>& pts,
+                            bool sorted, double y, SegmentInUse& e) {
+  if (!(e.lower < y && !(e.upper < y))) find_segment(pts, sorted, y, e);
+  if (e.flat) return {};
+  return {e.s, e.q, e.p0 - (y - e.y0) * e.s};
+}
+
+// The curves of one solve: per curve record whether its deflections are
+// ascending, and per range the segments in use at its stations (curve a
+// and curve b of the range at each station, from its first on).
+struct CurveState {
+  std::vector<char> sorted;
+  std::vector<size_t> first_slot;  // per range
+  std::vector<SegmentInUse> slots;
+
+  CurveState(const WallModel& m, const std::vector<CurveRange>& ranges) {
+    for (const CurveRecord& c : m.curves) sorted.push_back(ascending(c.points));
+    const int n = m.stations.increments;
+    size_t count = 0;
+    for (const CurveRange& r : ranges) {
+      first_slot.push_back(count);
+      const int from = m.curves[r.first].from;
+      const int to = m.curves[r.last].to;
+      const int stations =
+          to > from ? std::max(0, std::min(to, n) - from + 1) : 1;
+      count += 2 * static_cast<size_t>(stations);
+    }
+    slots.resize(count);
+  }
+};
 
 // Adds the soil springs and loads of every curve range at the deflections
 // w: per-length values times h on the working tables, with the end-station
@@ -43,23 +155,33 @@ Linearised linearise(const std::vector<std::pair<double, double>>& pts,
 // from each of the two ranges (together the curve's full force, as in the
 // springs); any other range end reports the full force of its curve, not
 // the half weight that the end station's spring carries.
+//
+// The iterations need the springs and loads alone (kReaction false); the
+// soil reaction is summed for the results.
+template <bool kReaction>
 void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
-                  const StationTable& w, StationTable& qw, StationTable& sw,
-                  StationTable& sr) {
+                  CurveState& state, const StationTable& w, StationTable& qw,
+                  StationTable& sw, StationTable& sr) {
   const int n = m.stations.increments;
   const double h = m.stations.increment_length;
   for (size_t ri = 0; ri < ranges.size(); ++ri) {
     const CurveRange& r = ranges[ri];
     const CurveRecord& a = m.curves[r.first];
     const CurveRecord& b = m.curves[r.last];
+    const bool a_sorted = state.sorted[r.first];
+    const bool b_sorted = state.sorted[r.last];
+    SegmentInUse* slots = state.slots.data() + state.first_slot[ri];
     const int from = a.from;
     const int to = b.to;
     auto at_station = [&](int k) {
-      const Linearised la = linearise(a.points, w[at(k)]);
+      SegmentInUse* slot = slots + 2 * static_cast<size_t>(k - from);
+      const Linearised la = linearise(a.points, a_sorted, w[at(k)], slot[0]);
       if (to == from) return la;
-      const Linearised lb = linearise(b.points, w[at(k)]);
-      const double f =
-          static_cast<double>(k - from) / static_cast<double>(to - from);
+      const Linearised lb = linearise(b.points, b_sorted, w[at(k)], slot[1]);
+      // Over one increment the fraction is 0 or 1 as the division gives it.
+      const double f = to - from == 1 ? static_cast<double>(k - from)
+                                      : static_cast<double>(k - from) /
+                                            static_cast<double>(to - from);
       return Linearised{la.s + f * (lb.s - la.s), la.q + f * (lb.q - la.q),
                         la.p + f * (lb.p - la.p)};
     };
@@ -76,22 +198,26 @@ void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
       const bool joins_previous = ri > 0 && ranges[ri - 1].last == r.first;
       const bool joins_next =
           ri + 1 < ranges.size() && ranges[ri + 1].first == r.last && to < n;
+      // The end stations' values are kept for their half weights.
+      Linearised first_l, last_l;
       for (int k = from; k <= last; ++k) {
         const Linearised l = at_station(k);
+        if (k == from) first_l = l;
+        if (k == last) last_l = l;
         add(k, 1.0, l);
         const bool shared =
             (k == from && joins_previous) || (k == last && joins_next);
-        sr[at(k)] += shared ? 0.5 * l.p : l.p;
+        if constexpr (kReaction) sr[at(k)] += shared ? 0.5 * l.p : l.p;
       }
       // A range cut at the toe keeps the half weights of its two end
       // stations like any other range.
-      add(from, -0.5, at_station(from));
-      add(last, -0.5, at_station(last));
+      add(from, -0.5, first_l);
+      add(last, -0.5, last_l);
     } else {
       if (from > n) continue;
       const Linearised l = at_station(from);
       add(from, 1.0, l);
-      sr[at(from)] += l.p;
+      if constexpr (kReaction) sr[at(from)] += l.p;
     }
   }
 }
@@ -105,6 +231,7 @@ struct Workspace {
   StationTable ka{}, kb{}, kc_f{}, kc_rp{}, kd{}, ke{}, kt{};
   StationTable w1{}, w2{}, w3{};  // deflections 1, 2 and 3 iterations back
   StationTable moment{};
+  std::optional<CurveState> curves;
   bool stale = true;    // F changed since the coefficient parts were made
   int relaxations = 0;  // relaxations of an alternating solution so far
 };
@@ -116,7 +243,7 @@ void soil_reaction(const WallModel& m, const std::vector<CurveRange>& ranges,
   work.qw.fill(0.0);
   work.sw.fill(0.0);
   work.sr.fill(0.0);
-  apply_curves(m, ranges, w, work.qw, work.sw, work.sr);
+  apply_curves<true>(m, ranges, *work.curves, w, work.qw, work.sw, work.sr);
 }
 
 // Moment and shear at the ends as statics gives them.
@@ -205,8 +332,7 @@ void assemble(const WallModel& m, const std::vector<CurveRange>& ranges,
     work.qw[at(k)] = st.load[at(k)];
     work.sw[at(k)] = st.spring[at(k)];
   }
-  work.sr.fill(0.0);
-  apply_curves(m, ranges, w, work.qw, work.sw, work.sr);
+  apply_curves<false>(m, ranges, *work.curves, w, work.qw, work.sw, work.sr);
   if (!work.stale) return;
 
   const StationTable& f = work.f;
@@ -294,6 +420,7 @@ struct Sweep {
   double max_change = 0.0;
   int open = 0;
   int over = 0;
+  bool finite = true;  // every deflection, the fictitious stations' too
 };
 
 // Back-substitution from the bottom into w, measuring the changes.
@@ -310,6 +437,7 @@ Sweep back_substitute(const WallModel& m, const Grid& g, const Workspace& work,
       if (change > m.tolerance) ++sweep.open;
       if (std::fabs(value) > m.allowable_deflection) ++sweep.over;
     }
+    sweep.finite &= std::isfinite(value);
     w[i] = value;
   }
   return sweep;
@@ -333,9 +461,7 @@ std::optional<Ending> close_or_relax(const WallModel& m, int it,
   const int n = m.stations.increments;
   // Loads or stiffnesses beyond the range of the numbers give infinite
   // or undefined deflections, which would also pass every closure test.
-  bool finite = true;
-  for (int k = -1; k <= n + 1; ++k) finite = finite && std::isfinite(w[at(k)]);
-  if (!finite) return Ending{Outcome::kNotFinite, it};
+  if (!sweep.finite) return Ending{Outcome::kNotFinite, it};
   if (m.max_iterations == 0) return Ending{Outcome::kCompleted, 0};
   if (on_iteration) {
     on_iteration({it,
@@ -493,6 +619,7 @@ Solution solve(const WallModel& m, const StationTable& start,
   // The work tables (some 60 KB) live on the heap: a host may call the
   // engine on a thread with a small stack.
   const auto work = std::make_unique<Workspace>();
+  work->curves.emplace(m, ranges);
   work->f = m.stations.flexural_rigidity;
   evaluate_rigidity(m.rigidity, w, false, work->f);
   const bool varies = rigidity_varies(m.rigidity);

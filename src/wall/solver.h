@@ -84,6 +84,15 @@ struct CurveRange {
 std::vector<CurveRange> curve_ranges(const std::vector<CurveRecord>& curves,
                                      std::optional<size_t>* out_of_order);
 
+// The segment (j-1, j) of a p-y curve's points in use at deflection y: j is
+// the first point from the second on whose deflection is not below y, the
+// end segments extending the table. `sorted` says that the deflections
+// never decrease from point to point; the segment is then found from the
+// segment `hint` (1 to size-1) or, without one (0), by bisection, with the
+// same result.
+size_t curve_segment(const std::vector<std::pair<double, double>>& pts,
+                     double y, bool sorted, size_t hint = 0);
+
 // The factor of the n-th relaxation of an alternating solution (n from 0):
 // 0.5, 0.25, 0.75, 0.125, 0.375, ...; always between 0 and 1.
 double relaxation_factor(int n);

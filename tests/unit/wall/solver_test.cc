@@ -3,6 +3,8 @@
 #include "wall/solver.h"
 
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +112,54 @@ TEST(SecantRigidity, HandValues) {
   EXPECT_DOUBLE_EQ(secant_rigidity(t, 6.0e-4, -1.0), 5.0e5);
   // A table of fewer than two points leaves EI as it was.
   EXPECT_EQ(secant_rigidity({{0.0, 0.0}}, 1.0e-3, 7.0), 7.0);
+}
+
+}  // namespace
+}  // namespace korvan::wall
+
+namespace korvan::wall {
+namespace {
+
+// The bisection of an ascending curve, and the walk from any segment, find
+// the segment the point-by-point search finds: tables with repeated
+// deflections, deflections on the points, between them, beyond either end
+// and not a number.
+TEST(CurveSegment, BisectionAndWalkFindTheSegmentOfTheSearch) {
+  const std::vector<std::pair<double, double>> table = {
+      {-2, 0}, {-1, 0}, {-1, 0}, {0, 0}, {0.5, 0}, {3, 0}};
+  EXPECT_EQ(curve_segment(table, -5.0, true), 1u);
+  EXPECT_EQ(curve_segment(table, -1.0, true), 1u);
+  EXPECT_EQ(curve_segment(table, -0.5, true), 3u);
+  EXPECT_EQ(curve_segment(table, 0.5, true), 4u);
+  EXPECT_EQ(curve_segment(table, 9.0, true), 5u);
+  EXPECT_EQ(curve_segment(table, std::nan(""), true), 1u);
+  EXPECT_EQ(curve_segment(table, -1.0, true, 5), 1u);
+  EXPECT_EQ(curve_segment(table, 9.0, true, 1), 5u);
+
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 20000; ++trial) {
+    const size_t size = 2 + rng() % 40;
+    std::vector<std::pair<double, double>> pts;
+    double y = -10.0;
+    for (size_t i = 0; i < size; ++i) {
+      y += static_cast<double>(rng() % 3) * 0.5;  // repeats when 0
+      pts.emplace_back(y, 0.0);
+    }
+    const double probes[] = {pts[rng() % size].first,
+                             pts[rng() % size].first + 0.25,
+                             -1e300,
+                             1e300,
+                             std::numeric_limits<double>::infinity(),
+                             std::nan("")};
+    for (double probe : probes) {
+      const size_t search = curve_segment(pts, probe, false);
+      ASSERT_EQ(curve_segment(pts, probe, true), search)
+          << "size " << size << ", deflection " << probe;
+      const size_t hint = 1 + rng() % (size - 1);
+      ASSERT_EQ(curve_segment(pts, probe, true, hint), search)
+          << "size " << size << ", deflection " << probe << ", from " << hint;
+    }
+  }
 }
 
 }  // namespace
