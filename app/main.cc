@@ -8,6 +8,9 @@
 #include <chrono>
 #include <climits>
 #include <ctime>
+#include <string_view>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -24,7 +27,6 @@
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/summary.h"
-#include "serve/serve_command.h"
 
 namespace fs = std::filesystem;
 
@@ -418,6 +420,25 @@ int convert(const std::string& in, const std::string& out) {
   return written ? 0 : static_cast<int>(korvan::RunStatus::kFileError);
 }
 
+// `korvan serve ...`: the program korvan-serve beside this one, with the
+// same arguments. The server's HTTP library is a shared library; this
+// program is linked statically, for a fast start, and does not load it.
+int exec_serve(int argc, char** argv) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  const std::string server =
+      ec ? std::string("korvan-serve")
+         : (self.parent_path() / "korvan-serve").string();
+  std::vector<char*> args;
+  args.push_back(const_cast<char*>(server.c_str()));
+  for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
+  args.push_back(nullptr);
+  ::execv(server.c_str(), args.data());
+  std::cerr << "korvan serve: cannot start \"" << server
+            << "\": " << std::strerror(errno) << "\n";
+  return kUsageError;
+}
+
 // A first argument that is neither an option nor a command: CLI11 would
 // only say that a command is required.
 bool unknown_command(int argc, char** argv,
@@ -435,6 +456,9 @@ bool unknown_command(int argc, char** argv,
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string_view(argv[1]) == "serve") {
+    return exec_serve(argc, argv);
+  }
   CLI::App app{"korvan " KORVAN_VERSION
                ": analysis of flexible retaining walls (sheet-pile, "
                "soldier-pile and drilled-shaft walls, cantilevered or "
@@ -542,26 +566,14 @@ int main(int argc, char** argv) {
                    max_iterations_help)
       ->check(positive_iterations);
 
-  korvan::serve::ServeOptions serve_options;
-  bool serve_open = false;
-  CLI::App* serve = app.add_subcommand(
-      "serve",
-      "Serve the browser front end on http://127.0.0.1:PORT/ (build a "
-      "wall, run it, see every stage; docs/front-end.md)");
-  serve->add_option("--port", serve_options.port, "port (default 8080; 0: any free port)")
-      ->check(CLI::Range(0, 65535));
-  serve->add_option("--host", serve_options.host,
-                    "address to listen on (default 127.0.0.1; any other is "
-                    "reachable from elsewhere: a warning is shown)");
-  serve->add_flag("--open", serve_open, "open the page in the desktop's browser");
-  serve
-      ->add_option("--max-iterations", serve_options.max_iterations,
-                   "bound on the iterations of every problem of a run "
-                   "(default 2000)")
-      ->check(positive_iterations);
-  serve->add_option("--max-runs", serve_options.max_runs,
-                    "analyses at once (default 2)")
-      ->check(CLI::Range(1, 64));
+  // Listed for --help; `korvan serve ...` runs the program korvan-serve
+  // (below, before the arguments are parsed).
+  app.add_subcommand(
+         "serve",
+         "Serve the browser front end on http://127.0.0.1:PORT/ (build a "
+         "wall, run it, see every stage; korvan serve --help; "
+         "docs/front-end.md)")
+      ->allow_extras();
 
   if (unknown_command(argc, argv,
                       {"run", "summary", "convert", "names", "serve"})) {
@@ -587,10 +599,6 @@ int main(int argc, char** argv) {
   if (summary->parsed()) {
     extras.summary = true;
     return run_input(input, out_dir, false, extras);
-  }
-  if (serve->parsed()) {
-    return korvan::serve::serve_command(serve_options, serve_open, std::cout,
-                                        std::cerr);
   }
   return run_names(folder, extras.max_iterations);
 }
