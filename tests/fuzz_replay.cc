@@ -2,7 +2,9 @@
 // findings): each run must end with "END OF ANALYSIS" in its report and
 // iteration files, and write no NaN or Infinity, whatever the input; nor
 // may its JSON results, HTML report or summary (the writers the command
-// line uses) meet a value that is not a number.
+// line uses) meet a value that is not a number. Read as a project, or
+// converted to one and back, an input must give an answer, not an
+// exception, and a project the program wrote must come back the same.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <sstream>
 
 #include "korvan/engine.h"
+#include "korvan/project.h"
 #include "present/html_report.h"
 #include "present/json_results.h"
 #include "present/summary.h"
@@ -47,6 +50,15 @@ TEST(FuzzReproducers, EveryRunEndsCleanly) {
     options.max_iterations = 200;
     options.collect_results = true;
     const korvan::RunResult result = korvan::Engine().run(files, options);
+    const std::string text = slurp(entry.path());
+    EXPECT_NO_THROW((void)korvan::validate_project(text)) << entry.path();
+    const korvan::Conversion project = korvan::data_to_project(text);
+    if (project.ok()) {
+      const korvan::Conversion back = korvan::project_to_data(project.text);
+      ASSERT_TRUE(back.ok()) << entry.path() << ": " << back.message;
+      EXPECT_EQ(korvan::data_to_project(back.text).text, project.text)
+          << entry.path();
+    }
     const korvan::report::ResultsSource source{"r.dat", "TEST", ""};
     std::ostringstream json, html, summary;
     EXPECT_NO_THROW(korvan::report::write_json_results(json, result, source))

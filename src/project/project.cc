@@ -95,6 +95,13 @@ std::optional<Json> parse(std::string_view text, const std::string& file,
     faults.push_back(fault(file, line_at(text, e.byte > 0 ? e.byte - 1 : 0),
                            "not JSON: " + why));
     return std::nullopt;
+  } catch (const Json::exception& e) {
+    // A number beyond the range of the numbers ("1E400"), for one.
+    std::string why = e.what();
+    const size_t bracket = why.find("] ");
+    if (bracket != std::string::npos) why = why.substr(bracket + 2);
+    faults.push_back(fault(file, 0, "not JSON: " + why));
+    return std::nullopt;
   }
 }
 

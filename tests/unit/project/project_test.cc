@@ -245,6 +245,8 @@ TEST(ProjectFiles, TextsThatAreNoProjectAreRefusedWithoutACrash) {
       {"{\"format\": \"other\", \"problems\": [{}]}",
        "expected \"korvan-project\"", 0},
       {"", "not JSON: ", 1},
+      {"{\"problems\": [{\"wall\": {\"width\": 1E400}}]}",
+       "not JSON: number overflow parsing '1E400'", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));
