@@ -262,7 +262,7 @@ std::string Obj::text(std::string_view name, size_t at_most) {
                            " characters, at most " + std::to_string(at_most));
     return {};
   }
-  if (s.find_first_of("\r\n") != std::string::npos) {
+  if (s.find('\n') != std::string::npos) {
     w_.fault(at(name), "a text must stand on one line");
     return {};
   }
@@ -1000,7 +1000,10 @@ void ProblemWriter::user_curves() {
 
 bool ProblemWriter::write(bool last) {
   read_control();
-  w_.fixed_line(p_.at("title"), p_.text("title", 70));
+  // A carriage return that ends the line would be taken for its line end.
+  std::string title = p_.text("title", 70);
+  if (!title.empty() && title.back() == '\r') title += ' ';
+  w_.fixed_line(p_.at("title"), title);
   control_record();
   geometry_record();
   const Json* wall = p_.member("wall");

@@ -290,6 +290,17 @@ TEST(ProjectFiles, TextsAProjectCannotHoldAreRefusedNotMangled) {
                      std::string(71, 'T'));
   Diagnostic d = fault_of(long_title);
   EXPECT_EQ(d.path, "problems[0].title");
+  // A carriage return inside a title or name is kept, also at its end.
+  for (const std::string title : {"A\\rB", "AB\\r"}) {
+    std::string cr = cantilever();
+    cr.replace(cr.find("SAND CANTILEVER"), 15, title);
+    const Conversion data = project_to_data(cr, "wall.json");
+    ASSERT_TRUE(data.ok()) << data.message;
+    const Conversion back = data_to_project(data.text, "wall.dat");
+    ASSERT_TRUE(back.ok()) << back.message;
+    EXPECT_NE(back.text.find("\"title\": \"" + title + "\""), std::string::npos)
+        << back.text.substr(0, 200);
+  }
   std::string two_lines = cantilever();
   two_lines.replace(two_lines.find("SAND CANTILEVER"), 15, "A\\nB");
   d = fault_of(two_lines);
