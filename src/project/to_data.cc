@@ -431,6 +431,15 @@ class ProblemWriter {
 
  private:
   void read_control();
+  void check_counts(const Obj& counts);
+  // A negative iteration limit: the run ends after the wall geometry.
+  bool ends_run() const {
+    const auto wall = json_.find("wall");
+    if (wall == json_.end() || !wall->is_object()) return false;
+    const auto limit = wall->find("max_iterations");
+    return limit != wall->end() && limit->is_number_integer() &&
+           limit->get<long long>() < 0;
+  }
   void control_record();
   void geometry_record();
   void conditions();
@@ -506,6 +515,39 @@ void ProblemWriter::read_control() {
   }
   factors_storage_.reset();
   factors_storage_.emplace(p_.object("py_factors"));
+  check_counts(counts);
+}
+
+// A count kept as read must not change which records are read: a group
+// whose records are read holds as many as its list.
+void ProblemWriter::check_counts(const Obj& counts) {
+  if (ends_run()) return;  // nothing after the wall geometry is read
+  const DerivedCounts lists = derived_counts(json_);
+  const bool curves_read =
+      c_.py_curves() == engine::PyOption::kUserCurves ||
+      (c_.generated_py_curves() &&
+       c_.pressure_option() != engine::EarthPressureOption::kSoilMovement);
+  for (const CountField& f : kCountFields) {
+    if (!counts.has(f.name) || f.name == "wale_continuity") continue;
+    const int count = c_.*(f.member);
+    const int listed = lists.*(f.member);
+    const std::string where = counts.at(f.name);
+    if (f.name == "wale_flag") {
+      if (count <= 0 && listed > 0) {
+        w_.fault(where, "a wale flag of " + std::to_string(count) +
+                            " reads no wales, but the problem has wales");
+      }
+      continue;
+    }
+    const bool read = count > 0 && (f.name != "user_py_curves" || curves_read);
+    if (read ? count != listed : listed > 0) {
+      w_.fault(where, "a count of " + std::to_string(count) + " reads " +
+                          std::to_string(read ? count : 0) +
+                          " records, but the list holds " +
+                          std::to_string(listed) +
+                          ": leave the count out, the list gives it");
+    }
+  }
 }
 
 void ProblemWriter::control_record() {
@@ -1006,12 +1048,7 @@ bool ProblemWriter::write(bool last) {
   w_.fixed_line(p_.at("title"), title);
   control_record();
   geometry_record();
-  const Json* wall = p_.member("wall");
-  const bool ends_run = wall != nullptr && wall->is_object() &&
-                        wall->contains("max_iterations") &&
-                        (*wall)["max_iterations"].is_number_integer() &&
-                        (*wall)["max_iterations"].get<long long>() < 0;
-  if (ends_run) {
+  if (ends_run()) {
     // Nothing after the wall-geometry record is read.
     for (const auto& [key, value] : json_.items()) p_.member(key);
     p_.finish();

@@ -341,6 +341,37 @@ TEST(ProjectFiles, CountsThatAreNotListLengthsAreKept) {
             std::string::npos);
 }
 
+TEST(ProjectFiles, CountsThatWouldMisreadTheRecordsAreRefused) {
+  const std::string kept =
+      slurp(fs::path(KORVAN_TEST_DATA) / "project" / "kept_records.json");
+  struct Case {
+    std::string counts;
+    std::string path;
+  };
+  // Two tie backs read where the list holds one (the next record would be
+  // read as the second); a negative count that would drop a listed
+  // section; no wales read where the problem has wales.
+  const Case cases[] = {
+      {R"("tie_backs": 2)", "problems[0].counts.tie_backs"},
+      {R"("cross_sections": -1)", "problems[0].counts.cross_sections"},
+      {R"("wale_flag": 0)", "problems[0].counts.wale_flag"},
+  };
+  for (const Case& c : cases) {
+    std::string text = kept;
+    text.replace(text.find("\"counts\": {"), 11,
+                 "\"counts\": {" + c.counts + ",");
+    text.replace(
+        text.find("\"earth_pressure\""), 16,
+        "\"tie_backs\": [{\"depth\": 2, \"area\": 1, \"modulus\": 3e7, "
+        "\"unbonded_length\": 10, \"angle\": 15, \"spacing\": 8}], "
+        "\"wales\": {\"records\": [{\"number\": 1}]}, "
+        "\"earth_pressure\"");
+    const std::vector<Diagnostic> faults = validate_project(text, "wall.json");
+    ASSERT_FALSE(faults.empty()) << c.counts;
+    EXPECT_EQ(faults.front().path, c.path) << faults.front().message;
+  }
+}
+
 TEST(ProjectFiles, ProjectNames) {
   EXPECT_TRUE(is_project_name("wall.json"));
   EXPECT_TRUE(is_project_name("C:/W/WALL.JSON"));
