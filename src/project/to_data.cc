@@ -203,25 +203,33 @@ double Obj::real(std::string_view name, double left_out) {
   return left_out;
 }
 
+// An integer of the JSON that an int holds.
+std::optional<int> int_of(const Json& j) {
+  if (j.is_number_unsigned()) {
+    const auto v = j.get<unsigned long long>();
+    if (v > static_cast<unsigned long long>(std::numeric_limits<int>::max())) {
+      return std::nullopt;
+    }
+    return static_cast<int>(v);
+  }
+  if (!j.is_number_integer()) return std::nullopt;
+  const auto v = j.get<long long>();
+  if (v < std::numeric_limits<int>::min() ||
+      v > std::numeric_limits<int>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<int>(v);
+}
+
 int Obj::integer(std::string_view name) {
   const Json* m = member(name);
   if (m == nullptr) return 0;
-  if (m->is_number_integer()) {
-    const auto v = m->get<long long>();
-    if (m->is_number_unsigned() &&
-        m->get<unsigned long long>() >
-            static_cast<unsigned long long>(std::numeric_limits<int>::max())) {
-    } else if (v >= std::numeric_limits<int>::min() &&
-               v <= std::numeric_limits<int>::max()) {
-      return static_cast<int>(v);
-    }
-    w_.fault(at(name),
-             "expected an integer from -2147483648 to 2147483647, "
-             "found " +
-                 kind_of(*m));
-    return 0;
-  }
-  w_.fault(at(name), "expected an integer, found " + kind_of(*m));
+  if (const std::optional<int> v = int_of(*m)) return *v;
+  w_.fault(at(name), m->is_number_integer()
+                         ? "expected an integer from -2147483648 to "
+                           "2147483647, found " +
+                               kind_of(*m)
+                         : "expected an integer, found " + kind_of(*m));
   return 0;
 }
 
@@ -336,10 +344,8 @@ std::vector<int> integer_list(Writer& w, const Json* j, const std::string& path,
   v.assign(j->size(), 0);
   for (size_t i = 0; i < j->size(); ++i) {
     const Json& x = (*j)[i];
-    if (x.is_number_integer() && x.get<long long>() >= INT32_MIN &&
-        x.get<long long>() <= INT32_MAX &&
-        !(x.is_number_unsigned() && x.get<unsigned long long>() > INT32_MAX)) {
-      v[i] = x.get<int>();
+    if (const std::optional<int> k = int_of(x)) {
+      v[i] = *k;
     } else {
       w.fault(path + "[" + std::to_string(i) + "]",
               "expected an integer, found " + kind_of(x));
@@ -360,8 +366,7 @@ std::string item_path(const std::string& list, size_t i) {
 }
 
 // A list of [a, b] (or [a, b, c]) points, each a record of its own.
-void point_records(Writer& w, Obj& o, std::string_view name, size_t width,
-                   const std::vector<std::string_view>& names = {}) {
+void point_records(Writer& w, Obj& o, std::string_view name, size_t width) {
   const std::string path = o.at(name);
   const std::vector<const Json*> items = o.list(name);
   for (size_t i = 0; i < items.size(); ++i) {
@@ -373,7 +378,6 @@ void point_records(Writer& w, Obj& o, std::string_view name, size_t width,
     }
     w.end();
   }
-  (void)names;
 }
 
 size_t list_size(const Json& problem, std::string_view name) {
@@ -444,7 +448,7 @@ class ProblemWriter {
   void geometry_record();
   void conditions();
   void wall_sections();
-  void cross_section(const Json* j, const std::string& path, int number);
+  void cross_section(const Json* j, const std::string& path);
   void moment_curvature(const Json* j, const std::string& path);
   void curvature_points(Obj& o, std::string_view name);
   void ei_sets();
@@ -551,8 +555,7 @@ void ProblemWriter::check_counts(const Obj& counts) {
 }
 
 void ProblemWriter::control_record() {
-  const std::string& pp = p_.path();
-  w_.begin(pp);
+  w_.begin(p_.path());
   w_.put_int(p_.at("units"), c_.unit_system);
   w_.put_int(p_.at("specified_conditions"), c_.specified_points);
   w_.put_int(p_.at("wall_sections"), c_.wall_sections);
@@ -622,9 +625,7 @@ void named_row(Writer& w, Obj& o, const std::string_view* names, size_t n) {
   for (size_t i = 0; i < n; ++i) w.real(o, names[i]);
 }
 
-void ProblemWriter::cross_section(const Json* j, const std::string& path,
-                                  int number) {
-  (void)number;
+void ProblemWriter::cross_section(const Json* j, const std::string& path) {
   Obj o(w_, j, path);
   const int ei = o.code("ei", kEiWords, 0);
   w_.begin(o.path());
@@ -944,8 +945,6 @@ void ProblemWriter::earth_pressure() {
 
 void ProblemWriter::soil() {
   Obj s = p_.object("soil");
-  const bool metric = c_.unit_system == 2;
-  (void)metric;
   w_.begin(s.path());
   for (std::string_view f :
        {"free_height", "width_pressure", "width_resistance",
@@ -1059,7 +1058,7 @@ bool ProblemWriter::write(bool last) {
   const std::string cp = p_.at("cross_sections");
   const auto sections = p_.list("cross_sections");
   for (size_t i = 0; i < sections.size(); ++i) {
-    cross_section(sections[i], item_path(cp, i), static_cast<int>(i + 1));
+    cross_section(sections[i], item_path(cp, i));
   }
   ei_sets();
   if (c_.cross_sections > 0) {
