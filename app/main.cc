@@ -1,6 +1,9 @@
 // korvan: command-line program for the analysis of flexible retaining walls.
 #include <CLI/CLI.hpp>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -91,14 +94,18 @@ bool write_results_file(const fs::path& path, const char* role,
 struct Plan {
   fs::path input;
   fs::path dir;
+  // Whether the scratch files are written (and kept); without them the
+  // scratch texts stay in memory.
+  bool keep_scratch = false;
   korvan::RunFiles files;
   fs::path json, html;
 };
 
 Plan plan_run(const fs::path& input, const std::string& out_dir,
-              const Extras& extras) {
+              bool keep_scratch, const Extras& extras) {
   Plan plan;
   plan.input = input;
+  plan.keep_scratch = keep_scratch;
   plan.dir = out_dir.empty() ? input.parent_path() : fs::path(out_dir);
   const std::string stem = input.stem().string();
   korvan::RunFiles& files = plan.files;
@@ -135,6 +142,7 @@ std::optional<std::string> refuse_plans(const std::vector<Plan>& plans) {
     const fs::path* path;
   };
   std::vector<Named> named;
+  const fs::path kNone;  // a scratch file kept in memory
   for (size_t i = 0; i < plans.size(); ++i) {
     const Plan& p = plans[i];
     const std::pair<const char*, const fs::path*> files[] = {
@@ -142,8 +150,9 @@ std::optional<std::string> refuse_plans(const std::vector<Plan>& plans) {
         {"report file", &p.files.report},
         {"plot-data file", &p.files.plot},
         {"iteration file", &p.files.iteration},
-        {"p-y curve file", &p.files.py_scratch},
-        {"earth-pressure distribution file", &p.files.pressure_scratch},
+        {"p-y curve file", p.keep_scratch ? &p.files.py_scratch : &kNone},
+        {"earth-pressure distribution file",
+         p.keep_scratch ? &p.files.pressure_scratch : &kNone},
         {"JSON results file", &p.json},
         {"HTML report", &p.html}};
     for (const auto& [role, path] : files) {
@@ -199,8 +208,8 @@ std::string counted(size_t n, const char* noun) {
 }
 
 FileOutcome run_file(const Plan& plan, const std::string& out_dir,
-                     bool keep_scratch, const Extras& extras,
-                     std::ostream& diag, std::ostream& out) {
+                     const Extras& extras, std::ostream& diag,
+                     std::ostream& out) {
   const fs::path& dir = plan.dir;
   const fs::path& input = plan.input;
   if (!out_dir.empty()) {
@@ -218,15 +227,11 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
   // The results tell the outcome of each problem.
   options.collect_results = true;
   options.max_iterations = extras.max_iterations;
+  // Scratch files only when asked for: the numbers come from the scratch
+  // texts in memory either way.
+  options.write_scratch_files = plan.keep_scratch;
   korvan::Engine engine;
   const korvan::RunResult result = engine.run(files, options);
-  // A run that never started made no scratch file.
-  const bool started = result.files_written || result.problems > 0;
-  if (!keep_scratch && started) {
-    std::error_code ignored;
-    fs::remove(files.py_scratch, ignored);
-    fs::remove(files.pressure_scratch, ignored);
-  }
   int status = static_cast<int>(result.status);
   report_outcomes(input, result, diag);
   const std::string outcome = korvan::report::outcome_name(result);
@@ -272,14 +277,13 @@ FileOutcome run_file(const Plan& plan, const std::string& out_dir,
 
 int run_input(const fs::path& input, const std::string& out_dir,
               bool keep_scratch, const Extras& extras) {
-  const std::vector<Plan> plans = {plan_run(input, out_dir, extras)};
+  const std::vector<Plan> plans = {
+      plan_run(input, out_dir, keep_scratch, extras)};
   if (const auto refusal = refuse_plans(plans)) {
     std::cerr << *refusal << "\n";
     return static_cast<int>(korvan::RunStatus::kFileError);
   }
-  return run_file(plans.front(), out_dir, keep_scratch, extras, std::cerr,
-                  std::cout)
-      .status;
+  return run_file(plans.front(), out_dir, extras, std::cerr, std::cout).status;
 }
 
 // Many input files, one engine per worker thread; each file's messages are
@@ -290,7 +294,7 @@ int run_batch(const std::vector<std::string>& inputs,
               const Extras& extras, unsigned jobs) {
   std::vector<Plan> plans;
   for (const std::string& input : inputs) {
-    plans.push_back(plan_run(input, out_dir, extras));
+    plans.push_back(plan_run(input, out_dir, keep_scratch, extras));
   }
   if (const auto refusal = refuse_plans(plans)) {
     std::cerr << *refusal << "\n";
@@ -305,8 +309,7 @@ int run_batch(const std::vector<std::string>& inputs,
   auto worker = [&] {
     for (size_t i = next++; i < inputs.size(); i = next++) {
       std::ostringstream diag, out;
-      outcomes[i] =
-          run_file(plans[i], out_dir, keep_scratch, extras, diag, out);
+      outcomes[i] = run_file(plans[i], out_dir, extras, diag, out);
       const std::lock_guard<std::mutex> lock(print);
       ++done;
       if (terminal) std::cerr << "\r\033[K";
@@ -459,6 +462,13 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string_view(argv[1]) == "serve") {
     return exec_serve(argc, argv);
   }
+#if defined(__GLIBC__)
+  // Every input of a batch takes and frees the same tables: the freed
+  // memory is kept for the next input rather than handed back to the
+  // system and asked for again (each time a call and a cleared page).
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+#endif
   CLI::App app{"korvan " KORVAN_VERSION
                ": analysis of flexible retaining walls (sheet-pile, "
                "soldier-pile and drilled-shaft walls, cantilevered or "
@@ -501,8 +511,8 @@ int main(int argc, char** argv) {
   run->add_option("-o,--output-dir", out_dir,
                   "folder for the output files (default: the input's folder)");
   run->add_flag("--keep-scratch", keep_scratch,
-                "keep the p-y curve (.pyc) and earth-pressure (.epd) scratch "
-                "files");
+                "also write the p-y curve (.pyc) and earth-pressure (.epd) "
+                "scratch files beside the report");
   run->add_flag(
       "--json", extras.json,
       "also write <stem>.results.json: the results of every problem as "

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Times two builds of the program side by side on the inputs of
-# make_inputs.sh: CPU time (user + system) and wall time per run, with
-# hyperfine, the two builds alternating so that both see the same load
-# (needs hyperfine and python3).
+# make_inputs.sh: CPU time (user + system, from the kernel's accounting of
+# each process) and wall time per run, the two builds alternating run by
+# run so that both see the same load (needs python3).
 #   bench/compare.sh OLD_KORVAN NEW_KORVAN [INPUTS_DIR] [RUNS]
 set -eu
 old=$1
@@ -26,22 +26,30 @@ for f in "$dir"/batch/*.dat; do
 done
 
 time_pair() {  # name runs args...
-  name=$1
-  n=$2
-  shift 2
-  echo "== $name"
-  hyperfine -N --warmup 1 --runs "$n" --export-json "$out/$name.json" \
-    "$old run $* -o $out/old" "$new run $* -o $out/new" > /dev/null 2>&1 || true
-  for which in 0 1; do
-    python3 - "$out/$name.json" "$which" <<'PY'
-import json, statistics, sys
-r = json.load(open(sys.argv[1]))["results"][int(sys.argv[2])]
-cpu = [u + s for u, s in zip(r["user"], r["system"])] if "user" in r and isinstance(r["user"], list) else None
-label = "old" if sys.argv[2] == "0" else "new"
-print(f"  {label}: wall median {statistics.median(r['times']) * 1e3:.1f} ms, min {min(r['times']) * 1e3:.1f} ms;"
-      f" CPU (user+sys) mean {(r['user'] + r['system']) * 1e3 if cpu is None else statistics.mean(cpu) * 1e3:.1f} ms")
+  echo "== $1"
+  python3 - "$old" "$new" "$out" "$@" <<'PY'
+import os, statistics, subprocess, sys, time
+old, new, out, name, runs, *args = sys.argv[1:]
+cpu = {"old": [], "new": []}
+sys_ = {"old": [], "new": []}
+wall = {"old": [], "new": []}
+for i in range(int(runs) + 1):          # the first round warms the caches
+    for label, program in (("old", old), ("new", new)):
+        start = time.perf_counter()
+        child = subprocess.Popen([program, "run", *args, "-o", f"{out}/{label}"],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        _, _, usage = os.wait4(child.pid, 0)
+        if i > 0:
+            wall[label].append(time.perf_counter() - start)
+            cpu[label].append(usage.ru_utime + usage.ru_stime)
+            sys_[label].append(usage.ru_stime)
+for label in ("old", "new"):
+    print(f"  {label}: CPU (user+sys) mean {statistics.mean(cpu[label]) * 1e3:.1f} ms"
+          f" (sys {statistics.mean(sys_[label]) * 1e3:.1f} ms);"
+          f" wall median {statistics.median(wall[label]) * 1e3:.1f} ms,"
+          f" min {min(wall[label]) * 1e3:.1f} ms")
+print(f"  CPU ratio old/new {statistics.mean(cpu['old']) / statistics.mean(cpu['new']):.2f}")
 PY
-  done
 }
 
 time_pair stages1000 "$runs" "$dir/stages1000.dat"

@@ -51,6 +51,12 @@ struct RunOptions {
   std::optional<std::string> shown_input_path;
   // Keep the results of every problem in RunResult::results.
   bool collect_results = false;
+  // Whether run() writes the p-y curve and earth-pressure scratch files
+  // under their names in RunFiles. When false the scratch texts stay in
+  // memory, as in run_text (the numbers are the same either way): nothing
+  // is written or removed under the scratch names, and they are not checked
+  // against the other files of the run.
+  bool write_scratch_files = true;
   // When positive, an upper bound on the iterations of every problem (the
   // iteration limit of the input applies below it).
   int max_iterations = 0;

@@ -10,10 +10,11 @@
 
 namespace korvan::engine {
 
-// The keys under which a file is known: its absolute path with "." and ".."
-// pieces and symbolic links resolved, and, when it exists, its device and
-// file number (which also catches hard links). Two names share a key when
-// they name one file.
+// The keys under which a file is known: the folder that holds it (by device
+// and file number, so that "." and ".." pieces and linked folders come to
+// the same folder) with its last piece, and, when it exists, its own device
+// and file number (which also catches hard links and links to it). Two
+// names share a key when they name one file.
 std::vector<std::string> file_keys(const std::filesystem::path& path);
 
 // Whether two names name one file (see file_keys).
@@ -41,14 +42,19 @@ class OutputFile {
   // Closes the stream; false when something could not be written.
   bool close();
   // Moves the written file into place; false when that fails (the
-  // temporary file is then removed).
-  bool commit();
+  // temporary file is then removed). With unlink_earlier, a file or link
+  // found under the name when it was opened is unlinked first, so that its
+  // blocks are dropped rather than kept until the rename.
+  bool commit(bool unlink_earlier = false);
   // Closes and removes the temporary file; the earlier file stays.
   void discard();
 
  private:
+  bool create_new(const std::filesystem::path& name);
+
   std::filesystem::path target_;
   std::filesystem::path temporary_;  // empty when written directly
+  bool replaces_ = false;            // a file or link had the name
   std::ofstream stream_;
   std::string refusal_;
 };

@@ -267,7 +267,7 @@ std::vector<Diagnostic> validate_project(std::string_view text,
 
 RunResult Engine::run(const RunFiles& files, const RunOptions& options) {
   const RunFiles paths = engine::absolute_files(files);
-  engine::FileIo io(files, paths);
+  engine::FileIo io(files, paths, options.write_scratch_files);
   std::optional<project::DataText> data;
   std::optional<project::ProjectSource> source;
   const std::string shown = options.shown_input_path ? *options.shown_input_path

@@ -23,6 +23,7 @@ ScratchName scratch_name(Scratch which) {
 // file is opened. The two scratch files may share a name: each is written
 // and read back before the other is.
 std::optional<std::string> FileIo::shared_file() const {
+  static const std::filesystem::path kNone;
   struct Named {
     const std::filesystem::path& path;
     const char* role;
@@ -33,8 +34,10 @@ std::optional<std::string> FileIo::shared_file() const {
       {shown_.report, "report file", false},
       {shown_.plot, "plot-data file", false},
       {shown_.iteration, "iteration file", false},
-      {shown_.py_scratch, "p-y curve file", true},
-      {shown_.pressure_scratch, "earth-pressure distribution file", true}};
+      {write_scratch_files_ ? shown_.py_scratch : kNone, "p-y curve file",
+       true},
+      {write_scratch_files_ ? shown_.pressure_scratch : kNone,
+       "earth-pressure distribution file", true}};
   // The keys of each name, made once (each costs the resolution of the
   // name's folders): two names are one file when they share a key.
   std::vector<std::string> keys[std::size(named)];
@@ -103,9 +106,9 @@ std::optional<std::string> FileIo::open() {
 }
 
 // The scratch text is kept in memory and read back from there; the file
-// is written for whoever looks at it. An earlier file of the name is
-// unlinked before the new one is moved into place, so that its blocks are
-// dropped rather than truncated under the new name.
+// is written for whoever looks at it (unless the caller wants none). An earlier
+// file of the name is unlinked before the new one is moved into place, so that
+// its blocks are dropped rather than truncated under the new name.
 std::optional<ScratchFileError> FileIo::write_scratch(
     Scratch which, const std::function<void(std::ostream&)>& write) {
   const ScratchName name = scratch_name(which);
@@ -113,6 +116,7 @@ std::optional<ScratchFileError> FileIo::write_scratch(
   write(text);
   std::string& kept = which == Scratch::kPyCurves ? py_text_ : pressure_text_;
   kept = std::move(text).str();
+  if (!write_scratch_files_) return std::nullopt;
   // As the outputs: a name that is a link is replaced, never followed.
   OutputFile scratch;
   const std::filesystem::path& path = paths_.*name.file;
@@ -120,15 +124,7 @@ std::optional<ScratchFileError> FileIo::write_scratch(
   if (written) {
     scratch.stream().write(kept.data(),
                            static_cast<std::streamsize>(kept.size()));
-    written = scratch.close();
-    std::error_code ec;
-    const auto status = std::filesystem::symlink_status(path, ec);
-    if (written && !ec &&
-        (std::filesystem::is_regular_file(status) ||
-         std::filesystem::is_symlink(status))) {
-      std::filesystem::remove(path, ec);
-    }
-    written = written && scratch.commit();
+    written = scratch.close() && scratch.commit(true);
   }
   if (!written) {
     const std::string& why = scratch.refusal();
@@ -156,9 +152,9 @@ std::optional<std::string> FileIo::finish() {
   const Written written[] = {{report_, shown_.report, "report file"},
                              {plot_, shown_.plot, "plot-data file"},
                              {iteration_, shown_.iteration, "iteration file"}};
-  for (bool (OutputFile::*step)() : {&OutputFile::close, &OutputFile::commit}) {
+  for (const bool committing : {false, true}) {
     for (const Written& w : written) {
-      if (!(w.file.*step)()) {
+      if (!(committing ? w.file.commit() : w.file.close())) {
         for (const Written& other : written) other.file.discard();
         return "cannot write the " + std::string(w.role) + " \"" +
                w.path.string() + "\"";

@@ -57,8 +57,11 @@ class RunIo {
 // beside their names and moved into place (OutputFile).
 class FileIo final : public RunIo {
  public:
-  FileIo(const RunFiles& shown, const RunFiles& paths)
-      : shown_(shown), paths_(paths) {}
+  FileIo(const RunFiles& shown, const RunFiles& paths,
+         bool write_scratch_files = true)
+      : shown_(shown),
+        paths_(paths),
+        write_scratch_files_(write_scratch_files) {}
 
   std::optional<std::string> open() override;
   std::istream& input() override {
@@ -82,6 +85,7 @@ class FileIo final : public RunIo {
 
   const RunFiles& shown_;
   const RunFiles& paths_;
+  const bool write_scratch_files_;
   std::ifstream input_;
   std::unique_ptr<std::istringstream> converted_;
   OutputFile report_, plot_, iteration_;

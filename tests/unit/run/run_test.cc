@@ -345,6 +345,7 @@ TEST_F(RunTest, RunsThatWouldOverwriteTheirOwnFilesAreRefused) {
   write("wall.dat", kWall);
   fs::create_hard_link(dir_ / "wall.dat", dir_ / "hard.dat");
   fs::create_symlink(dir_ / "wall.dat", dir_ / "soft.dat");
+  fs::create_directory_symlink(dir_, dir_ / "here");
   const auto before = listing();
   struct Case {
     const char* what;
@@ -363,6 +364,12 @@ TEST_F(RunTest, RunsThatWouldOverwriteTheirOwnFilesAreRefused) {
        [](RunFiles& f, const fs::path& d) { f.iteration = d / "hard.dat"; }},
       {"plot file is a symbolic link to the input",
        [](RunFiles& f, const fs::path& d) { f.plot = d / "soft.dat"; }},
+      {"report is the input through a linked folder",
+       [](RunFiles& f, const fs::path& d) { f.report = d / "here" / "wall.dat"; }},
+      {"plot file is the report through a linked folder, neither there yet",
+       [](RunFiles& f, const fs::path& d) {
+         f.plot = d / "here" / "sub" / ".." / "wall.out";
+       }},
       {"report and plot file are one file",
        [](RunFiles& f, const fs::path&) { f.plot = f.report; }},
       {"scratch file is the report",
