@@ -319,6 +319,19 @@ TEST_F(RunTest, ScratchNumbersComeFromTheTextJustWritten) {
     const RunResult r = Engine().run(f, options);
     EXPECT_EQ(r.status, RunStatus::kCompleted) << example << ": " << r.message;
     EXPECT_TRUE(read(f.report) == report) << example;
+
+    // Without scratch files: the same report, and files under the scratch
+    // names (here the input itself) are neither written nor removed.
+    RunOptions in_memory = options;
+    in_memory.write_scratch_files = false;
+    f.py_scratch = f.input;
+    f.pressure_scratch = dir_ / "earlier.epd";
+    write("earlier.epd", "earlier");
+    const RunResult m = Engine().run(f, in_memory);
+    EXPECT_EQ(m.status, RunStatus::kCompleted) << example << ": " << m.message;
+    EXPECT_TRUE(read(f.report) == report) << example;
+    EXPECT_EQ(read(dir_ / "earlier.epd"), "earlier") << example;
+    EXPECT_TRUE(fs::exists(f.input)) << example;
   }
 }
 
