@@ -122,7 +122,60 @@ struct Significand {
   int exponent = 0;
 };
 
+// 10^k for 0 <= k <= 27: each is exact in the 64-bit significand of the
+// x87 extended format (5^27 < 2^64).
+constexpr long double kExactPow10[28] = {
+    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+
+// The rounded digits of mag from one extended-precision product with an
+// exact power of ten, where that product decides them: it lies within
+// 2^-64 (relative) of the exact scaled value, so that with at most 9
+// digits its error is below 1e-10, far inside the margins kept from a
+// tie and from the ends of the digit range. Elsewhere (ties, more digits,
+// magnitudes beyond 10^+-27 of the digits, a narrower long double) false:
+// the full conversion decides.
+bool quick_significant(char* first, double mag, int digits, Significand& s) {
+  if constexpr (std::numeric_limits<long double>::digits < 64) return false;
+  if (digits < 1 || digits > 9) return false;
+  int e2 = 0;
+  std::frexp(mag, &e2);
+  // floor(log10(mag)) or one below it.
+  int e = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+  for (int pass = 0; pass < 2; ++pass) {
+    const int k = digits - 1 - e;
+    if (k > 27 || k < -27) return false;
+    const long double scaled =
+        k >= 0 ? mag * kExactPow10[k] : mag / kExactPow10[-k];
+    if (scaled >= kExactPow10[digits]) {
+      ++e;
+      continue;
+    }
+    if (scaled < kExactPow10[digits - 1] + 1.0L ||
+        scaled > kExactPow10[digits] - 1.0L) {
+      return false;
+    }
+    const long double whole = std::floor(scaled);
+    const long double fraction = scaled - whole;  // exact
+    if (std::fabs(fraction - 0.5L) < 1e-6L) return false;
+    unsigned long long n =
+        static_cast<unsigned long long>(whole) + (fraction > 0.5L ? 1u : 0u);
+    for (int i = digits - 1; i >= 0; --i) {
+      first[i] = static_cast<char>('0' + n % 10);
+      n /= 10;
+    }
+    s.digits = {first, static_cast<size_t>(digits)};
+    s.exponent = e;
+    return true;
+  }
+  return false;
+}
+
 Significand significant(char* first, char* last, double mag, int digits) {
+  if (Significand quick; quick_significant(first, mag, digits, quick)) {
+    return quick;
+  }
   char* end =
       convert(first, last, mag, std::chars_format::scientific, digits - 1);
   char* e = static_cast<char*>(std::memchr(first, 'e', end - first));

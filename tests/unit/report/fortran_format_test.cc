@@ -224,6 +224,41 @@ double random_value(std::mt19937_64& rng) {
   }
 }
 
+// The digits of an E field come from one extended-precision product where
+// that decides the rounding, else from the full conversion: every digit
+// count, with halves (ties and a few ulps either side of them) and the ends
+// of the digit range (where the exponent moves) over 10^-40 to 10^40.
+TEST(FortranFormat, EFieldDigitsAtTiesAndAtTheEndsOfTheirRange) {
+  int failures = 0;
+  for (int digits = 1; digits <= 11 && failures < 20; ++digits) {
+    const double top = std::pow(10.0, digits);
+    const double mantissas[] = {
+        1.0,          1.5,       5.5,        top / 2,   top / 2 + 0.5,
+        top - 1.5,    top - 0.5, top - 0.25, top + 0.5, top / 10 + 0.5,
+        12345678901.5};
+    for (int e = -40; e <= 40; ++e) {
+      const double unit = std::pow(10.0, e - digits + 1);
+      for (double m : mantissas) {
+        double x = m * unit;
+        for (int ulps = -3; ulps <= 3; ++ulps) {
+          double y = x;
+          for (int k = ulps; k != 0; k -= k > 0 ? 1 : -1) {
+            y = std::nextafter(y, k > 0 ? kInf : -kInf);
+          }
+          for (double v : {y, -y}) {
+            const std::string got = fmt_e(v, 30, digits - 1, 1);
+            const std::string want = reference::fmt_e(v, 30, digits - 1, 1);
+            if (got != want && ++failures <= 20) {
+              ADD_FAILURE() << std::hexfloat << v << " with " << digits
+                            << " digits: |" << got << "| not |" << want << "|";
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 // The fields agree with the former writer (one string per piece) on random
 // values, widths, decimals and scale factors: 2 million fields here, more
 // with KORVAN_FORMAT_FIELDS=n (and another seed with KORVAN_FORMAT_SEED).
