@@ -224,12 +224,21 @@ void apply_curves(const WallModel& m, const std::vector<CurveRange>& ranges,
 
 // The work tables of one solution.
 struct Workspace {
+  Workspace() = default;
+  Workspace(const Workspace&) = delete;  // the history points into it
+  Workspace& operator=(const Workspace&) = delete;
+
   StationTable f{};               // EI in use
   StationTable qw{}, sw{}, sr{};  // working loads, springs, soil reaction
   StationTable ca{}, cb{}, cc{};  // recursion coefficients A, B, C
   // Parts of the five-term coefficients that depend on F, R, P and T only.
   StationTable ka{}, kb{}, kc_f{}, kc_rp{}, kd{}, ke{}, kt{};
-  StationTable w1{}, w2{}, w3{};  // deflections 1, 2 and 3 iterations back
+  // Deflections 1, 2 and 3 iterations back: three tables whose roles
+  // rotate, so that moving the history on copies one table, not three.
+  StationTable history[3]{};
+  StationTable* w1 = &history[0];
+  StationTable* w2 = &history[1];
+  StationTable* w3 = &history[2];
   StationTable moment{};
   std::optional<CurveState> curves;
   bool stale = true;    // F changed since the coefficient parts were made
@@ -472,7 +481,7 @@ std::optional<Ending> close_or_relax(const WallModel& m, int it,
   if (sweep.over > 0) {
     return Ending{Outcome::kDeflectionExceeded, it, sweep.over};
   }
-  StationTable &w1 = work.w1, &w2 = work.w2, &w3 = work.w3;
+  const StationTable &w1 = *work.w1, &w2 = *work.w2, &w3 = *work.w3;
   auto all_within = [&](const StationTable& x, const StationTable& y) {
     for (int k = 0; k <= n; ++k) {
       if (std::fabs(x[at(k)] - y[at(k)]) > m.tolerance) return false;
@@ -487,9 +496,15 @@ std::optional<Ending> close_or_relax(const WallModel& m, int it,
     }
     ++work.relaxations;
   }
-  if (it >= 4) w2 = w3;
-  if (it >= 3) w3 = w1;
-  w1 = w;
+  if (it >= 3) {
+    // w3 takes w1, w2 takes w3 (from the fourth on), and the table let go
+    // takes w.
+    StationTable* freed = it >= 4 ? work.w2 : work.w3;
+    if (it >= 4) work.w2 = work.w3;
+    work.w3 = work.w1;
+    work.w1 = freed;
+  }
+  *work.w1 = w;
   return std::nullopt;
 }
 
@@ -623,7 +638,7 @@ Solution solve(const WallModel& m, const StationTable& start,
   work->f = m.stations.flexural_rigidity;
   evaluate_rigidity(m.rigidity, w, false, work->f);
   const bool varies = rigidity_varies(m.rigidity);
-  work->w1 = w;
+  *work->w1 = w;
 
   for (int it = 1;; ++it) {
     assemble(m, ranges, g, w, *work);
