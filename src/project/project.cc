@@ -209,15 +209,23 @@ bool is_project_name(std::string_view name) {
                     });
 }
 
+namespace {
+
+// The conversion a fault of the reader ends: its message and diagnostic.
+std::optional<Conversion> reader_refusal(const RunResult& r) {
+  if (r.status != RunStatus::kInputError || !r.diagnostic) return std::nullopt;
+  Conversion c;
+  c.message = r.message;
+  c.diagnostics.push_back(*r.diagnostic);
+  return c;
+}
+
+}  // namespace
+
 Conversion data_to_project(std::string_view data, std::string_view name) {
   std::vector<engine::ReadProblem> problems;
   const RunResult r = read_problems(data, std::string(name), problems, nullptr);
-  if (r.status == RunStatus::kInputError && r.diagnostic) {
-    Conversion c;
-    c.message = r.message;
-    c.diagnostics.push_back(*r.diagnostic);
-    return c;
-  }
+  if (auto refusal = reader_refusal(r)) return *refusal;
   Conversion c;
   try {
     c.text = project::project_text(project::problems_to_json(problems));
@@ -238,12 +246,7 @@ Conversion project_to_data(std::string_view text, std::string_view name) {
   const project::ProjectSource source(*data, file);
   std::vector<engine::ReadProblem> problems;
   const RunResult r = read_problems(data->text, file, problems, &source);
-  if (r.status == RunStatus::kInputError && r.diagnostic) {
-    Conversion c;
-    c.message = r.message;
-    c.diagnostics.push_back(*r.diagnostic);
-    return c;
-  }
+  if (auto refusal = reader_refusal(r)) return *refusal;
   Conversion c;
   c.text = data->text;
   return c;
